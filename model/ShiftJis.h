@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Shift-JIS (code page 932) helpers. Names and AA text stay code page 932
+// bytes everywhere in the model; conversion happens only for display and for
+// text that a person typed.
+
+// True for a byte that begins a two-byte character of code page 932.
+constexpr bool IsLeadByte(unsigned char ch)
+{
+    return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC);
+}
+
+// Number of bytes of the character that starts at nPos: 2 at a lead byte,
+// else 1. The second byte may lie beyond the end of the text.
+constexpr std::size_t CharLengthAt(std::string_view text, std::size_t nPos)
+{
+    return IsLeadByte(static_cast<unsigned char>(text[nPos])) ? 2 : 1;
+}
+
+// Position of the last one-byte character ch in text, stepping character by
+// character so that the trail byte of a two-byte character never matches;
+// std::string_view::npos when there is none.
+std::size_t FindLastSjisChar(std::string_view text, char ch);
+
+// Decodes code page 932 bytes to UTF-8 for display. Lenient: a byte or pair
+// that has no character shows as U+FFFD and the rest is still converted.
+std::string Cp932ToUtf8(std::string_view text);
+
+// Encodes UTF-8 text to code page 932; std::nullopt when the text is not
+// valid UTF-8 or holds a character that code page 932 cannot write.
+std::optional<std::string> Utf8ToCp932(std::string_view text);
+
+// As Utf8ToCp932, but every character that cannot be written (and every
+// byte that is not valid UTF-8) becomes "?". For labels made from file
+// names, where refusing the whole name would help nobody.
+std::string Utf8ToCp932Lenient(std::string_view text);

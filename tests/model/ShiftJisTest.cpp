@@ -1,0 +1,100 @@
+#include "ShiftJis.h"
+
+#include <gtest/gtest.h>
+
+TEST(ShiftJisTest, LeadBytesAreTheTwoCodePage932Ranges)
+{
+    for (int ch = 0; ch < 256; ++ch) {
+        const bool bExpected = (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC);
+        EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(ch)), bExpected) << ch;
+    }
+}
+
+TEST(ShiftJisTest, FindLastCharSkipsTrailBytes)
+{
+    struct Case
+    {
+        std::string_view text;
+        std::size_t nExpected;
+    };
+    const Case cases[] = {
+        {"a]b]", 3},
+        {"\x83]", std::string_view::npos}, // ゾ: its trail byte is "]"
+        {"\x83]]", 2},
+        {"a]\x83]", 1},
+        {"", std::string_view::npos},
+        {"\x83", std::string_view::npos}, // a lone lead byte at the end
+        {"\xB1]", 1},                     // half-width katakana is one byte
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FindLastSjisChar(c.text, ']'), c.nExpected) << c.text;
+}
+
+TEST(ShiftJisTest, DecodesWindowsExtensionsAndHalfWidthKana)
+{
+    struct Case
+    {
+        std::string_view cp932;
+        std::string_view utf8;
+    };
+    const Case cases[] = {
+        {"\x82\xA0\x82\xA2", "あい"},
+        {"\x87\x40", "①"},  // NEC row 13
+        {"\xFB\xFC", "髙"}, // IBM extension
+        {"\x81\x61", "∥"},
+        {"\x81\x60", "～"}, // Microsoft's wave dash
+        {"\xB1\xDF", "ｱﾟ"},
+        {"a\\~", "a\\~"},                         // ASCII stays ASCII
+        {"\xA0\xFD", "\xEF\xA3\xB0\xEF\xA3\xB1"}, // U+F8F0, U+F8F1 as Windows maps them
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8);
+}
+
+TEST(ShiftJisTest, BadBytesBecomeReplacementCharactersWithoutLosingTheRest)
+{
+    // An unmapped pair, a lead byte before a byte that cannot trail, and a
+    // lone lead byte at the end.
+    EXPECT_EQ(Cp932ToUtf8("a\x85\x40"
+                          "b"),
+              "a\xEF\xBF\xBD"
+              "b");
+    EXPECT_EQ(Cp932ToUtf8("\x82\x0A"
+                          "c"),
+              "\xEF\xBF\xBD\nc");
+    EXPECT_EQ(Cp932ToUtf8("xy\x82"), "xy\xEF\xBF\xBD");
+}
+
+TEST(ShiftJisTest, EncodesTypedTextOrRefusesIt)
+{
+    EXPECT_EQ(Utf8ToCp932("ねこ①髙"), std::string("\x82\xCB\x82\xB1\x87\x40\xFB\xFC"));
+    // Characters with several byte pairs take the one Windows writes.
+    EXPECT_EQ(Utf8ToCp932("ⅰⅠ∵￢"), std::string("\xFA\x40\x87\x54\x81\xE6\x81\xCA"));
+    // Input methods on Linux type U+301C for the wave dash.
+    EXPECT_EQ(Utf8ToCp932("〜"), std::string("\x81\x60"));
+    EXPECT_EQ(Utf8ToCp932("ｱ"), std::string("\xB1"));
+    EXPECT_EQ(Utf8ToCp932(""), std::string());
+    EXPECT_FALSE(Utf8ToCp932("猫😺").has_value());          // no emoji in code page 932
+    EXPECT_FALSE(Utf8ToCp932("\xC3\x28").has_value());     // not UTF-8
+    EXPECT_FALSE(Utf8ToCp932("\xED\xA0\x80").has_value()); // a surrogate
+    EXPECT_EQ(Utf8ToCp932Lenient("a😺b\xFF"), "a?b?");
+}
+
+TEST(ShiftJisTest, EveryDecodedCharacterEncodesBackToBytesThatDecodeAlike)
+{
+    // Several pairs read as one character (NEC and IBM rows); the encoder
+    // picks one of them, which must read back as the same character.
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLeadByte(static_cast<unsigned char>(lead)))
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+            const std::string utf8 = Cp932ToUtf8(std::string_view(pair, 2));
+            if (utf8.find("\xEF\xBF\xBD") != std::string::npos)
+                continue;
+            const auto encoded = Utf8ToCp932(utf8);
+            ASSERT_TRUE(encoded.has_value()) << lead << " " << trail;
+            EXPECT_EQ(Cp932ToUtf8(*encoded), utf8);
+        }
+    }
+}

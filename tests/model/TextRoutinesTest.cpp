@@ -1,0 +1,59 @@
+#include "TextRoutines.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+TEST(TextRoutinesTest, IntToStringWritesPrintfDecimal)
+{
+    EXPECT_EQ(IntToString(0), "0");
+    EXPECT_EQ(IntToString(-7), "-7");
+    EXPECT_EQ(IntToString(2147483647), "2147483647");
+    EXPECT_EQ(IntToString(std::numeric_limits<int>::min()), "-2147483648");
+}
+
+TEST(TextRoutinesTest, StringToIntReadsAsAtol)
+{
+    struct Case
+    {
+        std::string_view text;
+        long long nExpected;
+    };
+    const Case cases[] = {
+        {"42", 42},
+        {"  \t-17xyz", -17},
+        {"+5", 5},
+        {"", 0},
+        {"abc", 0},
+        {"- 3", 0},
+        {"\r\n12\r", 12},
+        {"007", 7},
+        {"99999999999999999999999", std::numeric_limits<long long>::max()},
+        {"-99999999999999999999999", std::numeric_limits<long long>::min()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StringToInt(c.text), c.nExpected) << c.text;
+}
+
+TEST(TextRoutinesTest, QuoteAndUnquote)
+{
+    EXPECT_EQ(Quote("a\"b"), "\"a\"b\"");
+    struct Case
+    {
+        std::string_view text;
+        std::string_view expected;
+    };
+    const Case cases[] = {
+        {"\"name\"", "name"},
+        {" \t\"name\"\t ", "name"},
+        {"\" in side \"", " in side "},
+        {"\"a\"b\"", "a\"b"}, // names holding quotes survive a save and load
+        {"\"\"", ""},
+        {"\"", "\""}, // one quote: the trimmed text itself
+        {"  plain text ", "plain text"},
+        {"x\"y\"z", "y"},
+        {"\v\f\"q\"\r\n", "q"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Unquote(c.text), c.expected) << c.text;
+}
