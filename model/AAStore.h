@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CLineReader;
+
+// The AAs of one AA text file: for every AA its name and the byte offset at
+// which its body begins. Bodies stay on disk and are read again whenever one
+// is asked for. An AA is known by its AA index, its zero-based position in
+// the file.
+//
+// AA text file: code page 932 lines. A line whose first 11 bytes are
+// "[MojieName=" begins an AA; its name runs to the last "]" of the line
+// (found character by character), and its body is the following lines up to
+// the first line that is exactly "[END]", or to the end of the file.
+class CAAStore
+{
+public:
+    CAAStore() = default;
+    virtual ~CAAStore() = default;
+
+    // Replaces the contents by the AAs of the AA text file that reader reads,
+    // from its current position; the store's path becomes the reader's full
+    // path. Throws CRidaxoError on a read error, leaving the store as it was.
+    void Load(CLineReader& reader);
+
+    // Number of AAs.
+    int GetCount() const { return static_cast<int>(m_offsets.size()); }
+
+    // Copy of the AA's name; empty for an index outside 0 … count − 1.
+    std::string GetName(int nIndex) const { return std::string(GetNameView(nIndex)); }
+
+    // The AA's name without a copy; valid until the store changes.
+    std::string_view GetNameView(int nIndex) const;
+
+    // The AA's body read anew from the text file, every line followed by
+    // CR LF; empty for an index outside 0 … count − 1. Throws CRidaxoError
+    // when the text file can no longer be read.
+    std::string GetText(int nIndex) const;
+
+    // Full path of the AA text file; empty before the first load.
+    std::string GetPath() const { return m_strPath; }
+
+    // Byte offset of the AA's body in the text file (0 for a bad index).
+    std::uint64_t GetOffset(int nIndex) const;
+
+    void Swap(CAAStore& other) noexcept;
+
+private:
+    bool IsValidIndex(int nIndex) const { return nIndex >= 0 && nIndex < GetCount(); }
+
+    std::string m_strPath;
+    // Per AA, in file order: the offset of the first line after its name line.
+    std::vector<std::uint64_t> m_offsets;
+    // All names, one after the other, and per AA the end of its name in
+    // m_nameBytes; kept this way so that a large collection costs its names'
+    // bytes and sixteen bytes an AA.
+    std::string m_nameBytes;
+    std::vector<std::uint64_t> m_nameEnds;
+};

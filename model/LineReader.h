@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A buffered line reader over one file opened by path. Lines end at the pair
+// CR LF or at a lone LF; a last line without terminator is still a line.
+// Reads large blocks and hands out views into them, so reading a line costs
+// no allocation unless it spans two blocks.
+class CLineReader
+{
+public:
+    static constexpr std::size_t kDefaultBufferSize = std::size_t{64} * 1024;
+
+    // Opens strPath for reading. Throws CRidaxoError naming the file when it
+    // cannot be opened or is not a regular file (a folder, a FIFO or a device
+    // would hang the reader or never end).
+    explicit CLineReader(const std::string& strPath, std::size_t nBufferSize = kDefaultBufferSize);
+    virtual ~CLineReader();
+
+    CLineReader(const CLineReader&) = delete;
+    CLineReader& operator=(const CLineReader&) = delete;
+
+    // Reads the next line, without its terminator, into line; the view stays
+    // valid until the next call. Returns false, with an empty line, when no
+    // byte is left. Throws CRidaxoError on a read error.
+    bool ReadLine(std::string_view& line);
+
+    // Continues reading at byte nOffset from the start of the file.
+    void Seek(std::uint64_t nOffset);
+
+    // Byte offset from the start of the file of the first byte not yet read
+    // as part of a line: after ReadLine, the start of the next line.
+    std::uint64_t GetPosition() const { return m_nBufferStart + m_nBegin; }
+
+    // Full path of the file, as it was opened.
+    const std::string& GetFilePath() const { return m_strPath; }
+
+    // Size of the file in bytes when it was opened.
+    std::uint64_t GetFileSize() const { return m_nFileSize; }
+
+private:
+    bool Fill();
+
+    std::string m_strPath;
+    std::FILE* m_pFile = nullptr;
+    std::uint64_t m_nFileSize = 0;
+    std::vector<char> m_buffer;
+    std::uint64_t m_nBufferStart = 0; // file offset of m_buffer[0]
+    std::size_t m_nBegin = 0;         // first unread byte in m_buffer
+    std::size_t m_nEnd = 0;           // end of the valid bytes in m_buffer
+    std::string m_strCarry;           // a line that spans two blocks
+};
+
+// The full form of a path, in the operating system's encoding: made absolute
+// against the current folder and with "." and ".." steps resolved.
+std::string MakeFullPath(const std::string& strPath);

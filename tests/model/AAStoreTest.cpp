@@ -1,0 +1,141 @@
+#include "AAStore.h"
+#include "LineReader.h"
+#include "RidaxoError.h"
+#include "TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace
+{
+void LoadFile(CAAStore& store, const std::string& strPath)
+{
+    CLineReader reader(strPath, 16); // small blocks: lines cross them
+    store.Load(reader);
+}
+
+struct CExpectedAA
+{
+    std::string_view name;
+    std::string_view text;
+};
+
+void ExpectAAs(const CAAStore& store, std::initializer_list<CExpectedAA> expected)
+{
+    ASSERT_EQ(store.GetCount(), static_cast<int>(expected.size()));
+    int nIndex = 0;
+    for (const CExpectedAA& aa : expected) {
+        EXPECT_EQ(store.GetName(nIndex), aa.name) << "AA " << nIndex;
+        EXPECT_EQ(store.GetText(nIndex), aa.text) << "AA " << nIndex;
+        ++nIndex;
+    }
+}
+
+// One file with the cases of the format; each line ends with "\r\n" unless
+// the test replaces them.
+constexpr std::string_view kFormatCases = "text before the first AA\r\n"
+                                          "[MojieName=]\r\n" // 0: empty name
+                                          "body 0\r\n"
+                                          "[END]\r\n"
+                                          "between AAs\r\n"
+                                          "[MojieName=a]b]tail\r\n" // 1: up to the last "]"
+                                          "[END] \r\n"              //    not an end line
+                                          " [MojieName=not a name]\r\n"
+                                          "[mojiename=not either]\r\n"
+                                          "[END]\r\n"
+                                          "[MojieName=no bracket\r\n" // 2: no "]" at all
+                                          "\r\n"
+                                          "\r\n"
+                                          "[END]\r\n"
+                                          "[MojieName=\x83]\x83]]\r\n" // 3: ゾゾ, trail bytes are no "]"
+                                          "[END]\r\n"
+                                          "[MojieName=runs on]\r\n" // 4: its [END] is missing
+                                          "own line\r\n"
+                                          "[MojieName=next]\r\n" // 5
+                                          "next line\r\n"
+                                          "[END]\r\n"
+                                          "[MojieName=last]\r\n" // 6: no [END] before the end
+                                          "to the end\r\n"
+                                          "no terminator";
+} // namespace
+
+TEST(AAStoreTest, ReadsNamesAndBodiesOfTheFormat)
+{
+    CTempDir dir;
+    CAAStore store;
+    LoadFile(store, dir.Write("cases.txt", kFormatCases));
+    ExpectAAs(store, {
+                         {"", "body 0\r\n"},
+                         {"a]b", "[END] \r\n [MojieName=not a name]\r\n[mojiename=not either]\r\n"},
+                         {"", "\r\n\r\n"},
+                         {"\x83]\x83]", ""},
+                         {"runs on", "own line\r\n[MojieName=next]\r\nnext line\r\n"},
+                         {"next", "next line\r\n"},
+                         {"last", "to the end\r\nno terminator\r\n"},
+                     });
+    EXPECT_EQ(store.GetPath(), dir.File("cases.txt"));
+}
+
+TEST(AAStoreTest, BodiesOfLfAndMixedFilesStartWhereTheirLinesReallyStart)
+{
+    // Counting two bytes for every line end would read these bodies from the
+    // wrong place.
+    std::string lfOnly(kFormatCases);
+    for (std::size_t nPos; (nPos = lfOnly.find("\r\n")) != std::string::npos;)
+        lfOnly.replace(nPos, 2, "\n");
+    const std::string mixed = "[MojieName=one]\nA\r\n[END]\n[MojieName=two]\r\nB\nC\r\n[END]\r\n";
+
+    CTempDir dir;
+    CAAStore store;
+    LoadFile(store, dir.Write("lf.txt", lfOnly));
+    EXPECT_EQ(store.GetText(1), "[END] \r\n [MojieName=not a name]\r\n[mojiename=not either]\r\n");
+    EXPECT_EQ(store.GetText(6), "to the end\r\nno terminator\r\n");
+    EXPECT_EQ(store.GetOffset(0), 38U);
+    LoadFile(store, dir.Write("mixed.txt", mixed));
+    ExpectAAs(store, {{"one", "A\r\n"}, {"two", "B\r\nC\r\n"}});
+}
+
+TEST(AAStoreTest, CrLfOffsetsCountTwoBytesALineEnd)
+{
+    CTempDir dir;
+    CAAStore store;
+    LoadFile(store, dir.Write("crlf.txt", "x\r\n[MojieName=a]\r\nb\r\n[END]\r\n[MojieName=c]\r\n"));
+    ASSERT_EQ(store.GetCount(), 2);
+    EXPECT_EQ(store.GetOffset(0), 3U + 15U);
+    EXPECT_EQ(store.GetOffset(1), 3U + 15U + 3U + 7U + 15U);
+}
+
+TEST(AAStoreTest, BadIndicesGiveEmptyTextsAndANewFileReplacesTheOld)
+{
+    CTempDir dir;
+    CAAStore store;
+    EXPECT_EQ(store.GetCount(), 0);
+    EXPECT_EQ(store.GetText(0), "");
+    LoadFile(store, dir.Write("three.txt", "[MojieName=a]\r\n[MojieName=b]\r\n[MojieName=c]\r\n"));
+    EXPECT_EQ(store.GetCount(), 3);
+    EXPECT_EQ(store.GetName(3), "");
+    EXPECT_EQ(store.GetText(-1), "");
+    EXPECT_EQ(store.GetName(-5), "");
+
+    LoadFile(store, dir.Write("one.txt", "[MojieName=z]\r\nzz\r\n"));
+    ExpectAAs(store, {{"z", "zz\r\n"}});
+    LoadFile(store, dir.Write("none.txt", "no AA here\r\n"));
+    EXPECT_EQ(store.GetCount(), 0);
+}
+
+TEST(AAStoreTest, TextOfAVanishedFileIsAnErrorNamingIt)
+{
+    CTempDir dir;
+    CAAStore store;
+    const std::string strPath = dir.Write("gone.txt", "[MojieName=a]\r\nb\r\n");
+    LoadFile(store, strPath);
+    std::filesystem::remove(strPath);
+    try {
+        store.GetText(0);
+        FAIL() << "no error";
+    } catch (const CRidaxoError& error) {
+        EXPECT_EQ(error.GetFile(), strPath);
+    }
+    EXPECT_EQ(store.GetName(0), "a"); // the store itself is untouched
+}

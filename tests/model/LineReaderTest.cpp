@@ -1,0 +1,100 @@
+#include "LineReader.h"
+#include "RidaxoError.h"
+#include "TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace
+{
+struct CLineAt
+{
+    std::string strLine;
+    std::uint64_t nNextPosition;
+    bool operator==(const CLineAt&) const = default;
+};
+
+std::vector<CLineAt> ReadAll(const std::string& strPath, std::size_t nBufferSize)
+{
+    CLineReader reader(strPath, nBufferSize);
+    std::vector<CLineAt> lines;
+    std::string_view line;
+    while (reader.ReadLine(line))
+        lines.push_back({std::string(line), reader.GetPosition()});
+    EXPECT_TRUE(line.empty());
+    return lines;
+}
+} // namespace
+
+TEST(LineReaderTest, SplitsAtCrLfAndLoneLfWhateverTheBufferSize)
+{
+    struct Case
+    {
+        std::string_view data;
+        std::vector<CLineAt> expected;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"a\r\nbc\r\n", {{"a", 3}, {"bc", 7}}},
+        {"a\nbc\n", {{"a", 2}, {"bc", 5}}},
+        {"last", {{"last", 4}}},                   // no terminator: still a line
+        {"\n\r\n\n", {{"", 1}, {"", 3}, {"", 4}}}, // empty lines are lines
+        {"a\rb\r\r\n", {{"a\rb\r", 6}}},           // a lone CR ends nothing
+        {"x\r", {{"x\r", 2}}},
+        {"a somewhat longer line that spans blocks\r\nand more\n",
+         {{"a somewhat longer line that spans blocks", 42}, {"and more", 51}}},
+    };
+    CTempDir dir;
+    for (const Case& c : cases) {
+        const std::string strPath = dir.Write("lines.txt", c.data);
+        for (std::size_t nBuffer : {16, 17, 64 * 1024})
+            EXPECT_EQ(ReadAll(strPath, nBuffer), c.expected) << c.data << " buffer " << nBuffer;
+    }
+}
+
+TEST(LineReaderTest, SeekContinuesAtAByteOffsetAndReportsThePath)
+{
+    CTempDir dir;
+    const std::string strPath = dir.Write("seek.txt", "one\r\ntwo\r\nthree\r\n");
+    CLineReader reader(strPath, 16);
+    EXPECT_EQ(reader.GetFilePath(), strPath);
+    EXPECT_EQ(reader.GetFileSize(), 17U);
+    reader.Seek(5);
+    std::string_view line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, "two");
+    reader.Seek(100);
+    EXPECT_FALSE(reader.ReadLine(line));
+}
+
+TEST(LineReaderTest, RefusesWhatIsNotARegularFile)
+{
+    CTempDir dir;
+    const std::string strFifo = dir.File("fifo");
+    ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
+    const std::string paths[] = {dir.File("missing.txt"), dir.GetPath().string(), strFifo, "/dev/zero"};
+    for (const std::string& strPath : paths) {
+        try {
+            CLineReader reader(strPath);
+            ADD_FAILURE() << "opened " << strPath;
+        } catch (const CRidaxoError& error) {
+            EXPECT_EQ(error.GetFile(), strPath);
+            EXPECT_NE(error.GetCause().find("cannot open"), std::string::npos) << error.what();
+        }
+    }
+}
+
+TEST(LineReaderTest, ReportsARelativePathInFullForm)
+{
+    CTempDir dir;
+    dir.Write("rel.txt", "x\n");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.GetPath());
+    const std::string strRelative = "../" + dir.GetPath().filename().string() + "/./rel.txt";
+    CLineReader reader(strRelative);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(reader.GetFilePath(), dir.File("rel.txt"));
+}
