@@ -1,0 +1,225 @@
+#include "Category.h"
+
+#include "AAStore.h"
+#include "LineReader.h"
+#include "RidaxoError.h"
+#include "TextRoutines.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace
+{
+// Reads the lines of an index file's category blocks. Past the end of the
+// file every line reads as an empty line, as the format wants for a file
+// that was cut short; but only so many of them as the file's own size
+// allows, so that a damaged count can neither hang the program nor fill
+// memory.
+class CBlockLineSource
+{
+public:
+    explicit CBlockLineSource(CLineReader& reader)
+        : m_reader(reader), m_nMissingAllowed(reader.GetFileSize() + kMissingLinesSlack)
+    {}
+
+    std::string_view Next()
+    {
+        std::string_view line;
+        if (m_bAtEnd || !m_reader.ReadLine(line)) {
+            m_bAtEnd = true;
+            if (++m_nMissing > m_nMissingAllowed)
+                throw CRidaxoError(m_reader.GetFilePath(),
+                                   "the index file is damaged: its counts ask for far more lines than it holds");
+        }
+        return line;
+    }
+
+    long long NextNumber() { return StringToInt(Next()); }
+
+private:
+    static constexpr std::uint64_t kMissingLinesSlack = std::uint64_t{64} * 1024;
+
+    CLineReader& m_reader;
+    std::uint64_t m_nMissingAllowed;
+    std::uint64_t m_nMissing = 0;
+    bool m_bAtEnd = false;
+};
+
+// AA indices are 32-bit; a number beyond that range is held at its limit, as
+// a 32-bit atol does.
+int ClampToInt(long long nValue)
+{
+    return static_cast<int>(
+        std::clamp<long long>(nValue, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+void AppendNumberLine(std::string& strOut, long long nValue)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), nValue);
+    strOut.append(buffer, result.ptr);
+    strOut += '\n';
+}
+
+// Reads one block's own lines (name, AAs) into category; returns the number
+// of child blocks that follow.
+long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
+{
+    category.SetName(Unquote(source.Next()));
+    const long long nAAs = source.NextNumber();
+    for (long long i = 0; i < nAAs; ++i)
+        category.AddAA(ClampToInt(source.NextNumber()));
+    return source.NextNumber();
+}
+
+void WriteBlockHead(std::string& strOut, const CCategory& category)
+{
+    strOut += '"';
+    strOut += category.GetNameRef();
+    strOut += "\"\n";
+    AppendNumberLine(strOut, category.GetAACount());
+    for (int nIndex : category.GetAAList())
+        AppendNumberLine(strOut, nIndex);
+    AppendNumberLine(strOut, category.GetChildCount());
+}
+} // namespace
+
+CCategory::~CCategory()
+{
+    RemoveAllChildren();
+}
+
+CCategory* CCategory::AddChild(std::string strName)
+{
+    auto child = std::make_unique<CCategory>();
+    child->m_strName = std::move(strName);
+    child->m_pParent = this;
+    m_children.push_back(std::move(child));
+    return m_children.back().get();
+}
+
+CCategory* CCategory::AddChildCopy(const CCategory& source)
+{
+    std::vector<int> aaList = source.m_aaList;
+    CCategory* pChild = AddChild(source.m_strName);
+    pChild->m_aaList = std::move(aaList);
+    return pChild;
+}
+
+bool CCategory::RemoveChild(const CCategory* pChild)
+{
+    const auto it = std::find_if(m_children.begin(), m_children.end(),
+                                 [pChild](const auto& child) { return child.get() == pChild; });
+    if (it == m_children.end())
+        return false;
+    std::unique_ptr<CCategory> removed = std::move(*it);
+    m_children.erase(it);
+    return true;
+}
+
+void CCategory::RemoveAllChildren()
+{
+    // Unlink the subtree level by level so that destroying a category never
+    // destroys another from inside its destructor: a tree nested a million
+    // deep must not exhaust the stack.
+    std::vector<std::unique_ptr<CCategory>> pending = std::move(m_children);
+    m_children.clear();
+    while (!pending.empty()) {
+        std::unique_ptr<CCategory> category = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : category->m_children)
+            pending.push_back(std::move(child));
+        category->m_children.clear();
+    }
+}
+
+CCategory* CCategory::GetChildAt(int nPos) const
+{
+    if (nPos < 0 || nPos >= GetChildCount())
+        return nullptr;
+    return m_children[nPos].get();
+}
+
+int CCategory::GetAAAt(int nPos) const
+{
+    if (nPos < 0 || nPos >= GetAACount())
+        return -1;
+    return m_aaList[nPos];
+}
+
+void CCategory::RemoveAA(int nIndex)
+{
+    const auto it = std::find(m_aaList.begin(), m_aaList.end(), nIndex);
+    if (it != m_aaList.end())
+        m_aaList.erase(it);
+}
+
+void CCategory::Save(std::string& strOut) const
+{
+    // Pre-order with an explicit stack, for trees of any depth.
+    struct Frame
+    {
+        const CCategory* pCategory;
+        std::size_t nNextChild;
+    };
+    WriteBlockHead(strOut, *this);
+    std::vector<Frame> stack{{this, 0}};
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.nNextChild == top.pCategory->m_children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const CCategory& child = *top.pCategory->m_children[top.nNextChild++];
+        WriteBlockHead(strOut, child);
+        stack.push_back({&child, 0});
+    }
+}
+
+void CCategory::Load(CLineReader& reader)
+{
+    struct Frame
+    {
+        CCategory* pCategory;
+        long long nChildrenLeft;
+    };
+    CBlockLineSource source(reader);
+    CCategory loaded;
+    std::vector<Frame> stack{{&loaded, ReadBlockHead(source, loaded)}};
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.nChildrenLeft <= 0) {
+            stack.pop_back();
+            continue;
+        }
+        --top.nChildrenLeft;
+        CCategory* pChild = top.pCategory->AddChild(std::string());
+        const long long nChildren = ReadBlockHead(source, *pChild);
+        stack.push_back({pChild, nChildren});
+    }
+    SwapContents(loaded);
+}
+
+void CCategory::SwapContents(CCategory& other) noexcept
+{
+    m_children.swap(other.m_children);
+    m_aaList.swap(other.m_aaList);
+    m_strName.swap(other.m_strName);
+    for (auto& child : m_children)
+        child->m_pParent = this;
+    for (auto& child : other.m_children)
+        child->m_pParent = &other;
+}
+
+void CCategoryModel::PlaceAllInRoot(const CAAStore& store)
+{
+    m_root.RemoveAllChildren();
+    m_root.RemoveAllAAs();
+    const int nCount = store.GetCount();
+    m_root.m_aaList.reserve(nCount);
+    for (int nIndex = 0; nIndex < nCount; ++nIndex)
+        m_root.AddAA(nIndex);
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CAAStore;
+class CLineReader;
+
+// A category: a name, an ordered list of AA indices and an ordered list of
+// child categories that it owns. AA indices are not checked against the
+// store; the same AA may stand in several categories or twice in one.
+//
+// In the index file a category is a block of LF-ended lines: its quoted
+// name, the number of its AAs, one AA index a line, the number of its
+// children, then one block a child (pre-order).
+class CCategory
+{
+public:
+    CCategory() = default;
+    // Destroys the whole subtree; deep trees do not recurse.
+    virtual ~CCategory();
+
+    CCategory(const CCategory&) = delete;
+    CCategory& operator=(const CCategory&) = delete;
+
+    std::string GetName() const { return m_strName; }
+    const std::string& GetNameRef() const { return m_strName; }
+    void SetName(std::string strName) { m_strName = std::move(strName); }
+
+    // The parent, or null for the root.
+    CCategory* GetParent() const { return m_pParent; }
+
+    // Creates a child named strName and appends it as the last child.
+    CCategory* AddChild(std::string strName);
+    // Appends a child with source's name and a copy of its AA list; source's
+    // children are not copied.
+    CCategory* AddChildCopy(const CCategory& source);
+    // Destroys pChild with its subtree if it is a child of this category and
+    // returns true; returns false and changes nothing otherwise.
+    bool RemoveChild(const CCategory* pChild);
+    // Destroys every child with its subtree.
+    void RemoveAllChildren();
+
+    int GetChildCount() const { return static_cast<int>(m_children.size()); }
+    // The child at nPos, or null when nPos is out of range.
+    CCategory* GetChildAt(int nPos) const;
+
+    int GetAACount() const { return static_cast<int>(m_aaList.size()); }
+    // The AA index at position nPos, or −1 when nPos is out of range.
+    int GetAAAt(int nPos) const;
+    const std::vector<int>& GetAAList() const { return m_aaList; }
+    // Appends nIndex, duplicates allowed.
+    void AddAA(int nIndex) { m_aaList.push_back(nIndex); }
+    // Removes the first entry equal to nIndex; nothing when there is none.
+    void RemoveAA(int nIndex);
+    void RemoveAllAAs() { m_aaList.clear(); }
+
+    // Appends this category's block, children included, to strOut.
+    void Save(std::string& strOut) const;
+    // Replaces name, AAs and children by the block that reader reads next.
+    // Lines missing at the end of the file read as empty lines, so a file
+    // cut short still gives a whole tree; but when the file's counts ask for
+    // far more lines than the file holds, throws CRidaxoError (damaged file)
+    // and leaves the category as it was.
+    void Load(CLineReader& reader);
+
+private:
+    friend class CCategoryModel;
+    void SwapContents(CCategory& other) noexcept;
+
+    std::vector<std::unique_ptr<CCategory>> m_children;
+    std::vector<int> m_aaList;
+    std::string m_strName;
+    CCategory* m_pParent = nullptr;
+};
+
+// The category tree of one document. Its root always exists and is never
+// destroyed; only its contents change.
+class CCategoryModel
+{
+public:
+    CCategoryModel() = default;
+    virtual ~CCategoryModel() = default;
+
+    CCategoryModel(const CCategoryModel&) = delete;
+    CCategoryModel& operator=(const CCategoryModel&) = delete;
+
+    CCategory& GetRoot() { return m_root; }
+    const CCategory& GetRoot() const { return m_root; }
+    void SetRootName(std::string strName) { m_root.SetName(std::move(strName)); }
+
+    // Groups the store's AAs into categories under the root by the leading
+    // characters their names share (see AutoCategorize.h). nThreshold and
+    // nMinItems below 1 count as 1.
+    void AutoCategorize(const CAAStore& store, unsigned nThreshold, unsigned nMinItems);
+
+    // No grouping: the root loses its children and holds every AA in file
+    // order.
+    void PlaceAllInRoot(const CAAStore& store);
+
+    // Exchanges the whole trees, root names included.
+    void Swap(CCategoryModel& other) noexcept { m_root.SwapContents(other.m_root); }
+
+private:
+    CCategory m_root;
+};

@@ -1,0 +1,182 @@
+#include "Category.h"
+#include "AAStore.h"
+#include "LineReader.h"
+#include "ModelHelpers.h"
+#include "RidaxoError.h"
+#include "TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace
+{
+std::string SaveToString(const CCategory& category)
+{
+    std::string strOut;
+    category.Save(strOut);
+    return strOut;
+}
+
+// Loads category from an index file's block lines.
+void LoadFromText(CCategory& category, std::string_view text)
+{
+    CTempDir dir;
+    CLineReader reader(dir.Write("blocks.rix", text));
+    category.Load(reader);
+}
+
+} // namespace
+
+TEST(CategoryTest, ChildAndAAOperations)
+{
+    CCategory root;
+    CCategory* pA = root.AddChild("a");
+    CCategory* pB = root.AddChild("b");
+    CCategory* pGrandchild = pA->AddChild("a1");
+    EXPECT_EQ(pA->GetParent(), &root);
+    EXPECT_EQ(root.GetParent(), nullptr);
+
+    pA->AddAA(4);
+    pA->AddAA(2);
+    pA->AddAA(4);
+    pA->RemoveAA(4);  // only the first of two
+    pA->RemoveAA(99); // absent: nothing
+    EXPECT_EQ(pA->GetAAList(), (std::vector<int>{2, 4}));
+    EXPECT_EQ(pA->GetAAAt(1), 4);
+    EXPECT_EQ(pA->GetAAAt(-1), -1);
+    EXPECT_EQ(pA->GetAAAt(2), -1);
+
+    // A copy takes the name and the AAs, never the children, and goes last.
+    CCategory* pCopy = pB->AddChildCopy(*pA);
+    EXPECT_EQ(DescribeTree(root), "{}[a{2,4,}[a1{}[]]b{}[a{2,4,}[]]]");
+    EXPECT_EQ(pCopy->GetParent(), pB);
+
+    EXPECT_FALSE(root.RemoveChild(pGrandchild)); // not a child of root
+    EXPECT_EQ(pGrandchild->GetName(), "a1");     // and still alive
+    EXPECT_TRUE(root.RemoveChild(pA));
+    EXPECT_EQ(DescribeTree(root), "{}[b{}[a{2,4,}[]]]");
+    root.RemoveAllChildren();
+    EXPECT_EQ(root.GetChildCount(), 0);
+}
+
+TEST(CategoryTest, SavesTheBlockLayout)
+{
+    CCategory root;
+    root.SetName("root");
+    root.AddAA(7);
+    root.AddAA(9);
+    CCategory* pChild = root.AddChild("child");
+    pChild->AddAA(2);
+    pChild->AddAA(0);
+    EXPECT_EQ(SaveToString(root), "\"root\"\n2\n7\n9\n1\n\"child\"\n2\n2\n0\n0\n");
+
+    CCategory empty;
+    empty.SetName("a\"b");
+    EXPECT_EQ(SaveToString(empty), "\"a\"b\"\n0\n0\n");
+}
+
+TEST(CategoryTest, SaveAndLoadReproduceTheTree)
+{
+    CCategory root;
+    root.SetName("\x82\xCB\x82\xB1 root");
+    root.AddAA(3);
+    root.AddAA(3);
+    root.AddAA(-1);
+    CCategory* pA = root.AddChild("a\"b");
+    pA->AddChild(" blanks ")->AddAA(2147483647);
+    pA->AddChild("");
+    root.AddChild("last")->AddAA(0);
+
+    CCategory loaded;
+    loaded.AddChild("old contents")->AddAA(1);
+    LoadFromText(loaded, SaveToString(root));
+    EXPECT_EQ(DescribeTree(loaded), DescribeTree(root));
+    EXPECT_EQ(SaveToString(loaded), SaveToString(root));
+}
+
+TEST(CategoryTest, LoadReadsDamagedAndForeignLinesAsTheFormatSays)
+{
+    struct Case
+    {
+        const char* pszWhat;
+        std::string_view text;
+        std::string_view expected;
+    };
+    const Case cases[] = {
+        {"crlf like lf", "\"r\"\r\n1\r\n5\r\n1\r\n\"c\"\r\n0\r\n0\r\n", "r{5,}[c{}[]]"},
+        {"blanks around quotes", " \t\"  in  \"\t \n0\n0\n", "  in  {}[]"},
+        {"no quotes", "  bare name \n0\n0\n", "bare name{}[]"},
+        {"empty file", "", "{}[]"},
+        {"cut short in the AAs", "\"r\"\n3\n5\n", "r{5,0,0,}[]"},
+        {"cut short in the children", "\"r\"\n0\n2\n\"c\"\n", "r{}[c{}[]{}[]]"},
+        {"count without digits", "\"r\"\nabc\nxyz\n", "r{}[]"},
+        {"negative counts", "\"r\"\n-3\n-1\n", "r{}[]"},
+        {"indices as they stand", "\"r\"\n3\n-9\n99999999999\nx\n0\n", "r{-9,2147483647,0,}[]"},
+        {"lines after the block", "\"r\"\n0\n0\n\"more\"\n5\n", "r{}[]"},
+    };
+    for (const Case& c : cases) {
+        CCategory category;
+        LoadFromText(category, c.text);
+        EXPECT_EQ(DescribeTree(category), c.expected) << c.pszWhat;
+    }
+}
+
+TEST(CategoryTest, CountsTheFileCannotBackAreADamagedFile)
+{
+    // Each of these would read billions of lines past the end of the file.
+    std::string strNestedGreedy;
+    for (int i = 0; i < 2000; ++i)
+        strNestedGreedy += "\"n\"\n0\n1000000\n";
+    const std::string damaged[] = {
+        "\"r\"\n2000000000\n1\n",
+        "\"r\"\n0\n2000000000\n",
+        strNestedGreedy,
+    };
+    for (const std::string& text : damaged) {
+        CCategory category;
+        category.SetName("kept");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(LoadFromText(category, text), CRidaxoError);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+        EXPECT_EQ(DescribeTree(category), "kept{}[]"); // a failed load changes nothing
+    }
+}
+
+TEST(CategoryTest, AMillionNestedBlocksLoadSaveAndDestroyWithoutRecursion)
+{
+    constexpr int kDepth = 1000000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i)
+        text += "\"\"\n0\n1\n";
+    text += "\"deepest\"\n1\n7\n0\n";
+    {
+        CCategory root;
+        LoadFromText(root, text);
+        const CCategory* pDeepest = &root;
+        int nDepth = 0;
+        while (pDeepest->GetChildCount() == 1)
+            pDeepest = pDeepest->GetChildAt(0), ++nDepth;
+        EXPECT_EQ(nDepth, kDepth);
+        EXPECT_EQ(pDeepest->GetName(), "deepest");
+        EXPECT_EQ(SaveToString(root), text);
+    }
+}
+
+TEST(CategoryTest, PlaceAllInRootAndSwapKeepParentsRight)
+{
+    CAAStore store;
+    LoadStoreFromText(store, MakeAAFile({"a", "b", "c"}));
+
+    CCategoryModel model;
+    model.SetRootName("r");
+    model.GetRoot().AddChild("old");
+    model.PlaceAllInRoot(store);
+    EXPECT_EQ(DescribeTree(model.GetRoot()), "r{0,1,2,}[]");
+
+    CCategoryModel other;
+    other.GetRoot().AddChild("x")->AddChild("y");
+    model.Swap(other);
+    EXPECT_EQ(DescribeTree(model.GetRoot()), "{}[x{}[y{}[]]]"); // Describe checks the parents
+    EXPECT_EQ(DescribeTree(other.GetRoot()), "r{0,1,2,}[]");
+}
