@@ -1,0 +1,209 @@
+#include "DocumentFile.h"
+
+#include "AAStore.h"
+#include "Category.h"
+#include "LineReader.h"
+#include "RidaxoError.h"
+#include "ShiftJis.h"
+#include "TextRoutines.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace
+{
+// AA text files run to hundreds of megabytes; read them in large blocks.
+constexpr std::size_t kTextFileBuffer = 1 << 20;
+
+std::string LowerAscii(std::string text)
+{
+    for (char& ch : text)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    return text;
+}
+
+std::string ErrnoText(int nError)
+{
+    return std::strerror(nError);
+}
+
+// Makes sure the data reached the disk, not only the system's cache.
+bool SyncFile(std::FILE* pFile)
+{
+#ifdef _WIN32
+    return _commit(_fileno(pFile)) == 0;
+#else
+    return fsync(fileno(pFile)) == 0;
+#endif
+}
+
+// Records the rename in the folder itself, so that it survives a crash.
+void SyncFolder(const fs::path& folder)
+{
+#ifndef _WIN32
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#else
+    (void)folder;
+#endif
+}
+
+// Creates a new file beside target that did not exist before.
+std::FILE* CreateSiblingFile(const fs::path& target, fs::path& created)
+{
+    static std::atomic<unsigned> s_nCounter{0};
+    const auto nTicks = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        created = target;
+        created += ".~" + std::to_string((nTicks + s_nCounter++) % 1000000007ULL) + ".tmp";
+        // "x": fail rather than reuse a file that someone else made.
+        if (std::FILE* pFile = std::fopen(created.string().c_str(), "wbx"))
+            return pFile;
+        if (errno != EEXIST)
+            return nullptr;
+    }
+    errno = EEXIST;
+    return nullptr;
+}
+} // namespace
+
+bool IsAATextFileName(const std::string& strPath)
+{
+    const std::string strName = LowerAscii(GetFileTitle(strPath));
+    // A path is in the system's encoding, never code page 932: the last "."
+    // is found byte by byte.
+    const std::size_t nDot = strName.rfind('.');
+    const std::string strExtension = nDot == std::string::npos ? strName : strName.substr(nDot + 1);
+    return strExtension == "txt";
+}
+
+std::string GetFileTitle(const std::string& strPath)
+{
+    return fs::path(strPath).filename().string();
+}
+
+std::string MakeRootName(const std::string& strPath)
+{
+    return Utf8ToCp932Lenient(GetFileTitle(strPath));
+}
+
+void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryModel& model,
+                      const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings)
+{
+    CAAStore newStore;
+    CCategoryModel newModel;
+    newModel.SetRootName(MakeRootName(strPath));
+    {
+        CLineReader reader(strPath, kTextFileBuffer);
+        newStore.Load(reader);
+    }
+    if (fnAskAutoCategorize && fnAskAutoCategorize())
+        newModel.AutoCategorize(newStore, settings.m_nThreshold, settings.m_nMinItems);
+    else
+        newModel.PlaceAllInRoot(newStore);
+    store.Swap(newStore);
+    model.Swap(newModel);
+}
+
+void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model)
+{
+    CLineReader index(strPath);
+    std::string_view header;
+    index.ReadLine(header);
+    const std::string strTextPath = Unquote(header);
+    if (strTextPath.empty())
+        throw CRidaxoError(index.GetFilePath(), "cannot open: the index file names no AA text file");
+
+    CAAStore newStore;
+    CCategoryModel newModel;
+    {
+        CLineReader text(strTextPath, kTextFileBuffer);
+        newStore.Load(text);
+    }
+    newModel.GetRoot().Load(index);
+    store.Swap(newStore);
+    model.Swap(newModel);
+}
+
+void OpenDocumentFile(const std::string& strPath, CAAStore& store, CCategoryModel& model, bool& bFromText,
+                      const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings)
+{
+    if (IsAATextFileName(strPath)) {
+        ImportAATextFile(strPath, store, model, fnAskAutoCategorize, settings);
+        bFromText = true;
+    } else {
+        OpenIndexFile(strPath, store, model);
+        bFromText = false;
+    }
+}
+
+std::string FormatIndexFile(const CAAStore& store, const CCategoryModel& model)
+{
+    std::string strOut = Quote(store.GetPath());
+    strOut += '\n';
+    model.GetRoot().Save(strOut);
+    return strOut;
+}
+
+void SaveIndexFile(const std::string& strPath, const CAAStore& store, const CCategoryModel& model)
+{
+    WriteFileAtomically(strPath, FormatIndexFile(store, model));
+}
+
+void WriteFileAtomically(const std::string& strPath, std::string_view data)
+{
+    std::error_code ec;
+    fs::path target(strPath);
+    // Saving through a symbolic link replaces the file it points to, not the
+    // link.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec)
+            target = resolved;
+    }
+    const fs::file_status oldStatus = fs::status(target, ec);
+    if (fs::is_directory(oldStatus))
+        throw CRidaxoError(strPath, "cannot save: it is a folder");
+
+    fs::path temporary;
+    std::FILE* pFile = CreateSiblingFile(target, temporary);
+    if (pFile == nullptr)
+        throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
+
+    int nError = 0;
+    errno = 0;
+    if (std::fwrite(data.data(), 1, data.size(), pFile) != data.size() || std::fflush(pFile) != 0 || !SyncFile(pFile))
+        nError = errno != 0 ? errno : EIO;
+    errno = 0;
+    if (std::fclose(pFile) != 0 && nError == 0)
+        nError = errno != 0 ? errno : EIO;
+    if (nError != 0) {
+        fs::remove(temporary, ec);
+        throw CRidaxoError(strPath, "cannot save: " + ErrnoText(nError));
+    }
+    if (fs::exists(oldStatus))
+        fs::permissions(temporary, oldStatus.permissions(), ec);
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw CRidaxoError(strPath, "cannot save: " + ec.message());
+    }
+    SyncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class CAAStore;
+class CCategoryModel;
+
+// How a document's file is opened and saved. The window program's document
+// and the command-line tool both go through these functions, so the two
+// read and write files identically.
+//
+// An index file is LF-ended lines: the quoted full path of the AA text file,
+// then the root category's block (see CCategory). The AA text file itself
+// is only ever read.
+
+// The two settings of the automatic grouping.
+struct CGroupingSettings
+{
+    unsigned m_nThreshold = 3; // leading characters two names must share
+    unsigned m_nMinItems = 5;  // fewest similar AAs, the seed included, that form a category
+};
+
+// True when the file's name marks an AA text file: the lower-cased text
+// after the last "." of the name (the whole name when it has no ".") is
+// "txt". Every other file is read as an index file.
+bool IsAATextFileName(const std::string& strPath);
+
+// The file's name without its folder, extension kept.
+std::string GetFileTitle(const std::string& strPath);
+
+// The name a freshly imported root gets: the file's title in code page 932.
+std::string MakeRootName(const std::string& strPath);
+
+// Asked after an AA text file has been read: true to group automatically.
+using AskAutoCategorizeFn = std::function<bool()>;
+
+// Reads the AA text file strPath into store and model: the root is named
+// after the file, then grouped or given every AA, as fnAskAutoCategorize
+// answers. Throws CRidaxoError and leaves store and model as they were when
+// the file cannot be read.
+void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryModel& model,
+                      const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
+
+// Reads the index file strPath and the AA text file its first line names
+// into store and model. A relative text-file path is taken against the
+// current folder. Throws CRidaxoError and leaves store and model as they
+// were when either file cannot be read.
+void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model);
+
+// Opens strPath as the program opens any file: an AA text file is imported,
+// every other file read as an index file. On success bFromText tells which;
+// on failure nothing changes.
+void OpenDocumentFile(const std::string& strPath, CAAStore& store, CCategoryModel& model, bool& bFromText,
+                      const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
+
+// The bytes of the index file for store and model.
+std::string FormatIndexFile(const CAAStore& store, const CCategoryModel& model);
+
+// Writes the index file for store and model to strPath without ever
+// destroying what stood there: see WriteFileAtomically.
+void SaveIndexFile(const std::string& strPath, const CAAStore& store, const CCategoryModel& model);
+
+// Writes data to a new file beside strPath, flushes it to the disk and only
+// then puts it in strPath's place. On any failure the new file is removed,
+// strPath is left as it was and CRidaxoError is thrown.
+void WriteFileAtomically(const std::string& strPath, std::string_view data);

@@ -1,0 +1,219 @@
+#include "DocumentFile.h"
+#include "AAStore.h"
+#include "Category.h"
+#include "ModelHelpers.h"
+#include "RidaxoError.h"
+#include "TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+// A document's data, as the window program's document holds it.
+struct CDoc
+{
+    CAAStore store;
+    CCategoryModel model;
+    bool bFromText = true;
+
+    void Open(const std::string& strPath, bool bAnswerYes = false, CGroupingSettings settings = {})
+    {
+        OpenDocumentFile(
+            strPath, store, model, bFromText, [=] { return bAnswerYes; }, settings);
+    }
+    std::string Tree() const { return DescribeTree(model.GetRoot()); }
+};
+
+const std::vector<std::string> kNames = {"cat-a", "dog-a", "cat-b", "cat-c", "owl"};
+
+// Runs f with the calling process unable to write files larger than nBytes,
+// as on a disk that is full.
+template <typename F> void WithFileSizeLimit(rlim_t nBytes, F f)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = nBytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    try {
+        f();
+    } catch (...) {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+        throw;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+TEST(DocumentFileTest, TheNameDecidesBetweenImportAndIndexFile)
+{
+    struct Case
+    {
+        std::string_view path;
+        bool bText;
+    };
+    const Case cases[] = {
+        {"a.txt", true},
+        {"/x/LIST.TXT", true},
+        {"dir/txt", true},
+        {"TxT", true},
+        {".txt", true},
+        {"a.txt.rix", false},
+        {"a.dat", false},
+        {"a.rix", false},
+        {"/x.txt/a.rix", false},
+        {"a.", false},
+        {"", false},
+        {"a.txtx", false},
+        // "あ" ends in byte 0x82, a Shift-JIS lead byte: the "." after it must
+        // still be found.
+        {"/\xE3\x81\x82.txt", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsAATextFileName(std::string(c.path)), c.bText) << c.path;
+    EXPECT_EQ(GetFileTitle("/a/b/ねこ.txt"), "ねこ.txt");
+    EXPECT_EQ(MakeRootName("/a/b/ねこ.txt"), "\x82\xCB\x82\xB1.txt");
+    EXPECT_EQ(MakeRootName("/a/😺.txt"), "?.txt");
+}
+
+TEST(DocumentFileTest, ImportNamesTheRootAndGroupsAsAnswered)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("Animals.TXT", MakeAAFile(kNames));
+    CDoc doc;
+    doc.Open(strText, false);
+    EXPECT_TRUE(doc.bFromText);
+    EXPECT_EQ(doc.Tree(), "Animals.TXT{0,1,2,3,4,}[]");
+    EXPECT_EQ(doc.store.GetPath(), strText);
+
+    doc.Open(strText, true, {4, 3});
+    EXPECT_EQ(doc.Tree(), "Animals.TXT{1,4,}[cat-{3,2,0,}[]]");
+}
+
+TEST(DocumentFileTest, AnIndexFileRestoresTheTreeAndResavesTheSameBytes)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("animals.txt", MakeAAFile(kNames));
+    CDoc doc;
+    doc.Open(strText, true, {4, 3});
+    const std::string strIndex = dir.File("animals.rix");
+    SaveIndexFile(strIndex, doc.store, doc.model);
+    const std::string bytes = ReadBytes(strIndex);
+    EXPECT_EQ(bytes, "\"" + strText + "\"\n\"animals.txt\"\n2\n1\n4\n1\n\"cat-\"\n3\n3\n2\n0\n0\n");
+
+    CDoc reopened;
+    reopened.Open(strIndex);
+    EXPECT_FALSE(reopened.bFromText);
+    EXPECT_EQ(reopened.Tree(), doc.Tree());
+    EXPECT_EQ(reopened.store.GetName(4), "owl");
+    EXPECT_EQ(FormatIndexFile(reopened.store, reopened.model), bytes);
+}
+
+TEST(DocumentFileTest, HeaderLinesWithBlanksWithoutQuotesOrRelativePaths)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("a.txt", MakeAAFile({"x"}));
+    const std::string tree = "\"root\"\n1\n0\n0\n";
+    const std::string headers[] = {" \t\"" + strText + "\" \r", strText, "\"a.txt\"", "./a.txt"};
+    const auto previous = fs::current_path();
+    fs::current_path(dir.GetPath());
+    for (const std::string& strHeader : headers) {
+        CDoc doc;
+        doc.Open(dir.Write("i.rix", strHeader + "\n" + tree));
+        EXPECT_EQ(doc.store.GetPath(), strText) << strHeader;
+        EXPECT_EQ(doc.Tree(), "root{0,}[]");
+    }
+    fs::current_path(previous);
+}
+
+TEST(DocumentFileTest, AFailedOpenChangesNothing)
+{
+    CTempDir dir;
+    const std::string strFifo = dir.File("fifo");
+    ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
+    const std::string strText = dir.Write("good.txt", MakeAAFile(kNames));
+    const std::string bad[] = {
+        dir.File("missing.txt"),
+        dir.File("missing.rix"),
+        dir.Write("missing-text.rix", "\"" + dir.File("gone.txt") + "\"\n\"r\"\n0\n0\n"),
+        dir.Write("folder.rix", "\"" + dir.GetPath().string() + "\"\n\"r\"\n0\n0\n"),
+        dir.Write("fifo.rix", "\"" + strFifo + "\"\n\"r\"\n0\n0\n"),
+        dir.Write("zero.rix", "\"/dev/zero\"\n\"r\"\n0\n0\n"),
+        dir.Write("no-header.rix", "\"\"\n\"r\"\n0\n0\n"),
+        dir.Write("damaged.rix", "\"" + strText + "\"\n\"r\"\n2000000000\n"),
+        strFifo,
+    };
+    CDoc doc;
+    doc.Open(strText, true, {4, 3});
+    const std::string before = FormatIndexFile(doc.store, doc.model);
+    for (const std::string& strPath : bad) {
+        EXPECT_THROW(doc.Open(strPath), CRidaxoError) << strPath;
+        EXPECT_EQ(FormatIndexFile(doc.store, doc.model), before) << strPath;
+        EXPECT_TRUE(doc.bFromText);
+    }
+}
+
+TEST(DocumentFileTest, AnEmptyDocumentSavesAFileThatNamesNoTextFile)
+{
+    CTempDir dir;
+    CDoc doc;
+    EXPECT_EQ(FormatIndexFile(doc.store, doc.model), "\"\"\n\"\"\n0\n0\n");
+    SaveIndexFile(dir.File("empty.rix"), doc.store, doc.model);
+    CDoc reopened;
+    try {
+        reopened.Open(dir.File("empty.rix"));
+        FAIL() << "opened";
+    } catch (const CRidaxoError& error) {
+        EXPECT_EQ(error.GetFile(), dir.File("empty.rix"));
+    }
+}
+
+TEST(DocumentFileTest, AFailedSaveLeavesTheOldFileAsItWas)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("keep.rix", "old contents\n");
+    const std::string big(64 * 1024, 'x');
+    WithFileSizeLimit(1024, [&] { EXPECT_THROW(WriteFileAtomically(strTarget, big), CRidaxoError); });
+    EXPECT_EQ(ReadBytes(strTarget), "old contents\n");
+    EXPECT_EQ(FolderEntries(dir.GetPath()), std::vector<std::string>{"keep.rix"}); // no leftovers
+
+    EXPECT_THROW(WriteFileAtomically(dir.File("no/such/folder.rix"), "x"), CRidaxoError);
+    EXPECT_THROW(WriteFileAtomically(dir.GetPath().string(), "x"), CRidaxoError);
+    EXPECT_EQ(FolderEntries(dir.GetPath()), std::vector<std::string>{"keep.rix"});
+}
+
+TEST(DocumentFileTest, SavingReplacesTheFileKeepsItsModeAndFollowsLinks)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.rix", "old\n");
+    ASSERT_EQ(chmod(strTarget.c_str(), 0640), 0);
+    const std::string strLink = dir.File("link.rix");
+    fs::create_symlink(strTarget, strLink);
+
+    WriteFileAtomically(strLink, "new\n");
+    EXPECT_TRUE(fs::is_symlink(strLink));
+    EXPECT_EQ(ReadBytes(strTarget), "new\n");
+    EXPECT_EQ(fs::status(strTarget).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FolderEntries(dir.GetPath()), (std::vector<std::string>{"link.rix", "t.rix"}));
+}
