@@ -1,0 +1,131 @@
+#include "TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+struct CRun
+{
+    int nExit;
+    std::string strOut;
+    std::string strErr;
+};
+
+std::string ShellQuote(const std::string& strArg)
+{
+    std::string strOut = "'";
+    for (char ch : strArg)
+        strOut += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    return strOut + "'";
+}
+
+// Runs ridaxo-cli with args and captures what it writes.
+CRun RunCli(const std::vector<std::string>& args)
+{
+    CTempDir dir;
+    std::string strCommand = ShellQuote(RIDAXO_CLI_PATH);
+    for (const std::string& strArg : args)
+        strCommand += " " + ShellQuote(strArg);
+    strCommand += " >" + ShellQuote(dir.File("out")) + " 2>" + ShellQuote(dir.File("err"));
+    const int nStatus = std::system(strCommand.c_str());
+    return {WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, ReadBytes(dir.File("out")), ReadBytes(dir.File("err"))};
+}
+
+void ExpectFailure(const CRun& run, int nExit, const std::string& strMention)
+{
+    EXPECT_EQ(run.nExit, nExit) << run.strErr;
+    EXPECT_EQ(run.strOut, "");
+    ASSERT_FALSE(run.strErr.empty());
+    if (nExit == 1) { // one line naming the file
+        EXPECT_EQ(run.strErr.find('\n'), run.strErr.size() - 1) << run.strErr;
+    }
+    EXPECT_NE(run.strErr.find(strMention), std::string::npos) << run.strErr;
+}
+
+const std::string kFile = "pre\r\n[MojieName=ab1]\r\nline 1\r\n[END]\r\n[MojieName=ab2]\r\n\r\nx\r\n[END]\r\n"
+                          "[MojieName=\x82\xCB]\r\n[END]\r\n";
+} // namespace
+
+TEST(CliTest, ImportResaveTextAndTreeOnASmallFile)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("small.txt", kFile);
+    const CRun plain = RunCli({"import", strText});
+    EXPECT_EQ(plain.nExit, 0) << plain.strErr;
+    EXPECT_EQ(plain.strOut, "\"" + strText + "\"\n\"small.txt\"\n3\n0\n1\n2\n0\n");
+
+    const CRun grouped = RunCli({"import", "--threshold", "2", strText, "--auto", "--min-items", "2"});
+    EXPECT_EQ(grouped.strOut, "\"" + strText + "\"\n\"small.txt\"\n1\n2\n1\n\"ab\"\n2\n1\n0\n0\n");
+
+    const std::string strIndex = dir.File("small.rix");
+    EXPECT_EQ(RunCli({"import", strText, "--auto", "--threshold", "2", "--min-items", "2", "-o", strIndex}).nExit, 0);
+    EXPECT_EQ(ReadBytes(strIndex), grouped.strOut);
+    EXPECT_EQ(RunCli({"resave", strIndex}).strOut, grouped.strOut);
+    const std::string strCopy = dir.File("copy.rix");
+    EXPECT_EQ(RunCli({"resave", strIndex, "-o", strCopy}).nExit, 0);
+    EXPECT_EQ(ReadBytes(strCopy), grouped.strOut);
+
+    EXPECT_EQ(RunCli({"text", strText, "1"}).strOut, "\r\nx\r\n");
+    EXPECT_EQ(RunCli({"text", strIndex, "0"}).strOut, "line 1\r\n");
+    const CRun outside = RunCli({"text", strIndex, "-1"});
+    EXPECT_EQ(outside.nExit, 0);
+    EXPECT_EQ(outside.strOut, "");
+
+    EXPECT_EQ(RunCli({"tree", strIndex}).strOut, "small.txt (1)\n  ab (2)\n");
+    EXPECT_EQ(RunCli({"tree", strIndex, "-v"}).strOut, "small.txt (1)\n  [2] ね\n  ab (2)\n    [1] ab2\n    [0] ab1\n");
+}
+
+TEST(CliTest, FailuresNameTheFileAndWriteNothing)
+{
+    CTempDir dir;
+    const std::string strMissing = dir.File("missing.txt");
+    ExpectFailure(RunCli({"import", strMissing}), 1, strMissing);
+    ExpectFailure(RunCli({"tree", dir.File("missing.rix")}), 1, "missing.rix");
+    ExpectFailure(RunCli({"resave", dir.Write("bad.rix", "\"" + strMissing + "\"\n")}), 1, strMissing);
+
+    const std::string strTarget = dir.Write("target.rix", "previous\n");
+    ExpectFailure(RunCli({"import", strMissing, "-o", strTarget}), 1, strMissing);
+    EXPECT_EQ(ReadBytes(strTarget), "previous\n");
+}
+
+TEST(CliTest, UsageErrorsExitWithTwo)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("u.txt", kFile);
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"explode", strText},
+        {"import"},
+        {"import", strText, "extra"},
+        {"import", strText, "--threshold", "0"},
+        {"import", strText, "--min-items", "1000"},
+        {"import", strText, "--threshold", "3x"},
+        {"import", strText, "--threshold"},
+        {"import", strText, "-v"},
+        {"resave", strText, "--auto"},
+        {"text", strText, "one"},
+        {"text", strText},
+        {"tree", strText, "-o", "x"},
+    };
+    for (const auto& args : bad)
+        ExpectFailure(RunCli(args), 2, "usage:");
+}
+
+TEST(CliTest, TheBundledSampleGroupsIntoSeveralCategoriesAndResavesAlike)
+{
+    CTempDir dir;
+    const std::string strIndex = dir.File("sample.rix");
+    const CRun run = RunCli({"import", std::string(RIDAXO_SAMPLES_DIR) + "/sample-aa.txt", "--auto", "-o", strIndex});
+    ASSERT_EQ(run.nExit, 0) << run.strErr;
+    const std::string tree = RunCli({"tree", strIndex}).strOut;
+    int nTopFolders = 0;
+    for (std::size_t nPos = 0; (nPos = tree.find("\n  ", nPos)) != std::string::npos; ++nPos)
+        ++nTopFolders;
+    EXPECT_GE(nTopFolders, 4) << tree;
+    EXPECT_EQ(RunCli({"resave", strIndex}).strOut, ReadBytes(strIndex));
+}

@@ -1,0 +1,256 @@
+// ridaxo-cli: the command-line face of Ridaxo's model. It opens and saves
+// files exactly as the window program does, so tests, benchmarks and
+// scripts can drive the model without a window.
+
+#include "AAStore.h"
+#include "Category.h"
+#include "DocumentFile.h"
+#include "RidaxoError.h"
+#include "ShiftJis.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace
+{
+constexpr const char* kUsage =
+    "usage: ridaxo-cli import TEXTFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
+    "       ridaxo-cli resave INDEXFILE [-o INDEXFILE]\n"
+    "       ridaxo-cli text FILE INDEX\n"
+    "       ridaxo-cli tree FILE [-v]\n";
+
+// A command line that does not fit the usage above.
+class CUsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments after the command: positional ones and options.
+struct CArguments
+{
+    std::vector<std::string> positional;
+    bool bAuto = false;
+    bool bVerbose = false;
+    std::optional<unsigned> threshold;
+    std::optional<unsigned> minItems;
+    std::optional<std::string> output;
+};
+
+unsigned ParseSetting(const std::string& strOption, const std::string& strValue)
+{
+    unsigned nValue = 0;
+    const char* pEnd = strValue.data() + strValue.size();
+    const auto result = std::from_chars(strValue.data(), pEnd, nValue);
+    if (strValue.empty() || result.ec != std::errc() || result.ptr != pEnd || nValue < 1 || nValue > 999)
+        throw CUsageError(strOption + " takes a whole number from 1 to 999, not \"" + strValue + "\"");
+    return nValue;
+}
+
+int ParseIndex(const std::string& strValue)
+{
+    int nValue = 0;
+    const char* pEnd = strValue.data() + strValue.size();
+    const auto result = std::from_chars(strValue.data(), pEnd, nValue);
+    if (strValue.empty() || result.ec != std::errc() || result.ptr != pEnd)
+        throw CUsageError("INDEX must be a whole number, not \"" + strValue + "\"");
+    return nValue;
+}
+
+// Parses args[1...]; only the options in strAllowed are accepted.
+CArguments ParseArguments(const std::vector<std::string>& args, std::string_view strAllowed)
+{
+    CArguments parsed;
+    auto allowed = [&](std::string_view strOption) {
+        if (strAllowed.find(std::string(strOption) + " ") == std::string_view::npos)
+            throw CUsageError("unknown option " + std::string(strOption) + " for " + args[0]);
+    };
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& strArg = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size())
+                throw CUsageError(strArg + " needs a value");
+            return args[++i];
+        };
+        if (strArg.size() > 1 && strArg[0] == '-' && !(strArg[1] >= '0' && strArg[1] <= '9')) {
+            allowed(strArg);
+            if (strArg == "--auto")
+                parsed.bAuto = true;
+            else if (strArg == "-v")
+                parsed.bVerbose = true;
+            else if (strArg == "--threshold")
+                parsed.threshold = ParseSetting(strArg, value());
+            else if (strArg == "--min-items")
+                parsed.minItems = ParseSetting(strArg, value());
+            else if (strArg == "-o")
+                parsed.output = value();
+        } else {
+            parsed.positional.push_back(strArg);
+        }
+    }
+    return parsed;
+}
+
+void RequirePositional(const CArguments& parsed, std::size_t nCount)
+{
+    if (parsed.positional.size() != nCount)
+        throw CUsageError("wrong number of arguments");
+}
+
+void WriteStandardOutput(std::string_view data)
+{
+    if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0)
+        throw CRidaxoError("standard output", std::string("cannot write: ") + std::strerror(errno));
+}
+
+// Writes the index file to strOutput, or to standard output without one.
+void WriteIndex(const std::optional<std::string>& output, const CAAStore& store, const CCategoryModel& model)
+{
+    if (output)
+        SaveIndexFile(*output, store, model);
+    else
+        WriteStandardOutput(FormatIndexFile(store, model));
+}
+
+void AppendTree(std::string& strOut, const CCategory& category, const CAAStore& store, bool bVerbose)
+{
+    struct Frame
+    {
+        const CCategory* pCategory;
+        int nDepth;
+    };
+    std::vector<Frame> stack{{&category, 0}};
+    while (!stack.empty()) {
+        const Frame frame = stack.back();
+        stack.pop_back();
+        const CCategory& current = *frame.pCategory;
+        strOut.append(static_cast<std::size_t>(frame.nDepth) * 2, ' ');
+        strOut += Cp932ToUtf8(current.GetNameRef());
+        strOut += " (" + std::to_string(current.GetAACount()) + ")\n";
+        if (bVerbose) {
+            for (int nIndex : current.GetAAList()) {
+                strOut.append(static_cast<std::size_t>(frame.nDepth + 1) * 2, ' ');
+                strOut += "[" + std::to_string(nIndex) + "] ";
+                strOut += Cp932ToUtf8(store.GetNameView(nIndex));
+                strOut += '\n';
+            }
+        }
+        for (int i = current.GetChildCount(); i-- > 0;)
+            stack.push_back({current.GetChildAt(i), frame.nDepth + 1});
+    }
+}
+
+int RunImport(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "--auto --threshold --min-items -o ");
+    RequirePositional(parsed, 1);
+    CGroupingSettings settings;
+    settings.m_nThreshold = parsed.threshold.value_or(settings.m_nThreshold);
+    settings.m_nMinItems = parsed.minItems.value_or(settings.m_nMinItems);
+    CAAStore store;
+    CCategoryModel model;
+    ImportAATextFile(
+        parsed.positional[0], store, model, [&] { return parsed.bAuto; }, settings);
+    WriteIndex(parsed.output, store, model);
+    return 0;
+}
+
+int RunResave(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "-o ");
+    RequirePositional(parsed, 1);
+    CAAStore store;
+    CCategoryModel model;
+    OpenIndexFile(parsed.positional[0], store, model);
+    WriteIndex(parsed.output, store, model);
+    return 0;
+}
+
+int RunText(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "");
+    RequirePositional(parsed, 2);
+    const int nIndex = ParseIndex(parsed.positional[1]);
+    CAAStore store;
+    CCategoryModel model;
+    bool bFromText = true;
+    OpenDocumentFile(
+        parsed.positional[0], store, model, bFromText, [] { return false; }, CGroupingSettings());
+    WriteStandardOutput(store.GetText(nIndex));
+    return 0;
+}
+
+int RunTree(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "-v ");
+    RequirePositional(parsed, 1);
+    CAAStore store;
+    CCategoryModel model;
+    bool bFromText = true;
+    // An AA text file is shown as a person answering Yes would see it.
+    OpenDocumentFile(
+        parsed.positional[0], store, model, bFromText, [] { return true; }, CGroupingSettings());
+    std::string strOut;
+    AppendTree(strOut, model.GetRoot(), store, parsed.bVerbose);
+    WriteStandardOutput(strOut);
+    return 0;
+}
+
+// One line on standard error: control characters of a file name would
+// break it.
+void ReportError(const std::string& strMessage)
+{
+    std::string strLine = "ridaxo-cli: ";
+    for (char ch : strMessage)
+        strLine += (static_cast<unsigned char>(ch) < 0x20) ? '?' : ch;
+    std::fprintf(stderr, "%s\n", strLine.c_str());
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (args.empty())
+            throw CUsageError("no command given");
+        const std::string& strCommand = args[0];
+        try {
+            if (strCommand == "import")
+                return RunImport(args);
+            if (strCommand == "resave")
+                return RunResave(args);
+            if (strCommand == "text")
+                return RunText(args);
+            if (strCommand == "tree")
+                return RunTree(args);
+        } catch (const std::bad_alloc&) {
+            throw CRidaxoError(args.size() > 1 ? args[1] : std::string(), "not enough memory");
+        }
+        throw CUsageError("unknown command " + strCommand);
+    } catch (const CUsageError& error) {
+        ReportError(error.what());
+        std::fputs(kUsage, stderr);
+        return 2;
+    } catch (const CRidaxoError& error) {
+        ReportError(error.what());
+        return 1;
+    } catch (const std::exception& error) {
+        ReportError(error.what());
+        return 1;
+    }
+}
