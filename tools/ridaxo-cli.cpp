@@ -178,6 +178,15 @@ int RunResave(const std::vector<std::string>& args)
     return 0;
 }
 
+// Opens strPath as the program opens any file; an AA text file is grouped
+// with the default settings when bAnswerYes.
+void OpenAnyFile(const std::string& strPath, bool bAnswerYes, CAAStore& store, CCategoryModel& model)
+{
+    bool bFromText = true;
+    OpenDocumentFile(
+        strPath, store, model, bFromText, [bAnswerYes] { return bAnswerYes; }, CGroupingSettings());
+}
+
 int RunText(const std::vector<std::string>& args)
 {
     const CArguments parsed = ParseArguments(args, "");
@@ -185,9 +194,7 @@ int RunText(const std::vector<std::string>& args)
     const int nIndex = ParseIndex(parsed.positional[1]);
     CAAStore store;
     CCategoryModel model;
-    bool bFromText = true;
-    OpenDocumentFile(
-        parsed.positional[0], store, model, bFromText, [] { return false; }, CGroupingSettings());
+    OpenAnyFile(parsed.positional[0], false, store, model);
     WriteStandardOutput(store.GetText(nIndex));
     return 0;
 }
@@ -198,10 +205,8 @@ int RunTree(const std::vector<std::string>& args)
     RequirePositional(parsed, 1);
     CAAStore store;
     CCategoryModel model;
-    bool bFromText = true;
     // An AA text file is shown as a person answering Yes would see it.
-    OpenDocumentFile(
-        parsed.positional[0], store, model, bFromText, [] { return true; }, CGroupingSettings());
+    OpenAnyFile(parsed.positional[0], true, store, model);
     std::string strOut;
     AppendTree(strOut, model.GetRoot(), store, parsed.bVerbose);
     WriteStandardOutput(strOut);

@@ -13,7 +13,7 @@ struct CGroupingCase
     std::vector<std::string> names;
     unsigned nThreshold;
     unsigned nMinItems;
-    std::string_view expected; // DescribeTree of the root, named "r"
+    std::string expected; // DescribeTree of the root, named "r"
 };
 
 std::string Group(const std::vector<std::string>& names, unsigned nThreshold, unsigned nMinItems)
