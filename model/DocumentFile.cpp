@@ -180,6 +180,11 @@ void WriteFileAtomically(const std::string& strPath, std::string_view data)
     const fs::file_status oldStatus = fs::status(target, ec);
     if (fs::is_directory(oldStatus))
         throw CRidaxoError(strPath, "cannot save: it is a folder");
+#ifndef _WIN32
+    // Renaming would replace a file that its owner made read-only.
+    if (fs::exists(oldStatus) && access(target.c_str(), W_OK) != 0)
+        throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
+#endif
 
     fs::path temporary;
     std::FILE* pFile = CreateSiblingFile(target, temporary);

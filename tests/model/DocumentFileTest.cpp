@@ -10,6 +10,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -216,4 +217,15 @@ TEST(DocumentFileTest, SavingReplacesTheFileKeepsItsModeAndFollowsLinks)
     EXPECT_EQ(fs::status(strTarget).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(FolderEntries(dir.GetPath()), (std::vector<std::string>{"link.rix", "t.rix"}));
+}
+
+TEST(DocumentFileTest, AReadOnlyFileIsNotReplaced)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    CTempDir dir;
+    const std::string strTarget = dir.Write("ro.rix", "old\n");
+    ASSERT_EQ(chmod(strTarget.c_str(), 0444), 0);
+    EXPECT_THROW(WriteFileAtomically(strTarget, "new\n"), CRidaxoError);
+    EXPECT_EQ(ReadBytes(strTarget), "old\n");
 }
