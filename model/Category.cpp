@@ -6,7 +6,6 @@
 #include "TextRoutines.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -58,9 +57,7 @@ int ClampToInt(long long nValue)
 
 void AppendNumberLine(std::string& strOut, long long nValue)
 {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), nValue);
-    strOut.append(buffer, result.ptr);
+    strOut += IntToString(nValue);
     strOut += '\n';
 }
 
@@ -77,9 +74,8 @@ long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
 
 void WriteBlockHead(std::string& strOut, const CCategory& category)
 {
-    strOut += '"';
-    strOut += category.GetNameRef();
-    strOut += "\"\n";
+    strOut += Quote(category.GetNameRef());
+    strOut += '\n';
     AppendNumberLine(strOut, category.GetAACount());
     for (int nIndex : category.GetAAList())
         AppendNumberLine(strOut, nIndex);
