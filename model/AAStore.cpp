@@ -11,7 +11,10 @@ namespace
 {
 constexpr std::string_view kNameKey = "[MojieName=";
 constexpr std::string_view kEndLine = "[END]";
-constexpr std::size_t kLoadBufferSize = 1 << 20;
+// AA text files run to hundreds of megabytes; read them in large blocks.
+constexpr std::size_t kLoadBufferSize = std::size_t{1} << 20;
+// A body is a few lines.
+constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
 // The name on a name line: from after the key to the last "]", or empty
 // when the line has none.
@@ -45,6 +48,12 @@ void CAAStore::Load(CLineReader& reader)
     Swap(loaded);
 }
 
+void CAAStore::LoadFile(const std::string& strPath)
+{
+    CLineReader reader(strPath, kLoadBufferSize);
+    Load(reader);
+}
+
 std::string_view CAAStore::GetNameView(int nIndex) const
 {
     if (!IsValidIndex(nIndex))
@@ -62,7 +71,7 @@ std::string CAAStore::GetText(int nIndex) const
 {
     if (!IsValidIndex(nIndex))
         return {};
-    CLineReader reader(m_strPath, std::size_t{16} * 1024);
+    CLineReader reader(m_strPath, kTextBufferSize);
     reader.Seek(m_offsets[nIndex]);
     std::string strText;
     std::string_view line;

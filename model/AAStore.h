@@ -27,6 +27,10 @@ public:
     // path. Throws CRidaxoError on a read error, leaving the store as it was.
     void Load(CLineReader& reader);
 
+    // Load from the AA text file at strPath, read in large blocks. Throws
+    // CRidaxoError when it cannot be opened or read.
+    void LoadFile(const std::string& strPath);
+
     // Number of AAs.
     int GetCount() const { return static_cast<int>(m_offsets.size()); }
 

@@ -111,6 +111,8 @@ bool CCategory::RemoveChild(const CCategory* pChild)
                                  [pChild](const auto& child) { return child.get() == pChild; });
     if (it == m_children.end())
         return false;
+    // Unlink the child before it is destroyed, so that nothing reached
+    // from its destructor finds it still listed.
     std::unique_ptr<CCategory> removed = std::move(*it);
     m_children.erase(it);
     return true;

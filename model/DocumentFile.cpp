@@ -24,9 +24,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-// AA text files run to hundreds of megabytes; read them in large blocks.
-constexpr std::size_t kTextFileBuffer = 1 << 20;
-
 std::string LowerAscii(std::string text)
 {
     for (char& ch : text)
@@ -109,10 +106,7 @@ void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryMode
     CAAStore newStore;
     CCategoryModel newModel;
     newModel.SetRootName(MakeRootName(strPath));
-    {
-        CLineReader reader(strPath, kTextFileBuffer);
-        newStore.Load(reader);
-    }
+    newStore.LoadFile(strPath);
     if (fnAskAutoCategorize && fnAskAutoCategorize())
         newModel.AutoCategorize(newStore, settings.m_nThreshold, settings.m_nMinItems);
     else
@@ -132,10 +126,7 @@ void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& 
 
     CAAStore newStore;
     CCategoryModel newModel;
-    {
-        CLineReader text(strTextPath, kTextFileBuffer);
-        newStore.Load(text);
-    }
+    newStore.LoadFile(strTextPath);
     newModel.GetRoot().Load(index);
     store.Swap(newStore);
     model.Swap(newModel);
