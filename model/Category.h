@@ -5,7 +5,19 @@
 #include <vector>
 
 class CAAStore;
+class CCategory;
 class CLineReader;
+
+// What FillTree inserts a category tree into: a tree control, seen through
+// opaque item handles so that the model needs no window library.
+class ICategoryTreeSink
+{
+public:
+    virtual ~ICategoryTreeSink() = default;
+    // Inserts an item for category as the last child of hParent and returns
+    // the new item's handle.
+    virtual void* InsertItem(void* hParent, CCategory& category) = 0;
+};
 
 // A category: a name, an ordered list of AA indices and an ordered list of
 // child categories that it owns. AA indices are not checked against the
@@ -64,6 +76,11 @@ public:
     // far more lines than the file holds, throws CRidaxoError (damaged file)
     // and leaves the category as it was.
     void Load(CLineReader& reader);
+
+    // Inserts this category under hParent and its subtree below it, each
+    // item after its parent and children in their order. Deep trees do not
+    // recurse.
+    void FillTree(ICategoryTreeSink& sink, void* hParent);
 
 private:
     friend class CCategoryModel;
