@@ -1,0 +1,472 @@
+#include "MainFrame.h"
+
+#include "AAListView.h"
+#include "AboutDlg.h"
+#include "Bitmaps.h"
+#include "CategoryTreeView.h"
+#include "DisplayText.h"
+#include "Prompt.h"
+#include "Resources.h"
+#include "RidaxoDoc.h"
+#include "RidaxoError.h"
+#include "SettingsDlg.h"
+
+#include <wx/accel.h>
+#include <wx/dcscreen.h>
+#include <wx/fontdlg.h>
+#include <wx/menu.h>
+#include <wx/splitter.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+#include <wx/utils.h>
+
+namespace
+{
+CMainFrame* g_pMainFrame = nullptr;
+
+constexpr int kTreeWidth = 200;
+constexpr int kListHeight = 200;
+constexpr int kNameColumnWidth = 300;
+
+enum EStatusPane
+{
+    kPaneMessage,
+    kPaneKana,
+    kPaneCaps,
+    kPaneNum,
+    kPaneScroll,
+    kPaneCount
+};
+
+// Appends a menu item whose status-bar prompt comes from the string table.
+void AppendItem(wxMenu* pMenu, int nId, const char* pszLabel, wxItemKind nKind = wxITEM_NORMAL)
+{
+    pMenu->Append(nId, U8(pszLabel), GetCommandPrompt(nId), nKind);
+}
+
+// Text for the text pane: lines end in LF on the screen.
+wxString ToPaneText(const std::string& strText)
+{
+    wxString strDisplay = ToDisplay(strText);
+    strDisplay.Replace("\r\n", "\n");
+    return strDisplay;
+}
+} // namespace
+
+void SetMainFrame(CMainFrame* pFrame)
+{
+    g_pMainFrame = pFrame;
+}
+
+CMainFrame* GetMainFrame()
+{
+    return g_pMainFrame;
+}
+
+CMainFrame::CMainFrame(wxDocManager* pManager, const wxString& strTitle)
+    : wxDocParentFrame(pManager, nullptr, wxID_ANY, strTitle, wxDefaultPosition, wxSize(900, 650))
+{
+    SetIcons(LoadAppIcons());
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+    Bind(wxEVT_MENU, &CMainFrame::OnViewFont, this, ID_VIEW_FONT);
+    Bind(wxEVT_MENU, &CMainFrame::OnSettings, this, ID_SETTINGS);
+    Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, wxID_ABOUT);
+    for (int nId : {wxID_UNDO, wxID_CUT, wxID_COPY, wxID_PASTE}) {
+        Bind(wxEVT_MENU, &CMainFrame::OnEditCommand, this, nId);
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateEditCommand, this, nId);
+    }
+    for (int nId : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        Bind(wxEVT_MENU, &CMainFrame::OnToggleBar, this, nId);
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateToggleBar, this, nId);
+    }
+    Bind(wxEVT_MENU, &CMainFrame::OnPane, this, ID_NEXT_PANE);
+    Bind(wxEVT_MENU, &CMainFrame::OnPane, this, ID_PREV_PANE);
+    Bind(wxEVT_IDLE, &CMainFrame::OnIdleKeyStates, this);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Nothing may reach a destroyed frame through the global pointer.
+    if (g_pMainFrame == this)
+        g_pMainFrame = nullptr;
+}
+
+bool CMainFrame::CreateContents()
+{
+    if (!CreateClientPanes())
+        return false;
+    CreateMenus();
+    if (!CreateToolbar() || !CreateStatusBarPanes())
+        return false;
+    SetMainFrame(this);
+    m_bPanesReady = true;
+    return true;
+}
+
+bool CMainFrame::CreateClientPanes()
+{
+    m_wndSplitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+    m_pTreeView = new CCategoryTreeView(m_wndSplitter);
+    m_wndSplitter2 =
+        new wxSplitterWindow(m_wndSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+    m_pListView = new CAAListView(m_wndSplitter2);
+    // The text pane scrolls both ways and never wraps: an AA's lines must
+    // stay as drawn.
+    m_pTextView = new wxTextCtrl(m_wndSplitter2, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
+                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxHSCROLL | wxTE_NOHIDESEL);
+
+    // Panes keep their sizes when the window is resized, and neither
+    // splitter can be closed by dragging a pane to nothing.
+    for (wxSplitterWindow* pSplitter : {m_wndSplitter, m_wndSplitter2}) {
+        pSplitter->SetMinimumPaneSize(20);
+        pSplitter->SetSashGravity(0.0);
+    }
+    m_wndSplitter2->SplitHorizontally(m_pListView, m_pTextView, kListHeight);
+    m_wndSplitter->SplitVertically(m_pTreeView, m_wndSplitter2, kTreeWidth);
+
+    m_pListView->AppendColumn(U8("名称"), wxLIST_FORMAT_LEFT, kNameColumnWidth);
+    ApplyTextFont();
+    return true;
+}
+
+void CMainFrame::CreateMenus()
+{
+    auto* pFile = new wxMenu;
+    AppendItem(pFile, wxID_OPEN, "開く(&O)...\tCtrl+O");
+    AppendItem(pFile, wxID_SAVE, "上書き保存(&S)\tCtrl+S");
+    AppendItem(pFile, wxID_SAVEAS, "名前を付けて保存(&A)...");
+    pFile->AppendSeparator();
+    auto* pRecent = new wxMenu;
+    pFile->AppendSubMenu(pRecent, U8("最近使ったﾌｧｲﾙ"), GetCommandPrompt(wxID_FILE1));
+    pFile->AppendSeparator();
+    AppendItem(pFile, wxID_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)");
+    if (wxDocManager* pManager = GetDocumentManager()) {
+        pManager->FileHistoryUseMenu(pRecent);
+        pManager->FileHistoryAddFilesToMenu(pRecent);
+    }
+
+    auto* pEdit = new wxMenu;
+    AppendItem(pEdit, wxID_UNDO, "元に戻す(&U)\tCtrl+Z");
+    pEdit->AppendSeparator();
+    AppendItem(pEdit, wxID_CUT, "切り取り(&T)\tCtrl+X");
+    AppendItem(pEdit, wxID_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C");
+    AppendItem(pEdit, wxID_PASTE, "貼り付け(&P)\tCtrl+V");
+
+    auto* pView = new wxMenu;
+    AppendItem(pView, ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰ(&T)", wxITEM_CHECK);
+    AppendItem(pView, ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", wxITEM_CHECK);
+    pView->AppendSeparator();
+    AppendItem(pView, ID_VIEW_FONT, "フォント...");
+
+    auto* pHelp = new wxMenu;
+    AppendItem(pHelp, ID_SETTINGS, "設定...");
+    pHelp->AppendSeparator();
+    AppendItem(pHelp, wxID_ABOUT, "Ridaxo のﾊﾞｼﾞｰｮﾝ情報(&A)...");
+
+    auto* pMenuBar = new wxMenuBar;
+    pMenuBar->Append(pFile, U8("ﾌｧｲﾙ(&F)"));
+    pMenuBar->Append(pEdit, U8("編集(&E)"));
+    pMenuBar->Append(pView, U8("表示(&V)"));
+    pMenuBar->Append(pHelp, U8("ﾍﾙﾌﾟ(&H)"));
+    SetMenuBar(pMenuBar);
+
+    // The shortcuts that the menu labels do not carry.
+    wxAcceleratorEntry entries[] = {
+        {wxACCEL_CTRL, 'N', wxID_NEW},          {wxACCEL_CTRL, 'P', wxID_PRINT},
+        {wxACCEL_ALT, WXK_BACK, wxID_UNDO},     {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
+        {wxACCEL_CTRL, WXK_INSERT, wxID_COPY},  {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
+        {wxACCEL_NORMAL, WXK_F6, ID_NEXT_PANE}, {wxACCEL_SHIFT, WXK_F6, ID_PREV_PANE},
+    };
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
+}
+
+bool CMainFrame::CreateToolbar()
+{
+    wxToolBar* pToolBar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT, ID_VIEW_TOOLBAR);
+    if (!pToolBar)
+        return false;
+    const auto addTool = [pToolBar](int nId, EBitmap nBitmap) {
+        pToolBar->AddTool(nId, GetCommandTooltip(nId), LoadBitmap(nBitmap), GetCommandTooltip(nId));
+        pToolBar->SetToolLongHelp(nId, GetCommandPrompt(nId));
+    };
+    addTool(wxID_OPEN, EBitmap::ToolOpen);
+    addTool(wxID_SAVE, EBitmap::ToolSave);
+    pToolBar->AddSeparator();
+    addTool(wxID_CUT, EBitmap::ToolCut);
+    addTool(wxID_COPY, EBitmap::ToolCopy);
+    addTool(wxID_PASTE, EBitmap::ToolPaste);
+    pToolBar->AddSeparator();
+    addTool(wxID_ABOUT, EBitmap::ToolAbout);
+    return pToolBar->Realize();
+}
+
+bool CMainFrame::CreateStatusBarPanes()
+{
+    wxStatusBar* pStatusBar = CreateStatusBar(kPaneCount, wxSTB_DEFAULT_STYLE, ID_VIEW_STATUS_BAR);
+    if (!pStatusBar)
+        return false;
+    const int nIndicator = FromDIP(48);
+    const int widths[kPaneCount] = {-1, nIndicator, nIndicator, nIndicator, nIndicator};
+    SetStatusWidths(kPaneCount, widths);
+    SetStatusBarPane(kPaneMessage);
+    SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
+    return true;
+}
+
+CRidaxoDoc* CMainFrame::GetActiveDocument() const
+{
+    wxDocManager* pManager = GetDocumentManager();
+    return pManager ? wxDynamicCast(pManager->GetCurrentDocument(), CRidaxoDoc) : nullptr;
+}
+
+void CMainFrame::ClearViews()
+{
+    if (m_pTextView)
+        m_pTextView->ChangeValue(wxString());
+    if (m_pListView)
+        m_pListView->Clear();
+    if (m_pTreeView)
+        m_pTreeView->DeleteAllItems();
+    m_bTextReadFailed = false;
+}
+
+void CMainFrame::RefreshTree()
+{
+    if (m_bPanesReady && m_pTreeView)
+        m_pTreeView->RebuildTree();
+}
+
+void CMainFrame::ShowCategory()
+{
+    if (!m_bPanesReady || !m_pTreeView || !m_pListView)
+        return;
+    if (CCategory* pCategory = m_pTreeView->GetItemCategory(m_pTreeView->GetSelection())) {
+        m_pListView->Fill(pCategory);
+        return;
+    }
+    // No folder is selected: the list must not keep a folder that may have
+    // gone, nor the text pane an AA the list no longer holds.
+    m_pListView->Clear();
+    m_pTextView->ChangeValue(wxString());
+}
+
+void CMainFrame::ShowSelectedAA()
+{
+    if (!m_bPanesReady || !m_pListView || !m_pTextView)
+        return;
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    int nRow = m_pListView->GetFirstSelectedRow();
+    if (nRow < 0)
+        nRow = 0;
+    if (!pDoc || nRow >= m_pListView->GetRowCount()) {
+        m_pTextView->ChangeValue(wxString());
+        return;
+    }
+    try {
+        const std::string strText = pDoc->m_store.GetText(m_pListView->GetRowAA(nRow));
+        m_bTextReadFailed = false;
+        m_pTextView->ChangeValue(ToPaneText(strText));
+    } catch (const CRidaxoError& error) {
+        m_pTextView->ChangeValue(wxString());
+        if (!m_bTextReadFailed) {
+            m_bTextReadFailed = true;
+            ReportTextFileError(wxString(error.GetFile().c_str(), *wxConvFileName) + "\n" +
+                                wxString::FromUTF8(error.GetCause()));
+        }
+    }
+}
+
+void CMainFrame::ReportTextFileError(const wxString& strText)
+{
+    // Shown after the notification that led here has been handled, so the
+    // message box never runs inside the list's own event processing.
+    CallAfter([strText] {
+        RidaxoMessageBox(U8("AA テキストファイルを読めません。") + "\n\n" + strText, wxOK | wxICON_ERROR);
+    });
+}
+
+void CMainFrame::UpdateTitle()
+{
+    const CRidaxoDoc* pDoc = GetActiveDocument();
+    wxString strTitle = LoadResString(IDS_APP_TITLE);
+    if (pDoc)
+        strTitle = pDoc->GetUserReadableName() + (pDoc->IsModified() ? "*" : "") + " - " + strTitle;
+    SetTitle(strTitle);
+}
+
+void CMainFrame::ApplyTextFont()
+{
+    wxScreenDC dc;
+    const wxFont& font = m_fontSpec.MakeFont(dc.GetPPI().y);
+    if (m_pTextView) {
+        m_pTextView->SetFont(font);
+        m_pTextView->Refresh();
+    }
+}
+
+void CMainFrame::EditSettings()
+{
+    CSettingsDlg dialog(this);
+    dialog.m_nThreshold = SimilarityThreshold;
+    dialog.m_nMinItems = MinCategoryItems;
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    SimilarityThreshold = dialog.m_nThreshold;
+    MinCategoryItems = dialog.m_nMinItems;
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event)
+{
+    // From here on the panes may go at any moment; nothing is shown in them.
+    m_bPanesReady = false;
+    wxDocManager* pManager = GetDocumentManager();
+    if (pManager && !pManager->Clear(!event.CanVeto())) {
+        // The user kept the document open, and with it the window.
+        m_bPanesReady = true;
+        event.Veto();
+        return;
+    }
+    Destroy();
+}
+
+void CMainFrame::OnViewFont(wxCommandEvent& /*event*/)
+{
+    wxScreenDC dc;
+    m_fontSpec.BuildLogFont(dc.GetPPI().y);
+    wxFontData data;
+    wxFont initial = m_fontSpec.m_font;
+    initial.SetFaceName(m_fontSpec.GetEffectiveFaceName());
+    data.SetInitialFont(initial);
+    data.EnableEffects(true);
+    wxFontDialog dialog(this, data);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    // The colour the dialog offers is not used: AAs are drawn in the pane's
+    // own text colour.
+    m_fontSpec.ApplyChosenFont(dialog.GetFontData().GetChosenFont());
+    ApplyTextFont();
+}
+
+void CMainFrame::OnSettings(wxCommandEvent& /*event*/)
+{
+    EditSettings();
+}
+
+void CMainFrame::OnAbout(wxCommandEvent& /*event*/)
+{
+    CAboutDlg dialog(this);
+    dialog.ShowModal();
+}
+
+void CMainFrame::OnEditCommand(wxCommandEvent& event)
+{
+    // Undo, cut, copy and paste act on the text field that has the focus:
+    // the text pane, or a label being edited.
+    auto* pText = dynamic_cast<wxTextCtrl*>(FindFocus());
+    if (!pText) {
+        event.Skip();
+        return;
+    }
+    switch (event.GetId()) {
+    case wxID_UNDO:
+        pText->Undo();
+        break;
+    case wxID_CUT:
+        pText->Cut();
+        break;
+    case wxID_COPY:
+        pText->Copy();
+        break;
+    case wxID_PASTE:
+        pText->Paste();
+        break;
+    default:
+        event.Skip();
+        break;
+    }
+}
+
+void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
+{
+    const auto* pText = dynamic_cast<const wxTextCtrl*>(FindFocus());
+    bool bEnable = false;
+    if (pText) {
+        switch (event.GetId()) {
+        case wxID_UNDO:
+            bEnable = pText->CanUndo();
+            break;
+        case wxID_CUT:
+            bEnable = pText->CanCut();
+            break;
+        case wxID_COPY:
+            bEnable = pText->CanCopy();
+            break;
+        case wxID_PASTE:
+            bEnable = pText->CanPaste();
+            break;
+        default:
+            break;
+        }
+    }
+    event.Enable(bEnable);
+}
+
+void CMainFrame::OnToggleBar(wxCommandEvent& event)
+{
+    wxWindow* pBar = event.GetId() == ID_VIEW_TOOLBAR ? static_cast<wxWindow*>(GetToolBar())
+                                                      : static_cast<wxWindow*>(GetStatusBar());
+    if (pBar) {
+        pBar->Show(!pBar->IsShown());
+        SendSizeEvent();
+    }
+}
+
+void CMainFrame::OnUpdateToggleBar(wxUpdateUIEvent& event)
+{
+    const wxWindow* pBar = event.GetId() == ID_VIEW_TOOLBAR ? static_cast<wxWindow*>(GetToolBar())
+                                                            : static_cast<wxWindow*>(GetStatusBar());
+    event.Check(pBar && pBar->IsShown());
+}
+
+void CMainFrame::CycleFocus(int nStep)
+{
+    wxWindow* panes[] = {m_pTreeView, m_pListView, m_pTextView};
+    const int nCount = static_cast<int>(std::size(panes));
+    int nCurrent = 0;
+    for (int i = 0; i < nCount; ++i) {
+        if (panes[i] && panes[i] == FindFocus())
+            nCurrent = i;
+    }
+    wxWindow* pNext = panes[(nCurrent + nStep + nCount) % nCount];
+    if (pNext)
+        pNext->SetFocus();
+}
+
+void CMainFrame::OnPane(wxCommandEvent& event)
+{
+    CycleFocus(event.GetId() == ID_NEXT_PANE ? 1 : -1);
+}
+
+void CMainFrame::OnIdleKeyStates(wxIdleEvent& event)
+{
+    event.Skip();
+    wxStatusBar* pStatusBar = GetStatusBar();
+    if (!pStatusBar || !pStatusBar->IsShown())
+        return;
+    const struct
+    {
+        int m_nPane;
+        wxKeyCode m_nKey;
+        const char* m_pszText;
+    } indicators[] = {
+        {kPaneCaps, WXK_CAPITAL, "CAP"},
+        {kPaneNum, WXK_NUMLOCK, "NUM"},
+        {kPaneScroll, WXK_SCROLL, "SCRL"},
+    };
+    for (const auto& indicator : indicators) {
+        const wxString strText = wxGetKeyState(indicator.m_nKey) ? wxString(indicator.m_pszText) : wxString();
+        if (pStatusBar->GetStatusText(indicator.m_nPane) != strText)
+            pStatusBar->SetStatusText(strText, indicator.m_nPane);
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "FontSpec.h"
+
+#include <wx/docview.h>
+
+class CAAListView;
+class CCategoryTreeView;
+class CRidaxoDoc;
+class wxSplitterWindow;
+class wxTextCtrl;
+
+// The main window: menus, toolbar, status bar and three panes — the category
+// tree on the left, the AAs of the selected folder at the top right and the
+// selected AA's text below them. It is also the hub through which the
+// document and the panes reach each other, and it holds the grouping
+// settings and the text pane's font.
+class CMainFrame : public wxDocParentFrame
+{
+public:
+    CMainFrame(wxDocManager* pManager, const wxString& strTitle);
+    ~CMainFrame() override;
+
+    // Builds the panes, the toolbar and the status bar; false when any of
+    // them cannot be made.
+    bool CreateContents();
+
+    CCategoryTreeView* GetTreeView() const { return m_pTreeView; }
+    CAAListView* GetListView() const { return m_pListView; }
+    wxTextCtrl* GetTextView() const { return m_pTextView; }
+    CRidaxoDoc* GetActiveDocument() const;
+
+    // Empties the text pane, the list and the tree. Works whether or not the
+    // panes are ready.
+    void ClearViews();
+    // The tree shows the document's categories anew.
+    void RefreshTree();
+    // The list shows the AAs of the tree's selected folder; with no folder
+    // selected it is emptied.
+    void ShowCategory();
+    // The text pane shows the first selected AA of the list, or row 0's when
+    // none is selected; it is emptied when the list has no rows. The AA is
+    // read anew from the AA text file; when that fails the pane is emptied
+    // and the failure reported, once until showing succeeds again.
+    void ShowSelectedAA();
+
+    // The caption: the document's name, a mark when it has unsaved changes,
+    // then the program's name.
+    void UpdateTitle();
+
+    // Shows the settings dialog and takes its values on OK.
+    void EditSettings();
+    // The text pane takes the font m_fontSpec describes.
+    void ApplyTextFont();
+
+    bool m_bPanesReady = false;
+    unsigned MinCategoryItems = 5;
+    unsigned SimilarityThreshold = 3;
+    CFontSpec m_fontSpec;
+
+private:
+    bool CreateClientPanes();
+    void CreateMenus();
+    bool CreateToolbar();
+    bool CreateStatusBarPanes();
+    void CycleFocus(int nStep);
+    void ReportTextFileError(const wxString& strText);
+
+    void OnClose(wxCloseEvent& event);
+    void OnViewFont(wxCommandEvent& event);
+    void OnSettings(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
+    void OnEditCommand(wxCommandEvent& event);
+    void OnUpdateEditCommand(wxUpdateUIEvent& event);
+    void OnToggleBar(wxCommandEvent& event);
+    void OnUpdateToggleBar(wxUpdateUIEvent& event);
+    void OnPane(wxCommandEvent& event);
+    void OnIdleKeyStates(wxIdleEvent& event);
+
+    wxSplitterWindow* m_wndSplitter = nullptr;
+    wxSplitterWindow* m_wndSplitter2 = nullptr;
+    CCategoryTreeView* m_pTreeView = nullptr;
+    CAAListView* m_pListView = nullptr;
+    wxTextCtrl* m_pTextView = nullptr;
+    // Set while a failure to read the AA text file has been reported and
+    // showing an AA has not worked since.
+    bool m_bTextReadFailed = false;
+};
+
+// The process's one main frame, set when it is built and never cleared.
+void SetMainFrame(CMainFrame* pFrame);
+CMainFrame* GetMainFrame();

@@ -1,0 +1,45 @@
+#include "Prompt.h"
+
+#include "Resources.h"
+
+#include <wx/msgdlg.h>
+
+#include <utility>
+
+namespace
+{
+MessageBoxHandler& CurrentHandler()
+{
+    static MessageBoxHandler fnHandler;
+    return fnHandler;
+}
+} // namespace
+
+int RidaxoMessageBox(const wxString& strText, long nStyle, wxWindow* pParent)
+{
+    if (const MessageBoxHandler& fnHandler = CurrentHandler())
+        return fnHandler(strText, nStyle);
+    // The buttons speak the program's language, whatever the system's is.
+    wxMessageDialog dialog(pParent, strText, LoadResString(IDS_APP_TITLE), nStyle);
+    dialog.SetYesNoCancelLabels(U8("はい(&Y)"), U8("いいえ(&N)"), U8("ｷｬﾝｾﾙ"));
+    dialog.SetOKCancelLabels("OK", U8("ｷｬﾝｾﾙ"));
+    switch (dialog.ShowModal()) {
+    case wxID_YES:
+        return wxYES;
+    case wxID_NO:
+        return wxNO;
+    case wxID_OK:
+        return wxOK;
+    default:
+        return wxCANCEL;
+    }
+}
+
+CMessageBoxOverride::CMessageBoxOverride(MessageBoxHandler fnHandler)
+    : m_fnPrevious(std::exchange(CurrentHandler(), std::move(fnHandler)))
+{}
+
+CMessageBoxOverride::~CMessageBoxOverride()
+{
+    CurrentHandler() = std::move(m_fnPrevious);
+}

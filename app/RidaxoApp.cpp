@@ -1,0 +1,169 @@
+#include "RidaxoApp.h"
+
+#include "MainFrame.h"
+#include "Prompt.h"
+#include "Resources.h"
+#include "RidaxoDoc.h"
+
+#include <wx/cmdline.h>
+#include <wx/config.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+
+namespace
+{
+const char* const kVendorName = "Local AppWizard-Generated Applications";
+constexpr int kRecentFiles = 8;
+
+wxString OpenFilter()
+{
+    return GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
+}
+} // namespace
+
+wxBEGIN_EVENT_TABLE(CRidaxoDocManager, wxDocManager) EVT_MENU(wxID_OPEN, CRidaxoDocManager::OnOpen)
+    EVT_MENU(wxID_NEW, CRidaxoDocManager::OnNew) EVT_MENU_RANGE(wxID_FILE1, wxID_FILE9, CRidaxoDocManager::OnRecentFile)
+        EVT_UPDATE_UI(wxID_SAVE, CRidaxoDocManager::OnUpdateSave) wxEND_EVENT_TABLE()
+
+    // The library's default constructor would make its file history before ours
+    // is in place; Initialize then makes the one of eight entries.
+    CRidaxoDocManager::CRidaxoDocManager()
+    : wxDocManager(0, false)
+{
+    SetMaxDocsOpen(1);
+    Initialize();
+}
+
+wxFileHistory* CRidaxoDocManager::OnCreateFileHistory()
+{
+    return new wxFileHistory(kRecentFiles);
+}
+
+wxString CRidaxoDocManager::MakeNewDocumentName()
+{
+    return U8("無題");
+}
+
+CRidaxoDoc* CRidaxoDocManager::GetRidaxoDoc() const
+{
+    wxList& docs = const_cast<CRidaxoDocManager*>(this)->GetDocuments();
+    return docs.empty() ? nullptr : wxDynamicCast(docs.GetFirst()->GetData(), CRidaxoDoc);
+}
+
+bool CRidaxoDocManager::OpenPath(const wxString& strPath)
+{
+    CRidaxoDoc* pDoc = GetRidaxoDoc();
+    return pDoc && pDoc->OpenFile(strPath);
+}
+
+void CRidaxoDocManager::OnOpen(wxCommandEvent& /*event*/)
+{
+    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), OpenFilter(),
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    SetLastDirectory(dialog.GetDirectory());
+    OpenPath(dialog.GetPath());
+}
+
+void CRidaxoDocManager::OnNew(wxCommandEvent& /*event*/)
+{
+    if (CRidaxoDoc* pDoc = GetRidaxoDoc())
+        pDoc->OnNewDocument();
+}
+
+void CRidaxoDocManager::OnRecentFile(wxCommandEvent& event)
+{
+    const unsigned nIndex = static_cast<unsigned>(event.GetId() - wxID_FILE1);
+    if (nIndex >= GetHistoryFilesCount())
+        return;
+    const wxString strPath = GetHistoryFile(nIndex);
+    if (!wxFileName::FileExists(strPath)) {
+        OnMRUFileNotExist(nIndex, strPath);
+        return;
+    }
+    OpenPath(strPath);
+}
+
+void CRidaxoDocManager::OnMRUFileNotExist(unsigned nIndex, const wxString& strPath)
+{
+    RemoveFileFromHistory(nIndex);
+    RidaxoMessageBox(
+        wxString::Format(U8("ファイル %s が見つかりません。最近使ったファイルの一覧から外しました。"), strPath),
+        wxOK | wxICON_EXCLAMATION);
+}
+
+void CRidaxoDocManager::OnUpdateSave(wxUpdateUIEvent& event)
+{
+    // Save writes an index file in place; contents imported from an AA text
+    // file are saved with Save As.
+    const CRidaxoDoc* pDoc = GetRidaxoDoc();
+    event.Enable(pDoc && !pDoc->m_bFromText);
+}
+
+void CRidaxoApp::OnInitCmdLine(wxCmdLineParser& parser)
+{
+    wxApp::OnInitCmdLine(parser);
+    parser.AddParam("file", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+}
+
+bool CRidaxoApp::OnCmdLineParsed(wxCmdLineParser& parser)
+{
+    if (parser.GetParamCount() > 0)
+        m_strFileToOpen = parser.GetParam(0);
+    return wxApp::OnCmdLineParsed(parser);
+}
+
+bool CRidaxoApp::OnInit()
+{
+    if (!wxApp::OnInit())
+        return false;
+    return StartUp(m_strFileToOpen);
+}
+
+int CRidaxoApp::OnExit()
+{
+    ShutDown();
+    return wxApp::OnExit();
+}
+
+bool CRidaxoApp::StartUp(const wxString& strPath)
+{
+    SetAppName(LoadResString(IDS_APP_TITLE));
+    SetAppDisplayName(LoadResString(IDS_APP_TITLE));
+    SetVendorName(kVendorName);
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+
+    m_pDocManager = new CRidaxoDocManager;
+    new wxDocTemplate(m_pDocManager, GetDocStringField(3), "*" + GetDocStringField(4), wxString(),
+                      GetDocStringField(4).Mid(1), GetDocStringField(1), GetDocStringField(1), wxCLASSINFO(CRidaxoDoc),
+                      wxCLASSINFO(CRidaxoView));
+    m_pDocManager->FileHistoryLoad(*wxConfigBase::Get());
+
+    auto* pFrame = new CMainFrame(m_pDocManager, LoadResString(IDS_APP_TITLE));
+    if (!pFrame->CreateContents()) {
+        pFrame->Destroy();
+        return false;
+    }
+    SetTopWindow(pFrame);
+    if (!m_pDocManager->CreateNewDocument() || (!strPath.empty() && !m_pDocManager->OpenPath(strPath))) {
+        pFrame->Destroy();
+        return false;
+    }
+    pFrame->UpdateTitle();
+    pFrame->Show();
+    return true;
+}
+
+void CRidaxoApp::ShutDown()
+{
+    if (!m_pDocManager)
+        return;
+    if (wxConfigBase* pConfig = wxConfigBase::Get(false)) {
+        m_pDocManager->FileHistorySave(*pConfig);
+        pConfig->Flush();
+    }
+    delete m_pDocManager;
+    m_pDocManager = nullptr;
+}

@@ -1,0 +1,208 @@
+#include "RidaxoDoc.h"
+
+#include "DocumentFile.h"
+#include "MainFrame.h"
+#include "Prompt.h"
+#include "Resources.h"
+#include "RidaxoError.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+
+#include <filesystem>
+#include <system_error>
+
+wxIMPLEMENT_DYNAMIC_CLASS(CRidaxoDoc, wxDocument);
+wxIMPLEMENT_DYNAMIC_CLASS(CRidaxoView, wxView);
+
+namespace
+{
+std::string ToNativePath(const wxString& strPath)
+{
+    return std::string(strPath.fn_str());
+}
+
+wxString FromNativePath(const std::string& strPath)
+{
+    return wxString(strPath.c_str(), *wxConvFileName);
+}
+
+void ShowError(const wxString& strWhat, const CRidaxoError& error)
+{
+    wxString strText = strWhat;
+    if (!error.GetFile().empty())
+        strText << "\n\n" << FromNativePath(error.GetFile());
+    strText << "\n" << wxString::FromUTF8(error.GetCause());
+    RidaxoMessageBox(strText, wxOK | wxICON_ERROR);
+}
+
+// True when strPath is the AA text file the store reads its AAs from:
+// writing the index file there would destroy the collection.
+bool IsStoreTextFile(const CAAStore& store, const wxString& strPath)
+{
+    std::error_code error;
+    return !store.GetPath().empty() && std::filesystem::equivalent(ToNativePath(strPath), store.GetPath(), error) &&
+           !error;
+}
+} // namespace
+
+wxString MakeIndexFileName(const wxString& strPath)
+{
+    wxFileName name(strPath);
+    name.SetExt(GetDocStringField(4).Mid(1));
+    return name.GetFullPath();
+}
+
+bool CRidaxoDoc::OnCreate(const wxString& /*strPath*/, long nFlags)
+{
+    // The one view only links the document to the main frame.
+    return GetDocumentTemplate()->CreateView(this, nFlags) != nullptr;
+}
+
+bool CRidaxoDoc::OnNewDocument()
+{
+    return wxDocument::OnNewDocument();
+}
+
+bool CRidaxoDoc::OnSaveModified()
+{
+    if (!IsModified())
+        return true;
+    const wxString strQuestion = wxString::Format(U8("%s への変更を保存しますか?"), GetUserReadableName());
+    switch (RidaxoMessageBox(strQuestion, wxYES_NO | wxCANCEL | wxICON_EXCLAMATION)) {
+    case wxYES:
+        return Save();
+    case wxNO:
+        Modify(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CRidaxoDoc::Modify(bool bModified)
+{
+    const bool bChanged = bModified != IsModified();
+    wxDocument::Modify(bModified);
+    if (bChanged) {
+        if (CMainFrame* pFrame = GetMainFrame())
+            pFrame->UpdateTitle();
+    }
+}
+
+bool CRidaxoDoc::OpenFile(const wxString& strPath)
+{
+    if (!OnSaveModified())
+        return false;
+
+    CAAStore store;
+    CCategoryModel model;
+    bool bFromText = false;
+    CGroupingSettings settings;
+    if (const CMainFrame* pFrame = GetMainFrame()) {
+        settings.m_nThreshold = pFrame->SimilarityThreshold;
+        settings.m_nMinItems = pFrame->MinCategoryItems;
+    }
+    const auto fnAsk = [] {
+        return RidaxoMessageBox(U8("自動カテゴライズしますか？"), wxYES_NO | wxICON_QUESTION) == wxYES;
+    };
+    try {
+        OpenDocumentFile(ToNativePath(strPath), store, model, bFromText, fnAsk, settings);
+    } catch (const CRidaxoError& error) {
+        ShowError(U8("ファイルを開けませんでした。"), error);
+        return false;
+    }
+
+    CMainFrame* pFrame = GetMainFrame();
+    if (pFrame)
+        pFrame->ClearViews();
+    m_store.Swap(store);
+    m_model.Swap(model);
+    m_bFromText = bFromText;
+    const wxString strFullPath = wxFileName(strPath).GetAbsolutePath();
+    SetTitle(wxFileNameFromPath(strFullPath));
+    SetFilename(strFullPath, true);
+    // An imported AA text file is never written: saving it means Save As.
+    SetDocumentSaved(!bFromText);
+    Modify(false);
+    if (pFrame) {
+        pFrame->RefreshTree();
+        pFrame->UpdateTitle();
+    }
+    if (wxDocManager* pManager = GetDocumentManager())
+        pManager->AddFileToHistory(strFullPath);
+    return true;
+}
+
+bool CRidaxoDoc::DoOpenDocument(const wxString& strPath)
+{
+    // Every open goes through OpenFile, which never replaces the contents
+    // before the new file has been read; nothing should call this.
+    return OpenFile(strPath);
+}
+
+bool CRidaxoDoc::DoSaveDocument(const wxString& strPath)
+{
+    if (IsStoreTextFile(m_store, strPath)) {
+        RidaxoMessageBox(U8("AA テキストファイルには保存できません。別のファイル名を指定してください。") + "\n\n" +
+                             strPath,
+                         wxOK | wxICON_ERROR);
+        return false;
+    }
+    try {
+        SaveIndexFile(ToNativePath(strPath), m_store, m_model);
+    } catch (const CRidaxoError& error) {
+        ShowError(U8("ファイルを保存できませんでした。"), error);
+        return false;
+    }
+    return true;
+}
+
+bool CRidaxoDoc::SaveAs()
+{
+    const wxString strFilter =
+        GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
+    const wxString strProposed = MakeIndexFileName(GetFilename());
+    wxFileDialog dialog(GetDocumentWindow(), U8("名前を付けて保存"), wxPathOnly(strProposed),
+                        wxFileNameFromPath(strProposed), strFilter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK)
+        return false;
+    wxString strPath = dialog.GetPath();
+    if (wxFileName(strPath).GetExt().empty())
+        strPath += GetDocStringField(4);
+    return SaveAsPath(strPath);
+}
+
+bool CRidaxoDoc::SaveAsPath(const wxString& strPath)
+{
+    if (!OnSaveDocument(strPath))
+        return false;
+    SetTitle(wxFileNameFromPath(strPath));
+    SetFilename(strPath, true);
+    if (wxDocManager* pManager = GetDocumentManager())
+        pManager->AddFileToHistory(strPath);
+    return true;
+}
+
+bool CRidaxoView::OnCreate(wxDocument* /*pDoc*/, long /*nFlags*/)
+{
+    if (CMainFrame* pFrame = GetMainFrame())
+        SetFrame(pFrame);
+    Activate(true);
+    return true;
+}
+
+void CRidaxoView::OnDraw(wxDC* /*pDC*/) {}
+
+void CRidaxoView::OnChangeFilename()
+{
+    if (CMainFrame* pFrame = GetMainFrame())
+        pFrame->UpdateTitle();
+}
+
+bool CRidaxoView::OnClose(bool /*bDeleteWindow*/)
+{
+    // The frame outlives the document's view; closing the view only lets the
+    // document go.
+    return GetDocument() ? GetDocument()->Close() : true;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "AAStore.h"
+#include "Category.h"
+
+#include <wx/docview.h>
+
+// The one document: the AAs of an AA text file and the category tree over
+// them. Opening reads into a fresh store and model and takes them over only
+// when the whole file has been read, so a failed open changes nothing.
+class CRidaxoDoc : public wxDocument
+{
+public:
+    CRidaxoDoc() = default;
+
+    // Opens strPath as the program opens any file: an AA text file (its name
+    // ends in ".txt", any case) is imported, after asking whether to group
+    // it; every other file is read as an index file. Unsaved changes are
+    // offered for saving first. On failure the error is shown, naming the
+    // file, and the document stays as it was.
+    bool OpenFile(const wxString& strPath);
+
+    // Asks for a file name and saves the index file there.
+    bool SaveAs() override;
+    // Saves the index file as strPath and makes it the document's file.
+    bool SaveAsPath(const wxString& strPath);
+
+    // The new-document step: the name becomes the untitled one; the store,
+    // the model and m_bFromText stay as they are.
+    bool OnNewDocument() override;
+    bool OnSaveModified() override;
+    void Modify(bool bModified) override;
+
+    // The arrangement changed: folders or AAs were added, removed, renamed
+    // or moved. The document is then saved or the user asked before it is
+    // closed.
+    void MarkArrangementChanged() { Modify(true); }
+
+    CAAStore m_store;
+    CCategoryModel m_model;
+    // True when the contents came from an AA text file, or nothing was
+    // loaded yet: Save is offered only for contents read from an index file.
+    bool m_bFromText = true;
+
+protected:
+    bool DoSaveDocument(const wxString& strPath) override;
+    bool DoOpenDocument(const wxString& strPath) override;
+    bool OnCreate(const wxString& strPath, long nFlags) override;
+    // No command processor: the edit menu's undo belongs to the text pane.
+    wxCommandProcessor* OnCreateCommandProcessor() override { return nullptr; }
+
+private:
+    wxDECLARE_DYNAMIC_CLASS(CRidaxoDoc);
+    wxDECLARE_NO_COPY_CLASS(CRidaxoDoc);
+};
+
+// The document's link to the main frame: the frame's panes show the document,
+// and this view tells the frame when the document's name or state changes.
+class CRidaxoView : public wxView
+{
+public:
+    bool OnCreate(wxDocument* pDoc, long nFlags) override;
+    void OnDraw(wxDC* pDC) override;
+    void OnChangeFilename() override;
+    bool OnClose(bool bDeleteWindow) override;
+
+private:
+    wxDECLARE_DYNAMIC_CLASS(CRidaxoView);
+};
+
+// The file name a document's contents should be saved under: the index-file
+// extension in place of the file's own.
+wxString MakeIndexFileName(const wxString& strPath);

@@ -1,0 +1,3 @@
+#include "RidaxoApp.h"
+
+wxIMPLEMENT_APP(CRidaxoApp);

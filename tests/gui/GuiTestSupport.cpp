@@ -1,0 +1,127 @@
+#include "GuiTestSupport.h"
+
+#include "MainFrame.h"
+#include "RidaxoApp.h"
+#include "RidaxoDoc.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/msgdlg.h>
+#include <wx/timer.h>
+
+#include <memory>
+
+void PumpEvents()
+{
+    for (int i = 0; i < 3; ++i) {
+        wxYield();
+        wxTheApp->ProcessPendingEvents();
+    }
+}
+
+void CAppFixture::SetUp()
+{
+    m_pMessageBoxes = std::make_unique<CMessageBoxOverride>([this](const wxString& strText, long nStyle) {
+        m_messages.push_back({strText, nStyle});
+        if (!m_answers.empty()) {
+            const int nAnswer = m_answers.front();
+            m_answers.erase(m_answers.begin());
+            return nAnswer;
+        }
+        return (nStyle & wxYES_NO) ? wxNO : wxOK;
+    });
+    ASSERT_TRUE(App().StartUp(wxString()));
+    PumpEvents();
+}
+
+void CAppFixture::TearDown()
+{
+    if (GetMainFrame()) {
+        // Unsaved changes are dropped without a question here.
+        Doc().Modify(false);
+        GetMainFrame()->Close(true);
+    }
+    PumpEvents();
+    App().ShutDown();
+    m_pMessageBoxes.reset();
+}
+
+CRidaxoApp& CAppFixture::App() const
+{
+    return *static_cast<CRidaxoApp*>(wxTheApp);
+}
+
+CRidaxoDocManager& CAppFixture::Manager() const
+{
+    return *App().GetDocManager();
+}
+
+CRidaxoDoc& CAppFixture::Doc() const
+{
+    return *Manager().GetRidaxoDoc();
+}
+
+CMainFrame* CAppFixture::Frame() const
+{
+    return GetMainFrame();
+}
+
+bool CAppFixture::CloseFrame()
+{
+    GetMainFrame()->Close(false);
+    PumpEvents();
+    return GetMainFrame() == nullptr;
+}
+
+void PressButton(wxDialog& dialog, int nId)
+{
+    auto* pButton = wxDynamicCast(dialog.FindWindow(nId), wxButton);
+    ASSERT_NE(pButton, nullptr);
+    wxCommandEvent event(wxEVT_BUTTON, nId);
+    event.SetEventObject(pButton);
+    pButton->ProcessWindowEvent(event);
+}
+
+namespace
+{
+wxDialog* FindModalDialog()
+{
+    for (wxWindow* pWindow : wxTopLevelWindows) {
+        auto* pDialog = wxDynamicCast(pWindow, wxDialog);
+        if (pDialog && pDialog->IsModal())
+            return pDialog;
+    }
+    return nullptr;
+}
+
+void RunStep(std::shared_ptr<std::vector<std::function<void(wxDialog&)>>> pSteps, size_t nStep)
+{
+    wxDialog* pDialog = FindModalDialog();
+    if (!pDialog) {
+        // The dialog is not up yet, or already closed by an earlier step.
+        if (nStep < pSteps->size())
+            ADD_FAILURE() << "no modal dialog for step " << nStep;
+        return;
+    }
+    if (nStep >= pSteps->size()) {
+        ADD_FAILURE() << "the dialog is still open after the last step";
+        pDialog->EndModal(wxID_CANCEL);
+        return;
+    }
+    (*pSteps)[nStep](*pDialog);
+    wxTheApp->CallAfter([pSteps, nStep] { RunStep(pSteps, nStep + 1); });
+}
+} // namespace
+
+void RunModal(const std::function<void()>& fnShow, std::vector<std::function<void(wxDialog&)>> steps)
+{
+    auto pSteps = std::make_shared<std::vector<std::function<void(wxDialog&)>>>(std::move(steps));
+    wxTheApp->CallAfter([pSteps] { RunStep(pSteps, 0); });
+    fnShow();
+}
+
+std::string SamplePath()
+{
+    return RIDAXO_SAMPLES_DIR "/sample-aa.txt";
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/string.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CMainFrame;
+class CRidaxoApp;
+class CRidaxoDoc;
+class CRidaxoDocManager;
+class wxDialog;
+
+// Processes everything queued: window-system events, calls made with
+// CallAfter and windows waiting to be destroyed.
+void PumpEvents();
+
+// A message box as a test sees it: what was asked and how.
+struct SMessage
+{
+    wxString m_strText;
+    long m_nStyle;
+};
+
+// Runs the program as it starts without a file on the command line, with
+// message boxes answered from m_answers (first to last; a box with no answer
+// left gets wxNO for a question, wxOK otherwise) and recorded in m_messages.
+class CAppFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CRidaxoApp& App() const;
+    CRidaxoDocManager& Manager() const;
+    CRidaxoDoc& Doc() const;
+    CMainFrame* Frame() const;
+
+    // Closes the main frame as the window manager's close box does; true
+    // when the frame went.
+    bool CloseFrame();
+
+    std::vector<int> m_answers;
+    std::vector<SMessage> m_messages;
+
+private:
+    std::unique_ptr<CMessageBoxOverride> m_pMessageBoxes;
+};
+
+// Shows a modal dialog with fnShow and, while it runs, carries out each step
+// in turn, one event-loop pass apart; a dialog still open after the last
+// step is cancelled, and the test fails.
+void RunModal(const std::function<void()>& fnShow, std::vector<std::function<void(wxDialog&)>> steps);
+
+// Presses a dialog's button as a click does.
+void PressButton(wxDialog& dialog, int nId);
+
+std::string SamplePath();
