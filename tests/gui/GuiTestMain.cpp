@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/init.h>
+#include <wx/log.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +51,9 @@ int main(int argc, char** argv)
     setenv("XDG_CONFIG_HOME", configDir.GetPath().c_str(), 1);
     setenv("NO_AT_BRIDGE", "1", 1);
 
+    // Library messages (such as why the display could not be opened) go to
+    // the test's output, not into a log window.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
     wxApp::SetInstance(new CRidaxoApp);
     int nArgc = 1;
     wxInitializer initializer(nArgc, argv);
