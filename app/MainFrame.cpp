@@ -114,7 +114,7 @@ bool CMainFrame::CreateClientPanes()
     // The text pane scrolls both ways and never wraps: an AA's lines must
     // stay as drawn.
     m_pTextView = new wxTextCtrl(m_wndSplitter2, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxHSCROLL | wxTE_NOHIDESEL);
+                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxTE_NOHIDESEL);
 
     // Panes keep their sizes when the window is resized, and neither
     // splitter can be closed by dragging a pane to nothing.

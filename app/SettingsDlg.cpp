@@ -114,9 +114,9 @@ void CSettingsDlg::OnThresholdChar(wxKeyEvent& event)
 {
     // The threshold field takes digits only; editing and navigation keys and
     // shortcuts pass.
-    const int nKey = event.GetUnicodeKey();
-    if (nKey == WXK_NONE || nKey < WXK_SPACE || nKey == WXK_DELETE || event.HasAnyModifiers() ||
-        (nKey >= '0' && nKey <= '9')) {
+    // Keys that are no characters (arrows, Home...) come as WXK_NONE.
+    const wxChar nKey = event.GetUnicodeKey();
+    if (nKey < WXK_SPACE || nKey == WXK_DELETE || event.HasAnyModifiers() || (nKey >= u'0' && nKey <= u'9')) {
         event.Skip();
         return;
     }
