@@ -335,8 +335,10 @@ void CMainFrame::OnViewFont(wxCommandEvent& /*event*/)
     wxScreenDC dc;
     m_fontSpec.BuildLogFont(dc.GetPPI().y);
     wxFontData data;
+    // The font is made by pixel height; the dialog shows it in points.
     wxFont initial = m_fontSpec.m_font;
     initial.SetFaceName(m_fontSpec.GetEffectiveFaceName());
+    initial.SetPointSize(m_fontSpec.m_nPointSize);
     data.SetInitialFont(initial);
     data.EnableEffects(true);
     wxFontDialog dialog(this, data);
