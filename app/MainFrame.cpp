@@ -414,11 +414,14 @@ void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
     event.Enable(bEnable);
 }
 
+wxWindow* CMainFrame::GetBar(int nId) const
+{
+    return nId == ID_VIEW_TOOLBAR ? static_cast<wxWindow*>(GetToolBar()) : static_cast<wxWindow*>(GetStatusBar());
+}
+
 void CMainFrame::OnToggleBar(wxCommandEvent& event)
 {
-    wxWindow* pBar = event.GetId() == ID_VIEW_TOOLBAR ? static_cast<wxWindow*>(GetToolBar())
-                                                      : static_cast<wxWindow*>(GetStatusBar());
-    if (pBar) {
+    if (wxWindow* pBar = GetBar(event.GetId())) {
         pBar->Show(!pBar->IsShown());
         SendSizeEvent();
     }
@@ -426,8 +429,7 @@ void CMainFrame::OnToggleBar(wxCommandEvent& event)
 
 void CMainFrame::OnUpdateToggleBar(wxUpdateUIEvent& event)
 {
-    const wxWindow* pBar = event.GetId() == ID_VIEW_TOOLBAR ? static_cast<wxWindow*>(GetToolBar())
-                                                            : static_cast<wxWindow*>(GetStatusBar());
+    const wxWindow* pBar = GetBar(event.GetId());
     event.Check(pBar && pBar->IsShown());
 }
 

@@ -64,6 +64,8 @@ private:
     bool CreateToolbar();
     bool CreateStatusBarPanes();
     void CycleFocus(int nStep);
+    // The toolbar or the status bar, by the command that shows or hides it.
+    wxWindow* GetBar(int nId) const;
     void ReportTextFileError(const wxString& strText);
 
     void OnClose(wxCloseEvent& event);

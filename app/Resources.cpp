@@ -76,3 +76,8 @@ wxString GetDocStringField(int nField)
 {
     return Field(LoadResString(IDR_MAINFRAME), nField);
 }
+
+wxString GetFileDialogFilter()
+{
+    return GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
+}

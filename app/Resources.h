@@ -43,6 +43,8 @@ wxString GetCommandPrompt(int nId);
 wxString GetCommandTooltip(int nId);
 // Field nField (0-based, separated by "\n") of the document string.
 wxString GetDocStringField(int nField);
+// The file dialogs' filter: index files, then all files.
+wxString GetFileDialogFilter();
 
 // Japanese text from a UTF-8 literal: narrow literals would be read in the
 // C locale's encoding and come out empty.

@@ -15,11 +15,6 @@ namespace
 {
 const char* const kVendorName = "Local AppWizard-Generated Applications";
 constexpr int kRecentFiles = 8;
-
-wxString OpenFilter()
-{
-    return GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
-}
 } // namespace
 
 wxBEGIN_EVENT_TABLE(CRidaxoDocManager, wxDocManager) EVT_MENU(wxID_OPEN, CRidaxoDocManager::OnOpen)
@@ -59,7 +54,7 @@ bool CRidaxoDocManager::OpenPath(const wxString& strPath)
 
 void CRidaxoDocManager::OnOpen(wxCommandEvent& /*event*/)
 {
-    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), OpenFilter(),
+    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), GetFileDialogFilter(),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK)
         return;

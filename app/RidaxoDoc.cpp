@@ -160,11 +160,9 @@ bool CRidaxoDoc::DoSaveDocument(const wxString& strPath)
 
 bool CRidaxoDoc::SaveAs()
 {
-    const wxString strFilter =
-        GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
     const wxString strProposed = MakeIndexFileName(GetFilename());
     wxFileDialog dialog(GetDocumentWindow(), U8("名前を付けて保存"), wxPathOnly(strProposed),
-                        wxFileNameFromPath(strProposed), strFilter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                        wxFileNameFromPath(strProposed), GetFileDialogFilter(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK)
         return false;
     wxString strPath = dialog.GetPath();
