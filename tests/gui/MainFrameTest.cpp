@@ -287,3 +287,14 @@ TEST_F(MainFrameTest, RecentFileListHoldsEightAndDropsTheOldest)
     EXPECT_EQ(Manager().GetHistoryFile(0), dir.File("aa8.txt"));
     EXPECT_EQ(Manager().GetHistoryFile(7), dir.File("aa1.txt"));
 }
+
+TEST_F(MainFrameTest, NewKeepsTheContentsUnderTheUntitledName)
+{
+    ImportSample(wxYES);
+    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    wxCommandEvent newCommand(wxEVT_MENU, wxID_NEW);
+    Frame()->ProcessWindowEvent(newCommand);
+    EXPECT_EQ(Frame()->GetTitle(), Utf8("無題 - Ridaxo"));
+    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    EXPECT_TRUE(Tree().GetRootItem().IsOk());
+}
