@@ -217,7 +217,7 @@ bool CMainFrame::CreateStatusBarPanes()
 CRidaxoDoc* CMainFrame::GetActiveDocument() const
 {
     wxDocManager* pManager = GetDocumentManager();
-    return pManager ? wxDynamicCast(pManager->GetCurrentDocument(), CRidaxoDoc) : nullptr;
+    return pManager ? dynamic_cast<CRidaxoDoc*>(pManager->GetCurrentDocument()) : nullptr;
 }
 
 void CMainFrame::ClearViews()

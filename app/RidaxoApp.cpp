@@ -43,7 +43,7 @@ wxString CRidaxoDocManager::MakeNewDocumentName()
 CRidaxoDoc* CRidaxoDocManager::GetRidaxoDoc() const
 {
     wxList& docs = const_cast<CRidaxoDocManager*>(this)->GetDocuments();
-    return docs.empty() ? nullptr : wxDynamicCast(docs.GetFirst()->GetData(), CRidaxoDoc);
+    return docs.empty() ? nullptr : dynamic_cast<CRidaxoDoc*>(docs.GetFirst()->GetData());
 }
 
 bool CRidaxoDocManager::OpenPath(const wxString& strPath)

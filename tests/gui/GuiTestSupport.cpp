@@ -76,7 +76,7 @@ bool CAppFixture::CloseFrame()
 
 void PressButton(wxDialog& dialog, int nId)
 {
-    auto* pButton = wxDynamicCast(dialog.FindWindow(nId), wxButton);
+    auto* pButton = dynamic_cast<wxButton*>(dialog.FindWindow(nId));
     ASSERT_NE(pButton, nullptr);
     wxCommandEvent event(wxEVT_BUTTON, nId);
     event.SetEventObject(pButton);
@@ -88,7 +88,7 @@ namespace
 wxDialog* FindModalDialog()
 {
     for (wxWindow* pWindow : wxTopLevelWindows) {
-        auto* pDialog = wxDynamicCast(pWindow, wxDialog);
+        auto* pDialog = dynamic_cast<wxDialog*>(pWindow);
         if (pDialog && pDialog->IsModal())
             return pDialog;
     }
