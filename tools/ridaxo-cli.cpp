@@ -138,11 +138,15 @@ void AppendTree(std::string& strOut, const CCategory& category, const CAAStore& 
         const CCategory& current = *frame.pCategory;
         strOut.append(static_cast<std::size_t>(frame.nDepth) * 2, ' ');
         strOut += Cp932ToUtf8(current.GetNameRef());
-        strOut += " (" + std::to_string(current.GetAACount()) + ")\n";
+        strOut += " (";
+        strOut += std::to_string(current.GetAACount());
+        strOut += ")\n";
         if (bVerbose) {
             for (int nIndex : current.GetAAList()) {
                 strOut.append(static_cast<std::size_t>(frame.nDepth + 1) * 2, ' ');
-                strOut += "[" + std::to_string(nIndex) + "] ";
+                strOut += '[';
+                strOut += std::to_string(nIndex);
+                strOut += "] ";
                 strOut += Cp932ToUtf8(store.GetNameView(nIndex));
                 strOut += '\n';
             }
