@@ -1,9 +1,10 @@
 #pragma once
 
+#include "PodArray.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class CLineReader;
 
@@ -32,7 +33,7 @@ public:
     void LoadFile(const std::string& strPath);
 
     // Number of AAs.
-    int GetCount() const { return static_cast<int>(m_offsets.size()); }
+    int GetCount() const { return static_cast<int>(m_offsets.GetSize()); }
 
     // Copy of the AA's name; empty for an index outside 0 … count − 1.
     std::string GetName(int nIndex) const { return std::string(GetNameView(nIndex)); }
@@ -58,10 +59,10 @@ private:
 
     std::string m_strPath;
     // Per AA, in file order: the offset of the first line after its name line.
-    std::vector<std::uint64_t> m_offsets;
+    CPodArray<std::uint64_t> m_offsets;
     // All names, one after the other, and per AA the end of its name in
     // m_nameBytes; kept this way so that a large collection costs its names'
     // bytes and sixteen bytes an AA.
-    std::string m_nameBytes;
-    std::vector<std::uint64_t> m_nameEnds;
+    CPodArray<char> m_nameBytes;
+    CPodArray<std::uint64_t> m_nameEnds;
 };
