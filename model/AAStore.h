@@ -48,6 +48,7 @@ public:
 
     // Full path of the AA text file; empty before the first load.
     std::string GetPath() const { return m_strPath; }
+    const std::string& GetPathRef() const { return m_strPath; }
 
     // Byte offset of the AA's body in the text file (0 for a bad index).
     std::uint64_t GetOffset(int nIndex) const;

@@ -1,6 +1,7 @@
 #include "Category.h"
 
 #include "AAStore.h"
+#include "BlockWriter.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
 #include "TextRoutines.h"
@@ -55,12 +56,6 @@ int ClampToInt(long long nValue)
         std::clamp<long long>(nValue, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-void AppendNumberLine(std::string& strOut, long long nValue)
-{
-    strOut += IntToString(nValue);
-    strOut += '\n';
-}
-
 // Reads one block's own lines (name, AAs) into category; returns the number
 // of child blocks that follow.
 long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
@@ -72,14 +67,16 @@ long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
     return source.NextNumber();
 }
 
-void WriteBlockHead(std::string& strOut, const CCategory& category)
+void WriteBlockHead(CBlockWriter& writer, const CCategory& category)
 {
-    strOut += Quote(category.GetNameRef());
-    strOut += '\n';
-    AppendNumberLine(strOut, category.GetAACount());
+    // The quoted name, as Quote makes it.
+    writer.WriteChar('"');
+    writer.Write(category.GetNameRef());
+    writer.Write("\"\n");
+    writer.WriteNumberLine(category.GetAACount());
     for (int nIndex : category.GetAAList())
-        AppendNumberLine(strOut, nIndex);
-    AppendNumberLine(strOut, category.GetChildCount());
+        writer.WriteNumberLine(nIndex);
+    writer.WriteNumberLine(category.GetChildCount());
 }
 } // namespace
 
@@ -157,13 +154,20 @@ void CCategory::RemoveAA(int nIndex)
 
 void CCategory::Save(std::string& strOut) const
 {
+    CBlockWriter writer([&strOut](std::string_view data) { strOut += data; });
+    Save(writer);
+    writer.Flush();
+}
+
+void CCategory::Save(CBlockWriter& writer) const
+{
     // Pre-order with an explicit stack, for trees of any depth.
     struct Frame
     {
         const CCategory* pCategory;
         std::size_t nNextChild;
     };
-    WriteBlockHead(strOut, *this);
+    WriteBlockHead(writer, *this);
     std::vector<Frame> stack{{this, 0}};
     while (!stack.empty()) {
         Frame& top = stack.back();
@@ -172,7 +176,7 @@ void CCategory::Save(std::string& strOut) const
             continue;
         }
         const CCategory& child = *top.pCategory->m_children[top.nNextChild++];
-        WriteBlockHead(strOut, child);
+        WriteBlockHead(writer, child);
         stack.push_back({&child, 0});
     }
 }

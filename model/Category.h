@@ -5,6 +5,7 @@
 #include <vector>
 
 class CAAStore;
+class CBlockWriter;
 class CLineReader;
 
 // A category: a name, an ordered list of AA indices and an ordered list of
@@ -58,6 +59,8 @@ public:
 
     // Appends this category's block, children included, to strOut.
     void Save(std::string& strOut) const;
+    // Writes this category's block, children included, to writer.
+    void Save(CBlockWriter& writer) const;
     // Replaces name, AAs and children by the block that reader reads next.
     // Lines missing at the end of the file read as empty lines, so a file
     // cut short still gives a whole tree; but when the file's counts ask for
