@@ -5,8 +5,14 @@
 #include "ShiftJis.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
 
 std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
 {
@@ -85,7 +91,273 @@ void AutoCategorizePlain(CCategory& root, const CAAStore& store, unsigned nThres
     }
 }
 
+// Why one pass gives what the plain grouping gives.
+//
+// Call the key of a name its first nThreshold whole characters; a name with
+// fewer has none. A pending AA matches the seed exactly when its name begins
+// with the seed's key, byte for byte - and then its own first characters are
+// those same bytes, read the same way from the front: its key is the seed's.
+// So a seed gathers precisely the pending AAs of its own key, and AAs of
+// one key leave the pending list only as seeds or gathered by a seed of
+// their key. When the first AA of a key becomes the seed, all AAs of that
+// key are still pending: if there are at least nMinItems of them, they all
+// form the category; otherwise the seed goes to the root, and each later AA
+// of the key, when its turn as seed comes, finds even fewer partners and
+// goes to the root too. Hence:
+//
+// - the AAs of every key with at least nMinItems AAs form one category,
+//   named after the seed's name cut to the bytes that every member shares
+//   with it, holding its AAs in descending AA index order;
+// - the categories stand in the order of their first AAs;
+// - every other AA (no key, or too few AAs with its key) stands in the
+//   root, in ascending AA index order, as seeds leave the list in order.
+//
+// The passes below find each AA's key group with a hash table, then form
+// the categories of the groups large enough.
+namespace
+{
+constexpr std::uint32_t kNone = UINT32_MAX;
+
+inline void PrefetchLine(const void* p)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#else
+    (void)p;
+#endif
+}
+
+std::uint64_t Load64(const char* p)
+{
+    std::uint64_t nValue = 0;
+    std::memcpy(&nValue, p, 8);
+    return nValue;
+}
+
+std::uint64_t Load32(const char* p)
+{
+    std::uint32_t nValue = 0;
+    std::memcpy(&nValue, p, 4);
+    return nValue;
+}
+
+// Eight bytes that, together with the key's length, tell keys of up to
+// eight bytes apart: short keys are read in pieces that may overlap but
+// cover every byte (a copy of variable length would stall the load that
+// follows it). For longer keys, their first eight bytes.
+std::uint64_t KeyHead(std::string_view key)
+{
+    const char* p = key.data();
+    const std::size_t n = key.size();
+    if (n >= 8)
+        return Load64(p);
+    if (n >= 4)
+        return Load32(p) | Load32(p + n - 4) << 32;
+    if (n == 0)
+        return 0;
+    return static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+           static_cast<std::uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+}
+
+// Hash of a key whose head is nHead.
+std::uint32_t HashKey(std::string_view key, std::uint64_t nHead)
+{
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t nHash = (key.size() * kMultiplier) ^ nHead;
+    // The rest eight bytes at a time, the last eight perhaps overlapping
+    // the ones before.
+    for (std::size_t nPos = 8; nPos < key.size(); nPos += 8) {
+        nHash = (nHash ^ (nHash >> 29)) * kMultiplier;
+        nHash ^= Load64(key.data() + std::min(nPos, key.size() - 8));
+    }
+    nHash *= kMultiplier;
+    nHash ^= nHash >> 32;
+    nHash *= 0xD6E8FEB86659FD93ULL;
+    return static_cast<std::uint32_t>(nHash ^ (nHash >> 32));
+}
+
+// Per AA: its key, as the first pass finds it.
+struct CAAKey
+{
+    std::uint32_t nHash = 0;
+    std::uint32_t nBytes = kNone; // kNone: the name has no key
+};
+
+// The AAs that share one key.
+struct CKeyGroup
+{
+    std::uint64_t nKeyHead;
+    std::uint32_t nKeyBytes;
+    std::uint32_t nCount;
+    int nSeed; // the group's first AA
+};
+
+// The groups of a run and a table from key to group: open addressing, each
+// slot the key's hash and the group number + 1 (0: empty). It is made large
+// enough for every AA to bring a new key, at most half full then, and so
+// never grows; that lets the look-ups ahead be prefetched.
+class CKeyGroups
+{
+public:
+    CKeyGroups(const CAAStore& store, std::size_t nKeys) : m_store(store)
+    {
+        std::size_t nSlots = 16;
+        while (nSlots < nKeys * 2)
+            nSlots *= 2;
+        m_slots.assign(nSlots, 0);
+        m_nMask = nSlots - 1;
+    }
+
+    std::vector<CKeyGroup>& GetGroups() { return m_groups; }
+
+    // Prefetches the first slot that a coming look-up of nHash reads.
+    void Prefetch(std::uint32_t nHash) const { PrefetchLine(&m_slots[nHash & m_nMask]); }
+
+    // The group of the key of AA nIndex; a new group when the key is new.
+    std::uint32_t FindOrAdd(std::string_view key, std::uint32_t nHash, int nIndex)
+    {
+        const std::uint64_t nKeyHead = KeyHead(key);
+        for (std::size_t nSlot = nHash & m_nMask;; nSlot = (nSlot + 1) & m_nMask) {
+            const std::uint64_t nEntry = m_slots[nSlot];
+            if (nEntry == 0) {
+                const auto nGroup = static_cast<std::uint32_t>(m_groups.size());
+                m_groups.push_back({nKeyHead, static_cast<std::uint32_t>(key.size()), 0, nIndex});
+                m_slots[nSlot] = static_cast<std::uint64_t>(nHash) << 32 | (nGroup + 1);
+                return nGroup;
+            }
+            if (static_cast<std::uint32_t>(nEntry >> 32) != nHash)
+                continue;
+            const auto nGroup = static_cast<std::uint32_t>(nEntry) - 1;
+            const CKeyGroup& group = m_groups[nGroup];
+            if (group.nKeyBytes == key.size() && group.nKeyHead == nKeyHead &&
+                (key.size() <= 8 || m_store.GetNameView(group.nSeed).substr(8, key.size() - 8) == key.substr(8)))
+                return nGroup;
+        }
+    }
+
+private:
+    const CAAStore& m_store;
+    std::vector<CKeyGroup> m_groups;
+    std::vector<std::uint64_t> m_slots;
+    std::size_t m_nMask = 0;
+};
+
+// A group large enough to become a category.
+struct CLargeGroup
+{
+    std::string_view seed;   // the name of the group's first AA
+    std::size_t nCommon = 0; // bytes that every member's name shares with seed
+    std::uint32_t nCount = 0;
+};
+} // namespace
+
+void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems)
+{
+    root.RemoveAllChildren();
+    root.RemoveAllAAs();
+    const auto nCount = static_cast<std::size_t>(store.GetCount());
+
+    // First the keys, in order: a pass that reads the names one after the
+    // other.
+    std::vector<CAAKey> keys(nCount);
+    std::size_t nKeys = 0;
+    for (std::size_t i = 0; i < nCount; ++i) {
+        const std::string_view name = store.GetNameView(static_cast<int>(i));
+        const std::size_t nKeyBytes = PrefixBytes(name, nThreshold);
+        if (nKeyBytes == std::string_view::npos)
+            continue;
+        const std::string_view key = name.substr(0, nKeyBytes);
+        keys[i] = {HashKey(key, KeyHead(key)), static_cast<std::uint32_t>(nKeyBytes)};
+        ++nKeys;
+    }
+
+    // Then the group of every AA. The table is far larger than the caches,
+    // so the slot of the AA some places ahead is prefetched while this one
+    // is looked up (measured a tenth faster). AAs of a family often stand
+    // together: an AA with its predecessor's key needs no look-up at all.
+    constexpr std::size_t kAhead = 16;
+    CKeyGroups keyGroups(store, nKeys);
+    std::vector<CKeyGroup>& groups = keyGroups.GetGroups();
+    std::vector<std::uint32_t> groupOf(nCount, kNone);
+    std::uint32_t nLastGroup = kNone;
+    std::string_view lastKey;
+    for (std::size_t i = 0; i < nCount; ++i) {
+        if (i + kAhead < nCount && keys[i + kAhead].nBytes != kNone)
+            keyGroups.Prefetch(keys[i + kAhead].nHash);
+        const CAAKey& aaKey = keys[i];
+        if (aaKey.nBytes == kNone) {
+            nLastGroup = kNone;
+            continue;
+        }
+        const std::string_view key = store.GetNameView(static_cast<int>(i)).substr(0, aaKey.nBytes);
+        const std::uint32_t nGroup = nLastGroup != kNone && key == lastKey
+                                         ? nLastGroup
+                                         : keyGroups.FindOrAdd(key, aaKey.nHash, static_cast<int>(i));
+        ++groups[nGroup].nCount;
+        groupOf[i] = nGroup;
+        nLastGroup = nGroup;
+        lastKey = key;
+    }
+
+    // The groups that form categories, numbered in the order they were
+    // found, that of their seeds.
+    std::vector<std::uint32_t> largeOf(groups.size(), kNone);
+    std::vector<CLargeGroup> large;
+    std::size_t nInCategories = 0;
+    for (std::size_t nGroup = 0; nGroup < groups.size(); ++nGroup) {
+        const CKeyGroup& group = groups[nGroup];
+        if (group.nCount < nMinItems)
+            continue;
+        const std::string_view seed = store.GetNameView(group.nSeed);
+        largeOf[nGroup] = static_cast<std::uint32_t>(large.size());
+        large.push_back({seed, seed.size(), group.nCount});
+        nInCategories += group.nCount;
+    }
+
+    // The root's AAs, ascending, and how much of its name every member
+    // shares with its seed (at least the key; the seed all of it).
+    root.ReserveAAs(nCount - nInCategories);
+    for (std::size_t i = 0; i < nCount; ++i) {
+        const std::uint32_t nLarge = groupOf[i] == kNone ? kNone : largeOf[groupOf[i]];
+        groupOf[i] = nLarge;
+        if (nLarge == kNone) {
+            root.AddAA(static_cast<int>(i));
+            continue;
+        }
+        CLargeGroup& group = large[nLarge];
+        const std::size_t nKeyBytes = keys[i].nBytes;
+        if (group.nCommon > nKeyBytes) {
+            const std::string_view name = store.GetNameView(static_cast<int>(i));
+            const std::size_t nShared =
+                nKeyBytes + CommonPrefixLength(group.seed.substr(nKeyBytes), name.substr(nKeyBytes));
+            group.nCommon = std::min(group.nCommon, nShared);
+        }
+    }
+
+    // The members of all categories, each category's in one run, in
+    // descending AA index order: placed by a counting sort, as appending to
+    // thousands of lists in turn would miss the cache at every AA.
+    std::vector<std::size_t> runEnds(large.size());
+    std::size_t nEnd = 0;
+    for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
+        runEnds[nLarge] = nEnd += large[nLarge].nCount;
+    std::vector<int> members(nInCategories);
+    for (std::size_t i = 0; i < nCount; ++i)
+        if (groupOf[i] != kNone)
+            members[--runEnds[groupOf[i]]] = static_cast<int>(i);
+
+    // The categories, named by whole characters.
+    std::size_t nBegin = 0;
+    for (CLargeGroup& group : large) {
+        CCategory* pCategory = root.AddChild(std::string(CutToWholeChars(group.seed, group.nCommon)));
+        pCategory->ReserveAAs(group.nCount);
+        for (std::size_t n = 0; n < group.nCount; ++n)
+            pCategory->AddAA(members[nBegin + n]);
+        nBegin += group.nCount;
+    }
+}
+
 void CCategoryModel::AutoCategorize(const CAAStore& store, unsigned nThreshold, unsigned nMinItems)
 {
-    AutoCategorizePlain(m_root, store, std::max(nThreshold, 1U), std::max(nMinItems, 1U));
+    AutoCategorizeFast(m_root, store, std::max(nThreshold, 1U), std::max(nMinItems, 1U));
 }

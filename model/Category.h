@@ -53,6 +53,8 @@ public:
     const std::vector<int>& GetAAList() const { return m_aaList; }
     // Appends nIndex, duplicates allowed.
     void AddAA(int nIndex) { m_aaList.push_back(nIndex); }
+    // Makes room for nCount AAs in all, for one who knows how many will come.
+    void ReserveAAs(std::size_t nCount) { m_aaList.reserve(nCount); }
     // Removes the first entry equal to nIndex; nothing when there is none.
     void RemoveAA(int nIndex);
     void RemoveAllAAs() { m_aaList.clear(); }
