@@ -66,22 +66,6 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
     return nullptr;
 }
 
-// The first LF in [p, pEnd), or null. Inline for the short name lines,
-// where a call of memchr costs more than the search.
-const char* FindLineEnd(const char* p, const char* pEnd)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i newLines = _mm_set1_epi8('\n');
-    for (; pEnd - p >= 16; p += 16) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const auto nMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, newLines)));
-        if (nMask != 0)
-            return p + std::countr_zero(nMask);
-    }
-#endif
-    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(pEnd - p)));
-}
-
 // Finds the name lines of an AA text file in the blocks it is read in and
 // appends each AA's name and body offset to the lists it was given. Most of
 // a file is picture lines that need no look at all: the scanner jumps from
@@ -182,7 +166,7 @@ private:
 
     const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
     {
-        const char* pNewLine = FindLineEnd(p, pEnd);
+        const char* pNewLine = FindLineFeed(p, pEnd);
         if (pNewLine == nullptr) {
             m_strLine.append(p, pEnd);
             return pEnd;

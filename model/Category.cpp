@@ -39,6 +39,9 @@ public:
 
     long long NextNumber() { return StringToInt(Next()); }
 
+    // The most number lines the whole file could hold, at two bytes a line.
+    std::uint64_t GetMostLines() const { return m_reader.GetFileSize() / 2 + 1; }
+
 private:
     static constexpr std::uint64_t kMissingLinesSlack = std::uint64_t{64} * 1024;
 
@@ -62,6 +65,10 @@ long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
 {
     category.SetName(Unquote(source.Next()));
     const long long nAAs = source.NextNumber();
+    // Room for the AAs at once, but never for more than the file could hold
+    // (two bytes a line): counts of a damaged file are not to be trusted.
+    if (nAAs > 0)
+        category.ReserveAAs(static_cast<std::size_t>(std::min<std::uint64_t>(nAAs, source.GetMostLines())));
     for (long long i = 0; i < nAAs; ++i)
         category.AddAA(ClampToInt(source.NextNumber()));
     return source.NextNumber();

@@ -87,7 +87,7 @@ bool CLineReader::ReadLine(std::string_view& line)
         }
         const char* pBegin = m_buffer.data() + m_nBegin;
         const std::size_t nAvailable = m_nEnd - m_nBegin;
-        const auto* pNewLine = static_cast<const char*>(std::memchr(pBegin, '\n', nAvailable));
+        const char* pNewLine = FindLineFeed(pBegin, pBegin + nAvailable);
         if (pNewLine == nullptr) {
             if (!bCarry)
                 m_strCarry.clear();
