@@ -74,8 +74,8 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 class CNameLineScanner
 {
 public:
-    CNameLineScanner(const std::string& strPath, std::uint64_t nStart, CPodArray<std::uint64_t>& offsets,
-                     CPodArray<char>& nameBytes, CPodArray<std::uint64_t>& nameEnds)
+    CNameLineScanner(const std::string& strPath, std::uint64_t nStart, CMonotonicArray<>& offsets,
+                     CPodArray<char>& nameBytes, CMonotonicArray<>& nameEnds)
         : m_strPath(strPath), m_nBlockStart(nStart), m_offsets(offsets), m_nameBytes(nameBytes), m_nameEnds(nameEnds)
     {}
 
@@ -201,9 +201,9 @@ private:
     std::size_t m_nKeyMatched = 0;
     std::uint64_t m_nBlockStart;
     std::string m_strLine;
-    CPodArray<std::uint64_t>& m_offsets;
+    CMonotonicArray<>& m_offsets;
     CPodArray<char>& m_nameBytes;
-    CPodArray<std::uint64_t>& m_nameEnds;
+    CMonotonicArray<>& m_nameEnds;
 };
 } // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MonotonicArray.h"
 #include "PodArray.h"
 
 #include <cstdint>
@@ -60,10 +61,10 @@ private:
 
     std::string m_strPath;
     // Per AA, in file order: the offset of the first line after its name line.
-    CPodArray<std::uint64_t> m_offsets;
+    CMonotonicArray<> m_offsets;
     // All names, one after the other, and per AA the end of its name in
     // m_nameBytes; kept this way so that a large collection costs its names'
-    // bytes and sixteen bytes an AA.
+    // bytes and eight bytes an AA.
     CPodArray<char> m_nameBytes;
-    CPodArray<std::uint64_t> m_nameEnds;
+    CMonotonicArray<> m_nameEnds;
 };
