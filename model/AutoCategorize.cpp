@@ -2,11 +2,14 @@
 
 #include "AAStore.h"
 #include "Category.h"
+#include "PodArray.h"
 #include "ShiftJis.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -176,13 +179,6 @@ std::uint32_t HashKey(std::string_view key, std::uint64_t nHead)
     return static_cast<std::uint32_t>(nHash ^ (nHash >> 32));
 }
 
-// Per AA: its key, as the first pass finds it.
-struct CAAKey
-{
-    std::uint32_t nHash = 0;
-    std::uint32_t nBytes = kNone; // kNone: the name has no key
-};
-
 // The AAs that share one key.
 struct CKeyGroup
 {
@@ -193,22 +189,22 @@ struct CKeyGroup
 };
 
 // The groups of a run and a table from key to group: open addressing, each
-// slot the key's hash and the group number + 1 (0: empty). It is made large
-// enough for every AA to bring a new key, at most half full then, and so
-// never grows; that lets the look-ups ahead be prefetched.
+// slot the key's hash and the group number + 1 (0: empty), at most half
+// full. It starts with a slot for every AA, which is room enough unless
+// most names have keys of their own.
 class CKeyGroups
 {
 public:
-    CKeyGroups(const CAAStore& store, std::size_t nKeys) : m_store(store)
+    CKeyGroups(const CAAStore& store, std::size_t nAAs) : m_store(store)
     {
         std::size_t nSlots = 16;
-        while (nSlots < nKeys * 2)
+        while (nSlots < nAAs)
             nSlots *= 2;
         m_slots.assign(nSlots, 0);
         m_nMask = nSlots - 1;
     }
 
-    std::vector<CKeyGroup>& GetGroups() { return m_groups; }
+    CPodArray<CKeyGroup>& GetGroups() { return m_groups; }
 
     // Prefetches the first slot that a coming look-up of nHash reads.
     void Prefetch(std::uint32_t nHash) const { PrefetchLine(&m_slots[nHash & m_nMask]); }
@@ -216,12 +212,14 @@ public:
     // The group of the key of AA nIndex; a new group when the key is new.
     std::uint32_t FindOrAdd(std::string_view key, std::uint32_t nHash, int nIndex)
     {
+        if ((m_groups.GetSize() + 1) * 2 > m_slots.size())
+            Grow();
         const std::uint64_t nKeyHead = KeyHead(key);
         for (std::size_t nSlot = nHash & m_nMask;; nSlot = (nSlot + 1) & m_nMask) {
             const std::uint64_t nEntry = m_slots[nSlot];
             if (nEntry == 0) {
-                const auto nGroup = static_cast<std::uint32_t>(m_groups.size());
-                m_groups.push_back({nKeyHead, static_cast<std::uint32_t>(key.size()), 0, nIndex});
+                const auto nGroup = static_cast<std::uint32_t>(m_groups.GetSize());
+                m_groups.Add({nKeyHead, static_cast<std::uint32_t>(key.size()), 0, nIndex});
                 m_slots[nSlot] = static_cast<std::uint64_t>(nHash) << 32 | (nGroup + 1);
                 return nGroup;
             }
@@ -236,8 +234,24 @@ public:
     }
 
 private:
+    void Grow()
+    {
+        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
+        old.swap(m_slots);
+        m_nMask = m_slots.size() - 1;
+        for (std::uint64_t nEntry : old) {
+            if (nEntry == 0)
+                continue;
+            std::size_t nSlot = (nEntry >> 32) & m_nMask;
+            while (m_slots[nSlot] != 0)
+                nSlot = (nSlot + 1) & m_nMask;
+            m_slots[nSlot] = nEntry;
+        }
+    }
+
     const CAAStore& m_store;
-    std::vector<CKeyGroup> m_groups;
+    // Grown with realloc: no copy of a million groups on the way.
+    CPodArray<CKeyGroup> m_groups;
     std::vector<std::uint64_t> m_slots;
     std::size_t m_nMask = 0;
 };
@@ -245,10 +259,30 @@ private:
 // A group large enough to become a category.
 struct CLargeGroup
 {
-    std::string_view seed;   // the name of the group's first AA
-    std::size_t nCommon = 0; // bytes that every member's name shares with seed
+    std::string_view seed;     // the name of the group's first AA
+    std::size_t nKeyBytes = 0; // the length of the key, the same for all
+    std::size_t nCommon = 0;   // bytes that every member's name shares with seed
     std::uint32_t nCount = 0;
 };
+
+// The key of an AA: the first nThreshold whole characters of its name, and
+// their hash; hasKey false when the name has fewer.
+struct CAAKey
+{
+    std::string_view key;
+    std::uint32_t nHash = 0;
+    bool bHasKey = false;
+};
+
+CAAKey FindKey(const CAAStore& store, std::size_t nIndex, unsigned nThreshold)
+{
+    const std::string_view name = store.GetNameView(static_cast<int>(nIndex));
+    const std::size_t nKeyBytes = PrefixBytes(name, nThreshold);
+    if (nKeyBytes == std::string_view::npos)
+        return {};
+    const std::string_view key = name.substr(0, nKeyBytes);
+    return {key, HashKey(key, KeyHead(key)), true};
+}
 } // namespace
 
 void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems)
@@ -257,60 +291,55 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     root.RemoveAllAAs();
     const auto nCount = static_cast<std::size_t>(store.GetCount());
 
-    // First the keys, in order: a pass that reads the names one after the
-    // other.
-    std::vector<CAAKey> keys(nCount);
-    std::size_t nKeys = 0;
-    for (std::size_t i = 0; i < nCount; ++i) {
-        const std::string_view name = store.GetNameView(static_cast<int>(i));
-        const std::size_t nKeyBytes = PrefixBytes(name, nThreshold);
-        if (nKeyBytes == std::string_view::npos)
-            continue;
-        const std::string_view key = name.substr(0, nKeyBytes);
-        keys[i] = {HashKey(key, KeyHead(key)), static_cast<std::uint32_t>(nKeyBytes)};
-        ++nKeys;
-    }
-
-    // Then the group of every AA. The table is far larger than the caches,
-    // so the slot of the AA some places ahead is prefetched while this one
-    // is looked up (measured a tenth faster). AAs of a family often stand
-    // together: an AA with its predecessor's key needs no look-up at all.
+    // The group of every AA. The table is far larger than the caches, so
+    // the slot of the AA some places ahead is prefetched while this one is
+    // looked up (measured a tenth faster); the keys of those AAs wait in a
+    // ring. AAs of a family often stand together: an AA with its
+    // predecessor's key needs no look-up at all.
     constexpr std::size_t kAhead = 16;
-    CKeyGroups keyGroups(store, nKeys);
-    std::vector<CKeyGroup>& groups = keyGroups.GetGroups();
-    std::vector<std::uint32_t> groupOf(nCount, kNone);
+    CKeyGroups keyGroups(store, nCount);
+    CPodArray<CKeyGroup>& groups = keyGroups.GetGroups();
+    std::array<CAAKey, kAhead> ahead;
+    for (std::size_t i = 0; i < std::min(kAhead, nCount); ++i)
+        ahead[i] = FindKey(store, i, nThreshold);
+    // Every entry is written below; no need to clear it first.
+    const auto groupOf = std::make_unique_for_overwrite<std::uint32_t[]>(nCount);
     std::uint32_t nLastGroup = kNone;
     std::string_view lastKey;
     for (std::size_t i = 0; i < nCount; ++i) {
-        if (i + kAhead < nCount && keys[i + kAhead].nBytes != kNone)
-            keyGroups.Prefetch(keys[i + kAhead].nHash);
-        const CAAKey& aaKey = keys[i];
-        if (aaKey.nBytes == kNone) {
+        const CAAKey aaKey = ahead[i % kAhead];
+        if (i + kAhead < nCount) {
+            CAAKey& next = ahead[i % kAhead];
+            next = FindKey(store, i + kAhead, nThreshold);
+            if (next.bHasKey)
+                keyGroups.Prefetch(next.nHash);
+        }
+        if (!aaKey.bHasKey) {
+            groupOf[i] = kNone;
             nLastGroup = kNone;
             continue;
         }
-        const std::string_view key = store.GetNameView(static_cast<int>(i)).substr(0, aaKey.nBytes);
-        const std::uint32_t nGroup = nLastGroup != kNone && key == lastKey
+        const std::uint32_t nGroup = nLastGroup != kNone && aaKey.key == lastKey
                                          ? nLastGroup
-                                         : keyGroups.FindOrAdd(key, aaKey.nHash, static_cast<int>(i));
+                                         : keyGroups.FindOrAdd(aaKey.key, aaKey.nHash, static_cast<int>(i));
         ++groups[nGroup].nCount;
         groupOf[i] = nGroup;
         nLastGroup = nGroup;
-        lastKey = key;
+        lastKey = aaKey.key;
     }
 
     // The groups that form categories, numbered in the order they were
     // found, that of their seeds.
-    std::vector<std::uint32_t> largeOf(groups.size(), kNone);
+    std::vector<std::uint32_t> largeOf(groups.GetSize(), kNone);
     std::vector<CLargeGroup> large;
     std::size_t nInCategories = 0;
-    for (std::size_t nGroup = 0; nGroup < groups.size(); ++nGroup) {
+    for (std::size_t nGroup = 0; nGroup < groups.GetSize(); ++nGroup) {
         const CKeyGroup& group = groups[nGroup];
         if (group.nCount < nMinItems)
             continue;
         const std::string_view seed = store.GetNameView(group.nSeed);
         largeOf[nGroup] = static_cast<std::uint32_t>(large.size());
-        large.push_back({seed, seed.size(), group.nCount});
+        large.push_back({seed, group.nKeyBytes, seed.size(), group.nCount});
         nInCategories += group.nCount;
     }
 
@@ -325,7 +354,7 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
             continue;
         }
         CLargeGroup& group = large[nLarge];
-        const std::size_t nKeyBytes = keys[i].nBytes;
+        const std::size_t nKeyBytes = group.nKeyBytes;
         if (group.nCommon > nKeyBytes) {
             const std::string_view name = store.GetNameView(static_cast<int>(i));
             const std::size_t nShared =
@@ -341,7 +370,7 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::size_t nEnd = 0;
     for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
         runEnds[nLarge] = nEnd += large[nLarge].nCount;
-    std::vector<int> members(nInCategories);
+    const auto members = std::make_unique_for_overwrite<int[]>(nInCategories);
     for (std::size_t i = 0; i < nCount; ++i)
         if (groupOf[i] != kNone)
             members[--runEnds[groupOf[i]]] = static_cast<int>(i);
