@@ -343,16 +343,28 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
         nInCategories += group.nCount;
     }
 
-    // The root's AAs, ascending, and how much of its name every member
-    // shares with its seed (at least the key; the seed all of it).
+    // Where each category's members end in one array that holds them all,
+    // each category's in a run.
+    std::vector<std::size_t> runEnds(large.size());
+    std::size_t nEnd = 0;
+    for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
+        runEnds[nLarge] = nEnd += large[nLarge].nCount;
+    const auto members = std::make_unique_for_overwrite<int[]>(nInCategories);
+
+    // One pass in file order: the root's AAs, ascending; the members of the
+    // categories, each run filled from its end so that it comes out in
+    // descending AA index order (a counting sort: appending to thousands of
+    // lists in turn would miss the cache at every AA); and how much of its
+    // name every member shares with its seed (at least the key; the seed
+    // all of it).
     root.ReserveAAs(nCount - nInCategories);
     for (std::size_t i = 0; i < nCount; ++i) {
         const std::uint32_t nLarge = groupOf[i] == kNone ? kNone : largeOf[groupOf[i]];
-        groupOf[i] = nLarge;
         if (nLarge == kNone) {
             root.AddAA(static_cast<int>(i));
             continue;
         }
+        members[--runEnds[nLarge]] = static_cast<int>(i);
         CLargeGroup& group = large[nLarge];
         const std::size_t nKeyBytes = group.nKeyBytes;
         if (group.nCommon > nKeyBytes) {
@@ -362,18 +374,6 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
             group.nCommon = std::min(group.nCommon, nShared);
         }
     }
-
-    // The members of all categories, each category's in one run, in
-    // descending AA index order: placed by a counting sort, as appending to
-    // thousands of lists in turn would miss the cache at every AA.
-    std::vector<std::size_t> runEnds(large.size());
-    std::size_t nEnd = 0;
-    for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
-        runEnds[nLarge] = nEnd += large[nLarge].nCount;
-    const auto members = std::make_unique_for_overwrite<int[]>(nInCategories);
-    for (std::size_t i = 0; i < nCount; ++i)
-        if (groupOf[i] != kNone)
-            members[--runEnds[groupOf[i]]] = static_cast<int>(i);
 
     // The categories, named by whole characters.
     std::size_t nBegin = 0;
