@@ -6,16 +6,11 @@
 #include "ShiftJis.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <xmmintrin.h>
-#endif
 
 std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
 {
@@ -94,7 +89,7 @@ void AutoCategorizePlain(CCategory& root, const CAAStore& store, unsigned nThres
     }
 }
 
-// Why one pass gives what the plain grouping gives.
+// Why grouping by key gives what the plain grouping gives.
 //
 // Call the key of a name its first nThreshold whole characters; a name with
 // fewer has none. A pending AA matches the seed exactly when its name begins
@@ -115,20 +110,19 @@ void AutoCategorizePlain(CCategory& root, const CAAStore& store, unsigned nThres
 // - every other AA (no key, or too few AAs with its key) stands in the
 //   root, in ascending AA index order, as seeds leave the list in order.
 //
-// The passes below find each AA's key group with a hash table, then form
-// the categories of the groups large enough.
+// How the passes below find the groups fast. Most AAs belong either to a
+// large group or to a group far smaller than nMinItems, and only the large
+// groups need to be known one by one. A first pass counts the keys roughly,
+// in a table of small counters indexed by the key's hash, where different
+// keys may share a counter: a count there is never less than the true
+// count. An AA whose counter stays below nMinItems has too few partners and
+// goes to the root; only the others are grouped exactly, in a hash table
+// that then holds few keys and stays in the processor's cache. (A table of
+// all keys, far larger than the caches, missed the cache at nearly every
+// AA.)
 namespace
 {
 constexpr std::uint32_t kNone = UINT32_MAX;
-
-inline void PrefetchLine(const void* p)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
-#else
-    (void)p;
-#endif
-}
 
 std::uint64_t Load64(const char* p)
 {
@@ -162,7 +156,7 @@ std::uint64_t KeyHead(std::string_view key)
            static_cast<std::uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
 }
 
-// Hash of a key whose head is nHead.
+// Hash of a key whose head is nHead, with the high bit clear.
 std::uint32_t HashKey(std::string_view key, std::uint64_t nHead)
 {
     constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
@@ -176,8 +170,58 @@ std::uint32_t HashKey(std::string_view key, std::uint64_t nHead)
     nHash *= kMultiplier;
     nHash ^= nHash >> 32;
     nHash *= 0xD6E8FEB86659FD93ULL;
-    return static_cast<std::uint32_t>(nHash ^ (nHash >> 32));
+    return static_cast<std::uint32_t>(nHash ^ (nHash >> 32)) >> 1;
 }
+
+// The key of AA nIndex: the first nThreshold whole characters of its name;
+// bHasKey false when the name has fewer.
+struct CAAKey
+{
+    std::string_view key;
+    bool bHasKey = false;
+};
+
+CAAKey FindKey(const CAAStore& store, std::size_t nIndex, unsigned nThreshold)
+{
+    const std::string_view name = store.GetNameView(static_cast<int>(nIndex));
+    const std::size_t nKeyBytes = PrefixBytes(name, nThreshold);
+    if (nKeyBytes == std::string_view::npos)
+        return {};
+    return {name.substr(0, nKeyBytes), true};
+}
+
+// Rough counts of keys: one byte per counter, stopping at 255, a counter
+// for about every two AAs.
+class CKeySketch
+{
+public:
+    explicit CKeySketch(std::size_t nAAs)
+    {
+        std::size_t nCounters = 1024;
+        while (nCounters < nAAs * 2)
+            nCounters *= 2;
+        m_counters.assign(nCounters, 0);
+        m_nMask = nCounters - 1;
+    }
+
+    void Count(std::uint32_t nHash)
+    {
+        std::uint8_t& nCounter = m_counters[nHash & m_nMask];
+        if (nCounter != UINT8_MAX)
+            ++nCounter;
+    }
+
+    // False only when the key of nHash stands fewer than nMinItems times.
+    bool MayReach(std::uint32_t nHash, unsigned nMinItems) const
+    {
+        const std::uint8_t nCounter = m_counters[nHash & m_nMask];
+        return nCounter == UINT8_MAX || nCounter >= nMinItems;
+    }
+
+private:
+    std::vector<std::uint8_t> m_counters;
+    std::size_t m_nMask = 0;
+};
 
 // The AAs that share one key.
 struct CKeyGroup
@@ -190,26 +234,16 @@ struct CKeyGroup
 
 // The groups of a run and a table from key to group: open addressing, each
 // slot the key's hash and the group number + 1 (0: empty), at most half
-// full. It starts with a slot for every AA, which is room enough unless
-// most names have keys of their own.
+// full.
 class CKeyGroups
 {
 public:
-    CKeyGroups(const CAAStore& store, std::size_t nAAs) : m_store(store)
-    {
-        std::size_t nSlots = 16;
-        while (nSlots < nAAs)
-            nSlots *= 2;
-        m_slots.assign(nSlots, 0);
-        m_nMask = nSlots - 1;
-    }
+    explicit CKeyGroups(const CAAStore& store) : m_store(store), m_slots(1024, 0), m_nMask(1023) {}
 
     CPodArray<CKeyGroup>& GetGroups() { return m_groups; }
 
-    // Prefetches the first slot that a coming look-up of nHash reads.
-    void Prefetch(std::uint32_t nHash) const { PrefetchLine(&m_slots[nHash & m_nMask]); }
-
-    // The group of the key of AA nIndex; a new group when the key is new.
+    // The group of key, the key of AA nIndex; a new group when the key is
+    // new.
     std::uint32_t FindOrAdd(std::string_view key, std::uint32_t nHash, int nIndex)
     {
         if ((m_groups.GetSize() + 1) * 2 > m_slots.size())
@@ -250,10 +284,9 @@ private:
     }
 
     const CAAStore& m_store;
-    // Grown with realloc: no copy of a million groups on the way.
     CPodArray<CKeyGroup> m_groups;
     std::vector<std::uint64_t> m_slots;
-    std::size_t m_nMask = 0;
+    std::size_t m_nMask;
 };
 
 // A group large enough to become a category.
@@ -264,25 +297,6 @@ struct CLargeGroup
     std::size_t nCommon = 0;   // bytes that every member's name shares with seed
     std::uint32_t nCount = 0;
 };
-
-// The key of an AA: the first nThreshold whole characters of its name, and
-// their hash; hasKey false when the name has fewer.
-struct CAAKey
-{
-    std::string_view key;
-    std::uint32_t nHash = 0;
-    bool bHasKey = false;
-};
-
-CAAKey FindKey(const CAAStore& store, std::size_t nIndex, unsigned nThreshold)
-{
-    const std::string_view name = store.GetNameView(static_cast<int>(nIndex));
-    const std::size_t nKeyBytes = PrefixBytes(name, nThreshold);
-    if (nKeyBytes == std::string_view::npos)
-        return {};
-    const std::string_view key = name.substr(0, nKeyBytes);
-    return {key, HashKey(key, KeyHead(key)), true};
-}
 } // namespace
 
 void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems)
@@ -291,41 +305,41 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     root.RemoveAllAAs();
     const auto nCount = static_cast<std::size_t>(store.GetCount());
 
-    // The group of every AA. The table is far larger than the caches, so
-    // the slot of the AA some places ahead is prefetched while this one is
-    // looked up (measured a tenth faster); the keys of those AAs wait in a
-    // ring. AAs of a family often stand together: an AA with its
-    // predecessor's key needs no look-up at all.
-    constexpr std::size_t kAhead = 16;
-    CKeyGroups keyGroups(store, nCount);
-    CPodArray<CKeyGroup>& groups = keyGroups.GetGroups();
-    std::array<CAAKey, kAhead> ahead;
-    for (std::size_t i = 0; i < std::min(kAhead, nCount); ++i)
-        ahead[i] = FindKey(store, i, nThreshold);
-    // Every entry is written below; no need to clear it first.
+    // The hash of every AA's key (kNone for none), and the rough counts.
+    // Every entry is written; no need to clear the array first.
     const auto groupOf = std::make_unique_for_overwrite<std::uint32_t[]>(nCount);
+    CKeySketch sketch(nCount);
+    for (std::size_t i = 0; i < nCount; ++i) {
+        const CAAKey aaKey = FindKey(store, i, nThreshold);
+        if (!aaKey.bHasKey) {
+            groupOf[i] = kNone;
+            continue;
+        }
+        const std::uint32_t nHash = HashKey(aaKey.key, KeyHead(aaKey.key));
+        groupOf[i] = nHash;
+        sketch.Count(nHash);
+    }
+
+    // The exact groups of the AAs that may have enough partners; groupOf
+    // becomes their group, or kNone. AAs of a family often stand together:
+    // an AA with its predecessor's key needs no look-up.
+    CKeyGroups keyGroups(store);
+    CPodArray<CKeyGroup>& groups = keyGroups.GetGroups();
     std::uint32_t nLastGroup = kNone;
     std::string_view lastKey;
     for (std::size_t i = 0; i < nCount; ++i) {
-        const CAAKey aaKey = ahead[i % kAhead];
-        if (i + kAhead < nCount) {
-            CAAKey& next = ahead[i % kAhead];
-            next = FindKey(store, i + kAhead, nThreshold);
-            if (next.bHasKey)
-                keyGroups.Prefetch(next.nHash);
-        }
-        if (!aaKey.bHasKey) {
+        const std::uint32_t nHash = groupOf[i];
+        if (nHash == kNone || !sketch.MayReach(nHash, nMinItems)) {
             groupOf[i] = kNone;
-            nLastGroup = kNone;
             continue;
         }
-        const std::uint32_t nGroup = nLastGroup != kNone && aaKey.key == lastKey
-                                         ? nLastGroup
-                                         : keyGroups.FindOrAdd(aaKey.key, aaKey.nHash, static_cast<int>(i));
+        const std::string_view key = FindKey(store, i, nThreshold).key;
+        const std::uint32_t nGroup =
+            nLastGroup != kNone && key == lastKey ? nLastGroup : keyGroups.FindOrAdd(key, nHash, static_cast<int>(i));
         ++groups[nGroup].nCount;
         groupOf[i] = nGroup;
         nLastGroup = nGroup;
-        lastKey = aaKey.key;
+        lastKey = key;
     }
 
     // The groups that form categories, numbered in the order they were

@@ -26,6 +26,6 @@ std::size_t CommonPrefixLength(std::string_view a, std::string_view b);
 // fast grouping is checked against.
 void AutoCategorizePlain(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems);
 
-// The same grouping, byte for byte, in one pass over the names (see the
+// The same grouping, byte for byte, in a few passes over the names (see the
 // reasoning in AutoCategorize.cpp). What CCategoryModel::AutoCategorize uses.
 void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems);

@@ -143,3 +143,17 @@ TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneOnManyKeys)
         }
     }
 }
+
+TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneForMinimaBeyondSmallCounts)
+{
+    // 300 AAs of one key, for minima around the 255 that a small counter
+    // holds, among a few others.
+    std::vector<std::string> names(300, "same key");
+    names.insert(names.begin() + 100, {"other", "sam", "same"});
+    CAAStore store;
+    LoadStoreFromText(store, MakeAAFile(names));
+    for (unsigned nMinItems : {254U, 255U, 256U, 300U, 301U}) {
+        const auto [plain, fast] = GroupBothWays(store, 3, nMinItems);
+        ASSERT_EQ(fast, plain) << "M " << nMinItems;
+    }
+}
