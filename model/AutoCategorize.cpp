@@ -363,7 +363,7 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::size_t nEnd = 0;
     for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
         runEnds[nLarge] = nEnd += large[nLarge].nCount;
-    const auto members = std::make_unique_for_overwrite<int[]>(nInCategories);
+    std::vector<int> members(nInCategories);
 
     // One pass in file order: the root's AAs, ascending; the members of the
     // categories, each run filled from its end so that it comes out in
