@@ -190,36 +190,39 @@ CAAKey FindKey(const CAAStore& store, std::size_t nIndex, unsigned nThreshold)
     return {name.substr(0, nKeyBytes), true};
 }
 
-// Rough counts of keys: one byte per counter, stopping at 255, a counter
-// for about every two AAs.
+// Rough counts of keys: four bits per counter, stopping at 15, about two
+// counters an AA - small enough to stay in the processor's cache.
 class CKeySketch
 {
 public:
     explicit CKeySketch(std::size_t nAAs)
     {
-        std::size_t nCounters = 1024;
+        std::size_t nCounters = 2048;
         while (nCounters < nAAs * 2)
             nCounters *= 2;
-        m_counters.assign(nCounters, 0);
+        m_nibbles.assign(nCounters / 2, 0);
         m_nMask = nCounters - 1;
     }
 
     void Count(std::uint32_t nHash)
     {
-        std::uint8_t& nCounter = m_counters[nHash & m_nMask];
-        if (nCounter != UINT8_MAX)
-            ++nCounter;
+        const std::size_t nCounter = nHash & m_nMask;
+        std::uint8_t& nByte = m_nibbles[nCounter / 2];
+        const unsigned nShift = (nCounter % 2) * 4;
+        if (((nByte >> nShift) & 0xF) != 0xF)
+            nByte = static_cast<std::uint8_t>(nByte + (1U << nShift));
     }
 
     // False only when the key of nHash stands fewer than nMinItems times.
     bool MayReach(std::uint32_t nHash, unsigned nMinItems) const
     {
-        const std::uint8_t nCounter = m_counters[nHash & m_nMask];
-        return nCounter == UINT8_MAX || nCounter >= nMinItems;
+        const std::size_t nCounter = nHash & m_nMask;
+        const unsigned nValue = (m_nibbles[nCounter / 2] >> ((nCounter % 2) * 4)) & 0xF;
+        return nValue == 0xF || nValue >= nMinItems;
     }
 
 private:
-    std::vector<std::uint8_t> m_counters;
+    std::vector<std::uint8_t> m_nibbles;
     std::size_t m_nMask = 0;
 };
 

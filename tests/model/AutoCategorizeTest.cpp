@@ -144,15 +144,15 @@ TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneOnManyKeys)
     }
 }
 
-TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneForMinimaBeyondSmallCounts)
+TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneForMinimaBeyondRoughCounts)
 {
-    // 300 AAs of one key, for minima around the 255 that a small counter
-    // holds, among a few others.
+    // 300 AAs of one key among a few others, for minima around and far
+    // beyond the largest count that the fast grouping's rough counters hold.
     std::vector<std::string> names(300, "same key");
     names.insert(names.begin() + 100, {"other", "sam", "same"});
     CAAStore store;
     LoadStoreFromText(store, MakeAAFile(names));
-    for (unsigned nMinItems : {254U, 255U, 256U, 300U, 301U}) {
+    for (unsigned nMinItems : {14U, 15U, 16U, 255U, 256U, 300U, 301U}) {
         const auto [plain, fast] = GroupBothWays(store, 3, nMinItems);
         ASSERT_EQ(fast, plain) << "M " << nMinItems;
     }
