@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
+
 std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
 {
     const std::size_t nMax = std::min(a.size(), b.size());
@@ -190,6 +194,15 @@ CAAKey FindKey(const CAAStore& store, std::size_t nIndex, unsigned nThreshold)
     return {name.substr(0, nKeyBytes), true};
 }
 
+inline void PrefetchLine(const void* p)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#else
+    (void)p;
+#endif
+}
+
 // Rough counts of keys: four bits per counter, stopping at 15, about two
 // counters an AA - small enough to stay in the processor's cache.
 class CKeySketch
@@ -203,6 +216,9 @@ public:
         m_nibbles.assign(nCounters / 2, 0);
         m_nMask = nCounters - 1;
     }
+
+    // Asks the processor to fetch the counter of nHash ahead of its use.
+    void Prefetch(std::uint32_t nHash) const { PrefetchLine(&m_nibbles[(nHash & m_nMask) / 2]); }
 
     void Count(std::uint32_t nHash)
     {
@@ -308,19 +324,22 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     root.RemoveAllAAs();
     const auto nCount = static_cast<std::size_t>(store.GetCount());
 
-    // The hash of every AA's key (kNone for none), and the rough counts.
-    // Every entry is written; no need to clear the array first.
+    // The hash of every AA's key (kNone for none), then the rough counts.
+    // The counters are read and written at random, so they are fetched a
+    // few AAs ahead. Every entry of groupOf is written; no need to clear it
+    // first.
+    constexpr std::size_t kAhead = 16;
     const auto groupOf = std::make_unique_for_overwrite<std::uint32_t[]>(nCount);
-    CKeySketch sketch(nCount);
     for (std::size_t i = 0; i < nCount; ++i) {
         const CAAKey aaKey = FindKey(store, i, nThreshold);
-        if (!aaKey.bHasKey) {
-            groupOf[i] = kNone;
-            continue;
-        }
-        const std::uint32_t nHash = HashKey(aaKey.key, KeyHead(aaKey.key));
-        groupOf[i] = nHash;
-        sketch.Count(nHash);
+        groupOf[i] = aaKey.bHasKey ? HashKey(aaKey.key, KeyHead(aaKey.key)) : kNone;
+    }
+    CKeySketch sketch(nCount);
+    for (std::size_t i = 0; i < nCount; ++i) {
+        if (i + kAhead < nCount && groupOf[i + kAhead] != kNone)
+            sketch.Prefetch(groupOf[i + kAhead]);
+        if (groupOf[i] != kNone)
+            sketch.Count(groupOf[i]);
     }
 
     // The exact groups of the AAs that may have enough partners; groupOf
@@ -331,6 +350,8 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::uint32_t nLastGroup = kNone;
     std::string_view lastKey;
     for (std::size_t i = 0; i < nCount; ++i) {
+        if (i + kAhead < nCount && groupOf[i + kAhead] != kNone)
+            sketch.Prefetch(groupOf[i + kAhead]);
         const std::uint32_t nHash = groupOf[i];
         if (nHash == kNone || !sketch.MayReach(nHash, nMinItems)) {
             groupOf[i] = kNone;
