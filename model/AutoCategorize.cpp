@@ -328,11 +328,16 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     // The counters are read and written at random, so they are fetched a
     // few AAs ahead. Every entry of groupOf is written; no need to clear it
     // first.
+    // The keys' lengths are kept too (up to 254 bytes; 255: longer), so
+    // that the exact pass need not work them out again.
     constexpr std::size_t kAhead = 16;
+    constexpr std::uint8_t kLongKey = UINT8_MAX;
     const auto groupOf = std::make_unique_for_overwrite<std::uint32_t[]>(nCount);
+    const auto keyBytes = std::make_unique_for_overwrite<std::uint8_t[]>(nCount);
     for (std::size_t i = 0; i < nCount; ++i) {
         const CAAKey aaKey = FindKey(store, i, nThreshold);
         groupOf[i] = aaKey.bHasKey ? HashKey(aaKey.key, KeyHead(aaKey.key)) : kNone;
+        keyBytes[i] = static_cast<std::uint8_t>(std::min<std::size_t>(aaKey.key.size(), kLongKey));
     }
     CKeySketch sketch(nCount);
     for (std::size_t i = 0; i < nCount; ++i) {
@@ -357,7 +362,9 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
             groupOf[i] = kNone;
             continue;
         }
-        const std::string_view key = FindKey(store, i, nThreshold).key;
+        const std::string_view key = keyBytes[i] != kLongKey
+                                         ? store.GetNameView(static_cast<int>(i)).substr(0, keyBytes[i])
+                                         : FindKey(store, i, nThreshold).key;
         const std::uint32_t nGroup =
             nLastGroup != kNone && key == lastKey ? nLastGroup : keyGroups.FindOrAdd(key, nHash, static_cast<int>(i));
         ++groups[nGroup].nCount;
@@ -417,9 +424,7 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::size_t nBegin = 0;
     for (CLargeGroup& group : large) {
         CCategory* pCategory = root.AddChild(std::string(CutToWholeChars(group.seed, group.nCommon)));
-        pCategory->ReserveAAs(group.nCount);
-        for (std::size_t n = 0; n < group.nCount; ++n)
-            pCategory->AddAA(members[nBegin + n]);
+        pCategory->AssignAAs(members.data() + nBegin, members.data() + nBegin + group.nCount);
         nBegin += group.nCount;
     }
 }

@@ -55,6 +55,8 @@ public:
     void AddAA(int nIndex) { m_aaList.push_back(nIndex); }
     // Makes room for nCount AAs in all, for one who knows how many will come.
     void ReserveAAs(std::size_t nCount) { m_aaList.reserve(nCount); }
+    // Replaces the AA list by the indices from pBegin to pEnd.
+    void AssignAAs(const int* pBegin, const int* pEnd) { m_aaList.assign(pBegin, pEnd); }
     // Removes the first entry equal to nIndex; nothing when there is none.
     void RemoveAA(int nIndex);
     void RemoveAllAAs() { m_aaList.clear(); }
