@@ -324,28 +324,31 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     root.RemoveAllAAs();
     const auto nCount = static_cast<std::size_t>(store.GetCount());
 
-    // The hash of every AA's key (kNone for none), then the rough counts.
-    // The counters are read and written at random, so they are fetched a
-    // few AAs ahead. Every entry of groupOf is written; no need to clear it
-    // first.
-    // The keys' lengths are kept too (up to 254 bytes; 255: longer), so
-    // that the exact pass need not work them out again.
+    // The hash of every AA's key (kNone for none), and the rough counts.
+    // The counters are read and written at random, so each is fetched when
+    // its hash is known and used sixteen AAs later. The keys' lengths are
+    // kept too (up to 254 bytes; 255: longer), so that the exact pass need
+    // not work them out again. No entry needs clearing first.
     constexpr std::size_t kAhead = 16;
     constexpr std::uint8_t kLongKey = UINT8_MAX;
     const auto groupOf = std::make_unique_for_overwrite<std::uint32_t[]>(nCount);
     const auto keyBytes = std::make_unique_for_overwrite<std::uint8_t[]>(nCount);
+    CKeySketch sketch(nCount);
+    const auto countAA = [&](std::size_t i) {
+        if (groupOf[i] != kNone)
+            sketch.Count(groupOf[i]);
+    };
     for (std::size_t i = 0; i < nCount; ++i) {
         const CAAKey aaKey = FindKey(store, i, nThreshold);
         groupOf[i] = aaKey.bHasKey ? HashKey(aaKey.key, KeyHead(aaKey.key)) : kNone;
         keyBytes[i] = static_cast<std::uint8_t>(std::min<std::size_t>(aaKey.key.size(), kLongKey));
+        if (aaKey.bHasKey)
+            sketch.Prefetch(groupOf[i]);
+        if (i >= kAhead)
+            countAA(i - kAhead);
     }
-    CKeySketch sketch(nCount);
-    for (std::size_t i = 0; i < nCount; ++i) {
-        if (i + kAhead < nCount && groupOf[i + kAhead] != kNone)
-            sketch.Prefetch(groupOf[i + kAhead]);
-        if (groupOf[i] != kNone)
-            sketch.Count(groupOf[i]);
-    }
+    for (std::size_t i = nCount > kAhead ? nCount - kAhead : 0; i < nCount; ++i)
+        countAA(i);
 
     // The exact groups of the AAs that may have enough partners; groupOf
     // becomes their group, or kNone. AAs of a family often stand together:
