@@ -6,6 +6,7 @@
 #include "ShiftJis.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,20 @@ std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
 {
     const std::size_t nMax = std::min(a.size(), b.size());
     std::size_t n = 0;
+    // Eight bytes at a time while both have them: the grouping compares
+    // the names of whole families with their first name.
+    for (; n + 8 <= nMax; n += 8) {
+        std::uint64_t nA = 0;
+        std::uint64_t nB = 0;
+        std::memcpy(&nA, a.data() + n, 8);
+        std::memcpy(&nB, b.data() + n, 8);
+        if (nA != nB) {
+            const std::uint64_t nDiffer = nA ^ nB;
+            const int nSameBits =
+                std::endian::native == std::endian::little ? std::countr_zero(nDiffer) : std::countl_zero(nDiffer);
+            return n + static_cast<std::size_t>(nSameBits / 8);
+        }
+    }
     while (n < nMax && a[n] == b[n])
         ++n;
     return n;

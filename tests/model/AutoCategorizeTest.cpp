@@ -74,6 +74,9 @@ TEST(AutoCategorizeTest, CommonPrefixLengthCountsBytes)
     EXPECT_EQ(CommonPrefixLength("", "abd"), 0U);
     EXPECT_EQ(CommonPrefixLength("ab", "abc"), 2U);
     EXPECT_EQ(CommonPrefixLength(kA + kI, kA + kU), 3U); // ends inside a character
+    // Longer than eight bytes, the first difference in the second eight.
+    EXPECT_EQ(CommonPrefixLength("0123456789abcdefgh", "0123456789abXdefgh"), 12U);
+    EXPECT_EQ(CommonPrefixLength("0123456789abcdef", "0123456789abcdef!"), 16U);
 }
 
 namespace
