@@ -4,53 +4,228 @@
 #include "RidaxoError.h"
 #include "ShiftJis.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace
 {
 constexpr std::string_view kNameKey = "[MojieName=";
 constexpr std::string_view kEndLine = "[END]";
-// AA text files run to hundreds of megabytes; read them in large blocks.
-constexpr std::size_t kLoadBufferSize = std::size_t{1} << 20;
+// Files of a megabyte and more are mapped into memory rather than read:
+// that saves copying them, a tenth of the time of loading a large file.
+constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
+// Smaller files, and any file where mapping fails, are read in blocks small
+// enough to stay in the processor's cache between being read and being
+// searched; blocks of 128 KB and more measured far slower.
+constexpr std::size_t kLoadBufferSize = std::size_t{64} * 1024;
 // A body is a few lines.
 constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
-// The name on a name line: from after the key to the last "]", or empty
-// when the line has none.
-std::string_view CutName(std::string_view line)
+// The first line start in [pFrom, pEnd) whose line begins with "[M", the
+// key's first two bytes, or with "[" at the very end of the block; null when
+// there is none. pFrom[-1] must be readable. Nearly every byte of a file
+// passes through here, so it tests sixteen bytes at a time where the
+// processor allows; looking for "[M" rather than "[" skips the "[END]" lines
+// too, which halves the stops (and mispredicted branches) on the way.
+const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 {
-    const std::string_view rest = line.substr(kNameKey.size());
-    const std::size_t nBracket = FindLastSjisChar(rest, ']');
-    return nBracket == std::string_view::npos ? std::string_view() : rest.substr(0, nBracket);
+    const char* p = pFrom;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i newLines = _mm_set1_epi8('\n');
+    const __m128i brackets = _mm_set1_epi8('[');
+    const __m128i letters = _mm_set1_epi8('M');
+    // Marks the bytes at pAt … pAt + 15 that are a "[" after an LF and
+    // before an "M".
+    const auto candidates = [&](const char* pAt) {
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt - 1));
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt));
+        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt + 1));
+        return _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(before, newLines), _mm_cmpeq_epi8(here, brackets)),
+                             _mm_cmpeq_epi8(after, letters));
+    };
+    // Thirty-two bytes a round, with one branch; the last load reads up to
+    // p + 32.
+    for (; pEnd - p > 32; p += 32) {
+        const __m128i first = candidates(p);
+        const __m128i second = candidates(p + 16);
+        if (_mm_movemask_epi8(_mm_or_si128(first, second)) != 0) {
+            const auto nMask = static_cast<unsigned>(_mm_movemask_epi8(first)) |
+                               static_cast<unsigned>(_mm_movemask_epi8(second)) << 16;
+            return p + std::countr_zero(nMask);
+        }
+    }
+#endif
+    for (; p < pEnd; ++p)
+        if (*p == '[' && p[-1] == '\n' && (p + 1 == pEnd || p[1] == 'M'))
+            return p;
+    return nullptr;
 }
+
+// Finds the name lines of an AA text file in the blocks it is read in and
+// appends each AA's name and body offset to the lists it was given. Most of
+// a file is picture lines that need no look at all: the scanner jumps from
+// one line that begins like the key to the next and checks only those. Name
+// lines that straddle two blocks are put together in m_strLine.
+class CNameLineScanner
+{
+public:
+    CNameLineScanner(const std::string& strPath, std::uint64_t nStart, CMonotonicArray<>& offsets,
+                     CPodArray<char>& nameBytes, CMonotonicArray<>& nameEnds)
+        : m_strPath(strPath), m_nBlockStart(nStart), m_offsets(offsets), m_nameBytes(nameBytes), m_nameEnds(nameEnds)
+    {}
+
+    // Scans the next block of the file; the first block begins a line.
+    void Feed(std::string_view block)
+    {
+        const char* p = block.data();
+        const char* const pEnd = p + block.size();
+        while (p < pEnd) {
+            switch (m_state) {
+            case EState::InKey:
+                p = MatchKey(p, pEnd);
+                break;
+            case EState::InLine:
+                p = SkipToNameLineCandidate(p, pEnd);
+                break;
+            case EState::InName:
+                p = TakeNameLine(p, pEnd, block.data());
+                break;
+            }
+        }
+        m_nBlockStart += block.size();
+    }
+
+    // Ends the scan at the end of the file, where a name line may end
+    // without a line end; its body is empty and begins at the end.
+    void Finish()
+    {
+        if (m_state == EState::InName)
+            AddAA(m_strLine, m_nBlockStart);
+        m_state = EState::InKey;
+        m_nKeyMatched = 0;
+    }
+
+private:
+    enum class EState
+    {
+        InKey,  // at the start of a line, or m_nKeyMatched bytes into it, all of them the key's
+        InLine, // inside a line that is no name line
+        InName, // after the key of a name line; m_strLine holds what earlier blocks gave of it
+    };
+
+    const char* MatchKey(const char* p, const char* pEnd)
+    {
+        const auto nAvailable = static_cast<std::size_t>(pEnd - p);
+        // The usual case, with a comparison of fixed length that the compiler
+        // does inline.
+        if (m_nKeyMatched == 0 && nAvailable >= kNameKey.size()) {
+            if (std::memcmp(p, kNameKey.data(), kNameKey.size()) != 0) {
+                m_state = EState::InLine;
+                return p;
+            }
+            m_state = EState::InName;
+            m_strLine.clear();
+            return p + kNameKey.size();
+        }
+        const std::size_t nWanted = kNameKey.size() - m_nKeyMatched;
+        const std::size_t nCompare = nAvailable < nWanted ? nAvailable : nWanted;
+        if (std::memcmp(p, kNameKey.data() + m_nKeyMatched, nCompare) != 0) {
+            // The key holds no LF, so this line ends at p or later.
+            m_state = EState::InLine;
+            m_nKeyMatched = 0;
+            return p;
+        }
+        if (nCompare < nWanted) {
+            m_nKeyMatched += nCompare;
+            return pEnd;
+        }
+        m_state = EState::InName;
+        m_nKeyMatched = 0;
+        m_strLine.clear();
+        return p + nCompare;
+    }
+
+    // p is not the start of a line. Returns the start of the next line that
+    // may be a name line (in state InKey), or the block's end.
+    const char* SkipToNameLineCandidate(const char* p, const char* pEnd)
+    {
+        if (const char* pCandidate = FindNameLineCandidate(p + 1, pEnd)) {
+            m_state = EState::InKey;
+            return pCandidate;
+        }
+        // The next block begins a line when this one ends one.
+        if (pEnd[-1] == '\n')
+            m_state = EState::InKey;
+        return pEnd;
+    }
+
+    const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
+    {
+        const char* pNewLine = FindLineFeed(p, pEnd);
+        if (pNewLine == nullptr) {
+            m_strLine.append(p, pEnd);
+            return pEnd;
+        }
+        const std::uint64_t nBodyOffset = m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock);
+        if (m_strLine.empty()) {
+            AddAA(std::string_view(p, static_cast<std::size_t>(pNewLine - p)), nBodyOffset);
+        } else {
+            m_strLine.append(p, pNewLine);
+            AddAA(m_strLine, nBodyOffset);
+        }
+        m_state = EState::InKey;
+        return pNewLine + 1;
+    }
+
+    // afterKey: the name line after its key, without the LF. The name runs
+    // to the last "]"; a CR before the LF stands after that "]" and so never
+    // changes the name.
+    void AddAA(std::string_view afterKey, std::uint64_t nBodyOffset)
+    {
+        if (m_offsets.GetSize() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
+            throw CRidaxoError(m_strPath, "cannot load: the file holds more AAs than Ridaxo can count");
+        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
+        if (nBracket != std::string_view::npos)
+            m_nameBytes.Append(afterKey.data(), nBracket);
+        m_offsets.Add(nBodyOffset);
+        m_nameEnds.Add(m_nameBytes.GetSize());
+    }
+
+    const std::string& m_strPath;
+    EState m_state = EState::InKey;
+    std::size_t m_nKeyMatched = 0;
+    std::uint64_t m_nBlockStart;
+    std::string m_strLine;
+    CMonotonicArray<>& m_offsets;
+    CPodArray<char>& m_nameBytes;
+    CMonotonicArray<>& m_nameEnds;
+};
 } // namespace
 
 void CAAStore::Load(CLineReader& reader)
 {
     CAAStore loaded;
     loaded.m_strPath = reader.GetFilePath();
-    std::string_view line;
-    while (reader.ReadLine(line)) {
-        if (line.size() >= kNameKey.size() && std::memcmp(line.data(), kNameKey.data(), kNameKey.size()) == 0) {
-            if (loaded.m_offsets.size() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
-                throw CRidaxoError(loaded.m_strPath, "cannot load: the file holds more AAs than Ridaxo can count");
-            // The reader's position is where the next line, the body's first,
-            // begins: this counts the bytes every line really ended with.
-            loaded.m_offsets.push_back(reader.GetPosition());
-            loaded.m_nameBytes += CutName(line);
-            loaded.m_nameEnds.push_back(loaded.m_nameBytes.size());
-        }
-    }
-    loaded.m_offsets.shrink_to_fit();
-    loaded.m_nameBytes.shrink_to_fit();
-    loaded.m_nameEnds.shrink_to_fit();
+    CNameLineScanner scanner(loaded.m_strPath, reader.GetPosition(), loaded.m_offsets, loaded.m_nameBytes,
+                             loaded.m_nameEnds);
+    std::string_view block;
+    while (reader.ReadBlock(block))
+        scanner.Feed(block);
+    scanner.Finish();
+    loaded.m_offsets.FreeExtra();
+    loaded.m_nameBytes.FreeExtra();
+    loaded.m_nameEnds.FreeExtra();
     Swap(loaded);
 }
 
 void CAAStore::LoadFile(const std::string& strPath)
 {
-    CLineReader reader(strPath, kLoadBufferSize);
+    CLineReader reader(strPath, kLoadBufferSize, kLoadMapThreshold);
     Load(reader);
 }
 
@@ -59,7 +234,7 @@ std::string_view CAAStore::GetNameView(int nIndex) const
     if (!IsValidIndex(nIndex))
         return {};
     const std::uint64_t nBegin = nIndex == 0 ? 0 : m_nameEnds[nIndex - 1];
-    return std::string_view(m_nameBytes).substr(nBegin, m_nameEnds[nIndex] - nBegin);
+    return std::string_view(m_nameBytes.GetData() + nBegin, m_nameEnds[nIndex] - nBegin);
 }
 
 std::uint64_t CAAStore::GetOffset(int nIndex) const
@@ -85,7 +260,7 @@ std::string CAAStore::GetText(int nIndex) const
 void CAAStore::Swap(CAAStore& other) noexcept
 {
     m_strPath.swap(other.m_strPath);
-    m_offsets.swap(other.m_offsets);
-    m_nameBytes.swap(other.m_nameBytes);
-    m_nameEnds.swap(other.m_nameEnds);
+    m_offsets.Swap(other.m_offsets);
+    m_nameBytes.Swap(other.m_nameBytes);
+    m_nameEnds.Swap(other.m_nameEnds);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "MonotonicArray.h"
+#include "PodArray.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class CLineReader;
 
@@ -32,7 +34,7 @@ public:
     void LoadFile(const std::string& strPath);
 
     // Number of AAs.
-    int GetCount() const { return static_cast<int>(m_offsets.size()); }
+    int GetCount() const { return static_cast<int>(m_offsets.GetSize()); }
 
     // Copy of the AA's name; empty for an index outside 0 … count − 1.
     std::string GetName(int nIndex) const { return std::string(GetNameView(nIndex)); }
@@ -47,6 +49,7 @@ public:
 
     // Full path of the AA text file; empty before the first load.
     std::string GetPath() const { return m_strPath; }
+    const std::string& GetPathRef() const { return m_strPath; }
 
     // Byte offset of the AA's body in the text file (0 for a bad index).
     std::uint64_t GetOffset(int nIndex) const;
@@ -58,10 +61,10 @@ private:
 
     std::string m_strPath;
     // Per AA, in file order: the offset of the first line after its name line.
-    std::vector<std::uint64_t> m_offsets;
+    CMonotonicArray<> m_offsets;
     // All names, one after the other, and per AA the end of its name in
     // m_nameBytes; kept this way so that a large collection costs its names'
-    // bytes and sixteen bytes an AA.
-    std::string m_nameBytes;
-    std::vector<std::uint64_t> m_nameEnds;
+    // bytes and eight bytes an AA.
+    CPodArray<char> m_nameBytes;
+    CMonotonicArray<> m_nameEnds;
 };

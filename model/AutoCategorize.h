@@ -22,5 +22,10 @@ std::size_t CommonPrefixLength(std::string_view a, std::string_view b);
 
 // Replaces the root's children and AAs by the grouping of store's AAs.
 // Both settings must be at least 1. Compares every pending name with every
-// seed; kept as the reference that faster groupings are checked against.
+// seed, so a million AAs would take hours; kept as the reference that the
+// fast grouping is checked against.
 void AutoCategorizePlain(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems);
+
+// The same grouping, byte for byte, in a few passes over the names (see the
+// reasoning in AutoCategorize.cpp). What CCategoryModel::AutoCategorize uses.
+void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems);

@@ -1,6 +1,7 @@
 #include "Category.h"
 
 #include "AAStore.h"
+#include "BlockWriter.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
 #include "TextRoutines.h"
@@ -38,6 +39,9 @@ public:
 
     long long NextNumber() { return StringToInt(Next()); }
 
+    // The most number lines the whole file could hold, at two bytes a line.
+    std::uint64_t GetMostLines() const { return m_reader.GetFileSize() / 2 + 1; }
+
 private:
     static constexpr std::uint64_t kMissingLinesSlack = std::uint64_t{64} * 1024;
 
@@ -55,31 +59,31 @@ int ClampToInt(long long nValue)
         std::clamp<long long>(nValue, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-void AppendNumberLine(std::string& strOut, long long nValue)
-{
-    strOut += IntToString(nValue);
-    strOut += '\n';
-}
-
 // Reads one block's own lines (name, AAs) into category; returns the number
 // of child blocks that follow.
 long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
 {
     category.SetName(Unquote(source.Next()));
     const long long nAAs = source.NextNumber();
+    // Room for the AAs at once, but never for more than the file could hold
+    // (two bytes a line): counts of a damaged file are not to be trusted.
+    if (nAAs > 0)
+        category.ReserveAAs(static_cast<std::size_t>(std::min<std::uint64_t>(nAAs, source.GetMostLines())));
     for (long long i = 0; i < nAAs; ++i)
         category.AddAA(ClampToInt(source.NextNumber()));
     return source.NextNumber();
 }
 
-void WriteBlockHead(std::string& strOut, const CCategory& category)
+void WriteBlockHead(CBlockWriter& writer, const CCategory& category)
 {
-    strOut += Quote(category.GetNameRef());
-    strOut += '\n';
-    AppendNumberLine(strOut, category.GetAACount());
+    // The quoted name, as Quote makes it.
+    writer.WriteChar('"');
+    writer.Write(category.GetNameRef());
+    writer.Write("\"\n");
+    writer.WriteNumberLine(category.GetAACount());
     for (int nIndex : category.GetAAList())
-        AppendNumberLine(strOut, nIndex);
-    AppendNumberLine(strOut, category.GetChildCount());
+        writer.WriteNumberLine(nIndex);
+    writer.WriteNumberLine(category.GetChildCount());
 }
 } // namespace
 
@@ -157,13 +161,20 @@ void CCategory::RemoveAA(int nIndex)
 
 void CCategory::Save(std::string& strOut) const
 {
+    CBlockWriter writer([&strOut](std::string_view data) { strOut += data; });
+    Save(writer);
+    writer.Flush();
+}
+
+void CCategory::Save(CBlockWriter& writer) const
+{
     // Pre-order with an explicit stack, for trees of any depth.
     struct Frame
     {
         const CCategory* pCategory;
         std::size_t nNextChild;
     };
-    WriteBlockHead(strOut, *this);
+    WriteBlockHead(writer, *this);
     std::vector<Frame> stack{{this, 0}};
     while (!stack.empty()) {
         Frame& top = stack.back();
@@ -172,7 +183,7 @@ void CCategory::Save(std::string& strOut) const
             continue;
         }
         const CCategory& child = *top.pCategory->m_children[top.nNextChild++];
-        WriteBlockHead(strOut, child);
+        WriteBlockHead(writer, child);
         stack.push_back({&child, 0});
     }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 class CAAStore;
+class CBlockWriter;
 class CCategory;
 class CLineReader;
 
@@ -64,12 +65,18 @@ public:
     const std::vector<int>& GetAAList() const { return m_aaList; }
     // Appends nIndex, duplicates allowed.
     void AddAA(int nIndex) { m_aaList.push_back(nIndex); }
+    // Makes room for nCount AAs in all, for one who knows how many will come.
+    void ReserveAAs(std::size_t nCount) { m_aaList.reserve(nCount); }
+    // Replaces the AA list by the indices from pBegin to pEnd.
+    void AssignAAs(const int* pBegin, const int* pEnd) { m_aaList.assign(pBegin, pEnd); }
     // Removes the first entry equal to nIndex; nothing when there is none.
     void RemoveAA(int nIndex);
     void RemoveAllAAs() { m_aaList.clear(); }
 
     // Appends this category's block, children included, to strOut.
     void Save(std::string& strOut) const;
+    // Writes this category's block, children included, to writer.
+    void Save(CBlockWriter& writer) const;
     // Replaces name, AAs and children by the block that reader reads next.
     // Lines missing at the end of the file read as empty lines, so a file
     // cut short still gives a whole tree; but when the file's counts ask for

@@ -1,6 +1,7 @@
 #include "DocumentFile.h"
 
 #include "AAStore.h"
+#include "BlockWriter.h"
 #include "Category.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
@@ -78,6 +79,52 @@ std::FILE* CreateSiblingFile(const fs::path& target, fs::path& created)
     errno = EEXIST;
     return nullptr;
 }
+
+// The new file that a save writes beside its target. Unless Keep is called
+// once it has taken the target's place, it is closed and removed when it
+// goes out of scope, whatever went wrong.
+class CSiblingFile
+{
+public:
+    explicit CSiblingFile(const fs::path& target) : m_pFile(CreateSiblingFile(target, m_path)) {}
+    ~CSiblingFile()
+    {
+        if (m_pFile != nullptr)
+            std::fclose(m_pFile);
+        if (!m_bKept) {
+            std::error_code ec;
+            fs::remove(m_path, ec);
+        }
+    }
+
+    CSiblingFile(const CSiblingFile&) = delete;
+    CSiblingFile& operator=(const CSiblingFile&) = delete;
+
+    // Null when the file could not be created (errno tells why).
+    std::FILE* GetFile() const { return m_pFile; }
+    const fs::path& GetPath() const { return m_path; }
+
+    // Closes the file; returns false on failure, with errno set.
+    bool Close()
+    {
+        std::FILE* pFile = m_pFile;
+        m_pFile = nullptr;
+        return std::fclose(pFile) == 0;
+    }
+
+    void Keep() { m_bKept = true; }
+
+private:
+    fs::path m_path;
+    std::FILE* m_pFile;
+    bool m_bKept = false;
+};
+
+// Thrown out of a file writer's sink to stop the writing; carries errno.
+struct CWriteFailed
+{
+    int m_nError;
+};
 } // namespace
 
 bool IsAATextFileName(const std::string& strPath)
@@ -146,18 +193,33 @@ void OpenDocumentFile(const std::string& strPath, CAAStore& store, CCategoryMode
 
 std::string FormatIndexFile(const CAAStore& store, const CCategoryModel& model)
 {
-    std::string strOut = Quote(store.GetPath());
-    strOut += '\n';
-    model.GetRoot().Save(strOut);
+    std::string strOut;
+    CBlockWriter writer([&strOut](std::string_view data) { strOut += data; });
+    WriteIndexFile(store, model, writer);
+    writer.Flush();
     return strOut;
+}
+
+void WriteIndexFile(const CAAStore& store, const CCategoryModel& model, CBlockWriter& writer)
+{
+    // The quoted path, as Quote makes it.
+    writer.WriteChar('"');
+    writer.Write(store.GetPathRef());
+    writer.Write("\"\n");
+    model.GetRoot().Save(writer);
 }
 
 void SaveIndexFile(const std::string& strPath, const CAAStore& store, const CCategoryModel& model)
 {
-    WriteFileAtomically(strPath, FormatIndexFile(store, model));
+    WriteFileAtomically(strPath, [&](CBlockWriter& writer) { WriteIndexFile(store, model, writer); });
 }
 
 void WriteFileAtomically(const std::string& strPath, std::string_view data)
+{
+    WriteFileAtomically(strPath, [data](CBlockWriter& writer) { writer.Write(data); });
+}
+
+void WriteFileAtomically(const std::string& strPath, const std::function<void(CBlockWriter&)>& fnWrite)
 {
     std::error_code ec;
     fs::path target(strPath);
@@ -177,29 +239,36 @@ void WriteFileAtomically(const std::string& strPath, std::string_view data)
         throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
 #endif
 
-    fs::path temporary;
-    std::FILE* pFile = CreateSiblingFile(target, temporary);
+    CSiblingFile temporary(target);
+    std::FILE* pFile = temporary.GetFile();
     if (pFile == nullptr)
         throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
 
     int nError = 0;
+    try {
+        CBlockWriter writer([pFile](std::string_view data) {
+            errno = 0;
+            if (std::fwrite(data.data(), 1, data.size(), pFile) != data.size())
+                throw CWriteFailed{errno != 0 ? errno : EIO};
+        });
+        fnWrite(writer);
+        writer.Flush();
+    } catch (const CWriteFailed& failed) {
+        nError = failed.m_nError;
+    }
     errno = 0;
-    if (std::fwrite(data.data(), 1, data.size(), pFile) != data.size() || std::fflush(pFile) != 0 || !SyncFile(pFile))
+    if (nError == 0 && (std::fflush(pFile) != 0 || !SyncFile(pFile)))
         nError = errno != 0 ? errno : EIO;
     errno = 0;
-    if (std::fclose(pFile) != 0 && nError == 0)
+    if (!temporary.Close() && nError == 0)
         nError = errno != 0 ? errno : EIO;
-    if (nError != 0) {
-        fs::remove(temporary, ec);
+    if (nError != 0)
         throw CRidaxoError(strPath, "cannot save: " + ErrnoText(nError));
-    }
     if (fs::exists(oldStatus))
-        fs::permissions(temporary, oldStatus.permissions(), ec);
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        fs::permissions(temporary.GetPath(), oldStatus.permissions(), ec);
+    fs::rename(temporary.GetPath(), target, ec);
+    if (ec)
         throw CRidaxoError(strPath, "cannot save: " + ec.message());
-    }
+    temporary.Keep();
     SyncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 class CAAStore;
+class CBlockWriter;
 class CCategoryModel;
 
 // How a document's file is opened and saved. The window program's document
@@ -58,6 +59,10 @@ void OpenDocumentFile(const std::string& strPath, CAAStore& store, CCategoryMode
 // The bytes of the index file for store and model.
 std::string FormatIndexFile(const CAAStore& store, const CCategoryModel& model);
 
+// Writes the bytes of the index file for store and model to writer, without
+// holding the whole file in memory. The caller flushes the writer.
+void WriteIndexFile(const CAAStore& store, const CCategoryModel& model, CBlockWriter& writer);
+
 // Writes the index file for store and model to strPath without ever
 // destroying what stood there: see WriteFileAtomically.
 void SaveIndexFile(const std::string& strPath, const CAAStore& store, const CCategoryModel& model);
@@ -66,3 +71,7 @@ void SaveIndexFile(const std::string& strPath, const CAAStore& store, const CCat
 // then puts it in strPath's place. On any failure the new file is removed,
 // strPath is left as it was and CRidaxoError is thrown.
 void WriteFileAtomically(const std::string& strPath, std::string_view data);
+
+// As above, with the data written by fnWrite to the writer it is given. An
+// exception that fnWrite throws removes the new file and passes on.
+void WriteFileAtomically(const std::string& strPath, const std::function<void(CBlockWriter&)>& fnWrite);

@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <sys/stat.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace
@@ -30,8 +35,8 @@ std::string MakeFullPath(const std::string& strPath)
     return path.lexically_normal().string();
 }
 
-CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize)
-    : m_strPath(MakeFullPath(strPath)), m_buffer(nBufferSize < 16 ? 16 : nBufferSize)
+CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize, std::uint64_t nMapThreshold)
+    : m_strPath(MakeFullPath(strPath)), m_buffer(nBufferSize < 16 ? 16 : nBufferSize), m_nMapThreshold(nMapThreshold)
 {
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(strPath), ec);
@@ -53,6 +58,7 @@ CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize)
 
 CLineReader::~CLineReader()
 {
+    Unmap();
     if (m_pFile != nullptr)
         std::fclose(m_pFile);
 }
@@ -81,7 +87,7 @@ bool CLineReader::ReadLine(std::string_view& line)
         }
         const char* pBegin = m_buffer.data() + m_nBegin;
         const std::size_t nAvailable = m_nEnd - m_nBegin;
-        const auto* pNewLine = static_cast<const char*>(std::memchr(pBegin, '\n', nAvailable));
+        const char* pNewLine = FindLineFeed(pBegin, pBegin + nAvailable);
         if (pNewLine == nullptr) {
             if (!bCarry)
                 m_strCarry.clear();
@@ -103,6 +109,62 @@ bool CLineReader::ReadLine(std::string_view& line)
         break;
     }
     return true;
+}
+
+bool CLineReader::ReadBlock(std::string_view& block)
+{
+    Unmap();
+    if (m_nBegin == m_nEnd && MapRest(block))
+        return true;
+    if (m_nBegin == m_nEnd && !Fill()) {
+        block = {};
+        return false;
+    }
+    block = std::string_view(m_buffer.data() + m_nBegin, m_nEnd - m_nBegin);
+    m_nBegin = m_nEnd;
+    return true;
+}
+
+bool CLineReader::MapRest(std::string_view& block)
+{
+#ifndef _WIN32
+    if (m_nMapThreshold == kNeverMap)
+        return false;
+    // The size now, not at opening: the file may have grown since.
+    struct stat status
+    {};
+    const int fd = fileno(m_pFile);
+    if (fstat(fd, &status) != 0 || status.st_size <= 0)
+        return false;
+    const auto nFileSize = static_cast<std::uint64_t>(status.st_size);
+    const std::uint64_t nPosition = GetPosition();
+    if (nPosition >= nFileSize || nFileSize - nPosition < m_nMapThreshold || nFileSize > SIZE_MAX)
+        return false;
+    // Mapped from the start of the file, as a mapping must begin at a page.
+    void* pMapping = mmap(nullptr, static_cast<std::size_t>(nFileSize), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (pMapping == MAP_FAILED)
+        return false;
+    m_pMapping = pMapping;
+    m_nMappingSize = static_cast<std::size_t>(nFileSize);
+    // Whatever follows (the file may still grow) is read as usual.
+    Seek(nFileSize);
+    block = std::string_view(static_cast<const char*>(pMapping) + nPosition,
+                             static_cast<std::size_t>(nFileSize - nPosition));
+    return true;
+#else
+    (void)block;
+    return false;
+#endif
+}
+
+void CLineReader::Unmap()
+{
+#ifndef _WIN32
+    if (m_pMapping != nullptr)
+        munmap(m_pMapping, m_nMappingSize);
+#endif
+    m_pMapping = nullptr;
+    m_nMappingSize = 0;
 }
 
 void CLineReader::Seek(std::uint64_t nOffset)

@@ -172,15 +172,6 @@ bool EncodeCp932(std::string_view text, std::string& out, const char* pReplaceme
 }
 } // namespace
 
-std::size_t FindLastSjisChar(std::string_view text, char ch)
-{
-    std::size_t nFound = std::string_view::npos;
-    for (std::size_t nPos = 0; nPos < text.size(); nPos += CharLengthAt(text, nPos))
-        if (text[nPos] == ch)
-            nFound = nPos;
-    return nFound;
-}
-
 std::string Cp932ToUtf8(std::string_view text)
 {
     std::string out;

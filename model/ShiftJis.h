@@ -22,10 +22,26 @@ constexpr std::size_t CharLengthAt(std::string_view text, std::size_t nPos)
     return IsLeadByte(static_cast<unsigned char>(text[nPos])) ? 2 : 1;
 }
 
-// Position of the last one-byte character ch in text, stepping character by
-// character so that the trail byte of a two-byte character never matches;
-// std::string_view::npos when there is none.
-std::size_t FindLastSjisChar(std::string_view text, char ch);
+// Position of the last one-byte character ch in text, read as characters
+// from its first byte, so that the trail byte of a two-byte character never
+// matches; std::string_view::npos when there is none. Linear in the length.
+// Inline: the AA store cuts a million names with it.
+inline std::size_t FindLastSjisChar(std::string_view text, char ch)
+{
+    // Searched from the end, as the character sought usually stands there. A
+    // byte begins a character exactly when the run of lead-byte values right
+    // before it has even length: a byte that is no lead byte always ends a
+    // character, and from there on the run pairs up.
+    for (std::size_t nPos = text.rfind(ch); nPos != std::string_view::npos;
+         nPos = nPos == 0 ? std::string_view::npos : text.rfind(ch, nPos - 1)) {
+        std::size_t nLeads = 0;
+        while (nLeads < nPos && IsLeadByte(static_cast<unsigned char>(text[nPos - 1 - nLeads])))
+            ++nLeads;
+        if (nLeads % 2 == 0)
+            return nPos;
+    }
+    return std::string_view::npos;
+}
 
 // Decodes code page 932 bytes to UTF-8 for display. Lenient: a byte or pair
 // that has no character shows as U+FFFD and the rest is still converted.

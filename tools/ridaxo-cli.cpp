@@ -3,6 +3,7 @@
 // scripts can drive the model without a window.
 
 #include "AAStore.h"
+#include "BlockWriter.h"
 #include "Category.h"
 #include "DocumentFile.h"
 #include "RidaxoError.h"
@@ -109,19 +110,33 @@ void RequirePositional(const CArguments& parsed, std::size_t nCount)
         throw CUsageError("wrong number of arguments");
 }
 
+void ThrowStandardOutputError()
+{
+    throw CRidaxoError("standard output", std::string("cannot write: ") + std::strerror(errno));
+}
+
 void WriteStandardOutput(std::string_view data)
 {
     if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0)
-        throw CRidaxoError("standard output", std::string("cannot write: ") + std::strerror(errno));
+        ThrowStandardOutputError();
 }
 
 // Writes the index file to strOutput, or to standard output without one.
+// Standard output gets it a block at a time, as it is formatted.
 void WriteIndex(const std::optional<std::string>& output, const CAAStore& store, const CCategoryModel& model)
 {
-    if (output)
+    if (output) {
         SaveIndexFile(*output, store, model);
-    else
-        WriteStandardOutput(FormatIndexFile(store, model));
+        return;
+    }
+    CBlockWriter writer([](std::string_view data) {
+        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size())
+            ThrowStandardOutputError();
+    });
+    WriteIndexFile(store, model, writer);
+    writer.Flush();
+    if (std::fflush(stdout) != 0)
+        ThrowStandardOutputError();
 }
 
 void AppendTree(std::string& strOut, const CCategory& category, const CAAStore& store, bool bVerbose)
@@ -138,11 +153,15 @@ void AppendTree(std::string& strOut, const CCategory& category, const CAAStore& 
         const CCategory& current = *frame.pCategory;
         strOut.append(static_cast<std::size_t>(frame.nDepth) * 2, ' ');
         strOut += Cp932ToUtf8(current.GetNameRef());
-        strOut += " (" + std::to_string(current.GetAACount()) + ")\n";
+        strOut += " (";
+        strOut += std::to_string(current.GetAACount());
+        strOut += ")\n";
         if (bVerbose) {
             for (int nIndex : current.GetAAList()) {
                 strOut.append(static_cast<std::size_t>(frame.nDepth + 1) * 2, ' ');
-                strOut += "[" + std::to_string(nIndex) + "] ";
+                strOut += '[';
+                strOut += std::to_string(nIndex);
+                strOut += "] ";
                 strOut += Cp932ToUtf8(store.GetNameView(nIndex));
                 strOut += '\n';
             }

@@ -1,17 +1,19 @@
 #include "AAStore.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
+#include "ShiftJis.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 namespace
 {
-void LoadFile(CAAStore& store, const std::string& strPath)
+void LoadFile(CAAStore& store, const std::string& strPath, std::size_t nBuffer = 16)
 {
-    CLineReader reader(strPath, 16); // small blocks: lines cross them
+    CLineReader reader(strPath, nBuffer); // small blocks: lines cross them
     store.Load(reader);
 }
 
@@ -30,6 +32,42 @@ void ExpectAAs(const CAAStore& store, std::initializer_list<CExpectedAA> expecte
         EXPECT_EQ(store.GetText(nIndex), aa.text) << "AA " << nIndex;
         ++nIndex;
     }
+}
+
+struct CNameAt
+{
+    std::string strName;
+    std::uint64_t nOffset;
+    bool operator==(const CNameAt&) const = default;
+};
+
+// The names and body offsets of a file read the plain way, a line at a time
+// and a character at a time: what the store's block scanner must agree with.
+std::vector<CNameAt> ReadNamesLineByLine(const std::string& strPath)
+{
+    constexpr std::string_view kKey = "[MojieName=";
+    CLineReader reader(strPath);
+    std::vector<CNameAt> names;
+    std::string_view line;
+    while (reader.ReadLine(line)) {
+        if (!line.starts_with(kKey))
+            continue;
+        const std::string_view rest = line.substr(kKey.size());
+        std::size_t nBracket = 0;
+        for (std::size_t nPos = 0; nPos < rest.size(); nPos += IsLeadByte(rest[nPos]) ? 2 : 1)
+            if (rest[nPos] == ']')
+                nBracket = nPos;
+        names.push_back({std::string(rest.substr(0, nBracket)), reader.GetPosition()});
+    }
+    return names;
+}
+
+std::vector<CNameAt> NamesOf(const CAAStore& store)
+{
+    std::vector<CNameAt> names;
+    for (int i = 0; i < store.GetCount(); ++i)
+        names.push_back({store.GetName(i), store.GetOffset(i)});
+    return names;
 }
 
 // One file with the cases of the format; each line ends with "\r\n" unless
@@ -138,4 +176,44 @@ TEST(AAStoreTest, TextOfAVanishedFileIsAnErrorNamingIt)
         EXPECT_EQ(error.GetFile(), strPath);
     }
     EXPECT_EQ(store.GetName(0), "a"); // the store itself is untouched
+}
+
+TEST(AAStoreTest, BlockScanFindsWhatALineByLineReadingFinds)
+{
+    // Files pieced together from fragments that matter to the scan: keys
+    // whole and cut, "[END]", "]" and the lead byte 0x83 (ゾ is 83 5D), every
+    // kind of line end. Blocks of odd sizes cut lines, keys and CR LF pairs
+    // at every place.
+    const std::string_view pieces[] = {"[MojieName=", "[MojieName=", "[MojieName", "[M",   "[",
+                                       "[END]",       "]",           "]",          "\x83", "a",
+                                       "\r",          "\n",          "\r\n",       "\r\n", "\n[MojieName="};
+    std::mt19937 random(11);
+    CTempDir dir;
+    for (int nRound = 0; nRound < 300; ++nRound) {
+        std::string text;
+        for (std::size_t n = random() % 200; n-- > 0;)
+            text += pieces[random() % std::size(pieces)];
+        const std::string strPath = dir.Write("random.txt", text);
+        const std::vector<CNameAt> expected = ReadNamesLineByLine(strPath);
+        for (std::size_t nBuffer : {16, 17, 29, 64, 4096}) {
+            CAAStore store;
+            LoadFile(store, strPath, nBuffer);
+            ASSERT_EQ(NamesOf(store), expected) << "round " << nRound << " buffer " << nBuffer;
+        }
+    }
+}
+
+TEST(AAStoreTest, ALargeFileIsMappedAndReadTheSame)
+{
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i)
+        text += "[MojieName=\x83]" + std::to_string(i) + "]\r\n\x83]\r\n[END]\r\n";
+    text += "[MojieName=last]";
+    CTempDir dir;
+    const std::string strPath = dir.Write("large.txt", text);
+    CAAStore store;
+    store.LoadFile(strPath);
+    EXPECT_EQ(NamesOf(store), ReadNamesLineByLine(strPath));
+    EXPECT_EQ(store.GetOffset(store.GetCount() - 1), text.size());
+    EXPECT_EQ(store.GetText(7), "\x83]\r\n");
 }

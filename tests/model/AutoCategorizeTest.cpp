@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace
 {
 struct CGroupingCase
@@ -72,4 +74,89 @@ TEST(AutoCategorizeTest, CommonPrefixLengthCountsBytes)
     EXPECT_EQ(CommonPrefixLength("", "abd"), 0U);
     EXPECT_EQ(CommonPrefixLength("ab", "abc"), 2U);
     EXPECT_EQ(CommonPrefixLength(kA + kI, kA + kU), 3U); // ends inside a character
+    // Longer than eight bytes, the first difference in the second eight.
+    EXPECT_EQ(CommonPrefixLength("0123456789abcdefgh", "0123456789abXdefgh"), 12U);
+    EXPECT_EQ(CommonPrefixLength("0123456789abcdef", "0123456789abcdef!"), 16U);
+}
+
+namespace
+{
+// Random names from a few pieces, so that names share prefixes, repeat and
+// collide in the ways the grouping cares about: lead bytes (あ 82 A0, ゾ
+// 83 5D whose trail byte is "]", ソ 83 5C), a lone lead byte that swallows
+// the next byte, a half-width kana, "]" itself, and names shorter than any
+// threshold.
+std::vector<std::string> RandomNames(std::mt19937& random, std::size_t nCount, std::size_t nMaxPieces)
+{
+    static const std::string pieces[] = {"a", "a", "b", "]", "\x82\xA0", "\x83]", "\x83\\", "\x82", "\xB1", "ab"};
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < nCount; ++i) {
+        if (!names.empty() && random() % 4 == 0) { // a variant of an earlier name
+            std::string name = names[random() % names.size()];
+            name.resize(random() % (name.size() + 1));
+            names.push_back(name + pieces[random() % std::size(pieces)]);
+            continue;
+        }
+        std::string name;
+        for (std::size_t n = random() % (nMaxPieces + 1); n-- > 0;)
+            name += pieces[random() % std::size(pieces)];
+        names.push_back(name);
+    }
+    return names;
+}
+
+// Both groupings of store, as DescribeTree pictures them.
+std::pair<std::string, std::string> GroupBothWays(const CAAStore& store, unsigned nThreshold, unsigned nMinItems)
+{
+    CCategory plain;
+    CCategory fast;
+    fast.AddChild("from before")->AddAA(1);
+    AutoCategorizePlain(plain, store, nThreshold, nMinItems);
+    AutoCategorizeFast(fast, store, nThreshold, nMinItems);
+    return {DescribeTree(plain), DescribeTree(fast)};
+}
+} // namespace
+
+TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneOnRandomNames)
+{
+    std::mt19937 random(2024);
+    for (int nRound = 0; nRound < 1500; ++nRound) {
+        CAAStore store;
+        LoadStoreFromText(store, MakeAAFile(RandomNames(random, random() % 80, 8)));
+        for (unsigned nThreshold = 1; nThreshold <= 6; ++nThreshold) {
+            for (unsigned nMinItems = 1; nMinItems <= 10; ++nMinItems) {
+                const auto [plain, fast] = GroupBothWays(store, nThreshold, nMinItems);
+                ASSERT_EQ(fast, plain) << "round " << nRound << ", N " << nThreshold << ", M " << nMinItems;
+            }
+        }
+    }
+}
+
+TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneOnManyKeys)
+{
+    // Thousands of keys: many look-ups in the fast grouping's table meet
+    // other keys on their way.
+    std::mt19937 random(99);
+    CAAStore store;
+    LoadStoreFromText(store, MakeAAFile(RandomNames(random, 4000, 12)));
+    for (unsigned nThreshold : {2U, 4U, 6U}) {
+        for (unsigned nMinItems : {1U, 3U}) {
+            const auto [plain, fast] = GroupBothWays(store, nThreshold, nMinItems);
+            ASSERT_EQ(fast, plain) << "N " << nThreshold << ", M " << nMinItems;
+        }
+    }
+}
+
+TEST(AutoCategorizeTest, FastGroupingEqualsThePlainOneForMinimaBeyondRoughCounts)
+{
+    // 300 AAs of one key among a few others, for minima around and far
+    // beyond the largest count that the fast grouping's rough counters hold.
+    std::vector<std::string> names(300, "same key");
+    names.insert(names.begin() + 100, {"other", "sam", "same"});
+    CAAStore store;
+    LoadStoreFromText(store, MakeAAFile(names));
+    for (unsigned nMinItems : {14U, 15U, 16U, 255U, 256U, 300U, 301U}) {
+        const auto [plain, fast] = GroupBothWays(store, 3, nMinItems);
+        ASSERT_EQ(fast, plain) << "M " << nMinItems;
+    }
 }

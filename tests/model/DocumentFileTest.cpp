@@ -1,5 +1,6 @@
 #include "DocumentFile.h"
 #include "AAStore.h"
+#include "BlockWriter.h"
 #include "Category.h"
 #include "ModelHelpers.h"
 #include "RidaxoError.h"
@@ -197,6 +198,16 @@ TEST(DocumentFileTest, AFailedSaveLeavesTheOldFileAsItWas)
     WithFileSizeLimit(1024, [&] { EXPECT_THROW(WriteFileAtomically(strTarget, big), CRidaxoError); });
     EXPECT_EQ(ReadBytes(strTarget), "old contents\n");
     EXPECT_EQ(FolderEntries(dir.GetPath()), std::vector<std::string>{"keep.rix"}); // no leftovers
+
+    // A writer that fails halfway through leaves nothing either.
+    EXPECT_THROW(WriteFileAtomically(strTarget,
+                                     [](CBlockWriter& writer) {
+                                         writer.Write(std::string(200000, 'y'));
+                                         throw std::runtime_error("out of ideas");
+                                     }),
+                 std::runtime_error);
+    EXPECT_EQ(ReadBytes(strTarget), "old contents\n");
+    EXPECT_EQ(FolderEntries(dir.GetPath()), std::vector<std::string>{"keep.rix"});
 
     EXPECT_THROW(WriteFileAtomically(dir.File("no/such/folder.rix"), "x"), CRidaxoError);
     EXPECT_THROW(WriteFileAtomically(dir.GetPath().string(), "x"), CRidaxoError);

@@ -98,3 +98,29 @@ TEST(LineReaderTest, ReportsARelativePathInFullForm)
     std::filesystem::current_path(previous);
     EXPECT_EQ(reader.GetFilePath(), dir.File("rel.txt"));
 }
+
+TEST(LineReaderTest, BlocksHandOutTheRestOfTheFileReadOrMapped)
+{
+    CTempDir dir;
+    const std::string data = "first\r\n" + std::string(5000, 'x') + "\nlast";
+    const std::string strPath = dir.Write("blocks.txt", data);
+    struct Case
+    {
+        std::size_t nBuffer;
+        std::uint64_t nMapThreshold;
+    };
+    const Case cases[] = {{16, CLineReader::kNeverMap}, {4096, CLineReader::kNeverMap}, {16, 0}, {16, 100000}};
+    for (const Case& c : cases) {
+        CLineReader reader(strPath, c.nBuffer, c.nMapThreshold);
+        std::string_view line;
+        ASSERT_TRUE(reader.ReadLine(line)); // blocks continue after a line
+        std::string rest;
+        std::string_view block;
+        while (reader.ReadBlock(block)) {
+            rest += block;
+            EXPECT_EQ(reader.GetPosition(), 7 + rest.size());
+        }
+        EXPECT_TRUE(block.empty());
+        EXPECT_EQ(rest, data.substr(7)) << c.nBuffer << " " << c.nMapThreshold;
+    }
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 TEST(ShiftJisTest, LeadBytesAreTheTwoCodePage932Ranges)
 {
     for (int ch = 0; ch < 256; ++ch) {
@@ -28,6 +30,21 @@ TEST(ShiftJisTest, FindLastCharSkipsTrailBytes)
     };
     for (const Case& c : cases)
         EXPECT_EQ(FindLastSjisChar(c.text, ']'), c.nExpected) << c.text;
+
+    // Against a walk through the characters from the front, on texts made of
+    // "]", lead bytes (0x83 also before "]") and one-byte characters.
+    const char bytes[] = {']', '\x83', '\x82', 'a', '\xB1'};
+    std::mt19937 random(7);
+    for (int nRound = 0; nRound < 20000; ++nRound) {
+        std::string text;
+        for (std::size_t n = random() % 12; n-- > 0;)
+            text += bytes[random() % std::size(bytes)];
+        std::size_t nExpected = std::string_view::npos;
+        for (std::size_t nPos = 0; nPos < text.size(); nPos += IsLeadByte(text[nPos]) ? 2 : 1)
+            if (text[nPos] == ']')
+                nExpected = nPos;
+        ASSERT_EQ(FindLastSjisChar(text, ']'), nExpected) << text;
+    }
 }
 
 TEST(ShiftJisTest, DecodesWindowsExtensionsAndHalfWidthKana)

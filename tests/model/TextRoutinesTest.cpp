@@ -30,6 +30,12 @@ TEST(TextRoutinesTest, StringToIntReadsAsAtol)
         {"007", 7},
         {"99999999999999999999999", std::numeric_limits<long long>::max()},
         {"-99999999999999999999999", std::numeric_limits<long long>::min()},
+        // Right at the limits and one past them.
+        {"9223372036854775807", std::numeric_limits<long long>::max()},
+        {"9223372036854775808", std::numeric_limits<long long>::max()},
+        {"-9223372036854775808", std::numeric_limits<long long>::min()},
+        {"-9223372036854775809", std::numeric_limits<long long>::min()},
+        {"-9223372036854775799", -9223372036854775807LL + 8},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StringToInt(c.text), c.nExpected) << c.text;

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <type_traits>
+
+// A growable array of plain values (numbers, characters) kept in one block
+// that grows and shrinks with realloc. For the few large arrays that hold a
+// value per AA: the C library moves a large block by remapping its pages
+// rather than copying them, so filling the array touches each page once,
+// where a std::vector copies (and first touches) everything again on every
+// growth and on shrink_to_fit. Loading a million AAs spent a third of its
+// time in such page faults.
+template <typename T> class CPodArray
+{
+    static_assert(std::is_trivially_copyable_v<T>, "CPodArray moves its values as bytes");
+
+public:
+    CPodArray() = default;
+    ~CPodArray() { std::free(m_pData); }
+
+    CPodArray(const CPodArray&) = delete;
+    CPodArray& operator=(const CPodArray&) = delete;
+
+    std::size_t GetSize() const { return m_nSize; }
+    bool IsEmpty() const { return m_nSize == 0; }
+    // Bytes allocated, spare room included.
+    std::size_t GetAllocatedBytes() const { return m_nCapacity * sizeof(T); }
+
+    const T* GetData() const { return m_pData; }
+    T& operator[](std::size_t nPos) { return m_pData[nPos]; }
+    const T& operator[](std::size_t nPos) const { return m_pData[nPos]; }
+
+    void Add(T value)
+    {
+        if (m_nSize == m_nCapacity)
+            Grow(m_nSize + 1);
+        m_pData[m_nSize++] = value;
+    }
+
+    void Append(const T* pValues, std::size_t nCount)
+    {
+        if (nCount > m_nCapacity - m_nSize) {
+            if (nCount > kMaxCount - m_nSize)
+                throw std::bad_alloc();
+            Grow(m_nSize + nCount);
+        }
+        if (nCount != 0)
+            std::memcpy(m_pData + m_nSize, pValues, nCount * sizeof(T));
+        m_nSize += nCount;
+    }
+
+    // Gives back the spare room at the end.
+    void FreeExtra() { Reallocate(m_nSize); }
+
+    void Swap(CPodArray& other) noexcept
+    {
+        std::swap(m_pData, other.m_pData);
+        std::swap(m_nSize, other.m_nSize);
+        std::swap(m_nCapacity, other.m_nCapacity);
+    }
+
+private:
+    void Grow(std::size_t nMinimum)
+    {
+        const std::size_t nDoubled = m_nCapacity > kMaxCount / 2 ? kMaxCount : m_nCapacity * 2;
+        Reallocate(std::max({nMinimum, nDoubled, std::size_t{16}}));
+    }
+
+    void Reallocate(std::size_t nCapacity)
+    {
+        if (nCapacity == 0) {
+            std::free(m_pData);
+            m_pData = nullptr;
+            m_nCapacity = 0;
+            return;
+        }
+        if (nCapacity > kMaxCount)
+            throw std::bad_alloc();
+        void* pNew = std::realloc(m_pData, nCapacity * sizeof(T));
+        if (pNew == nullptr)
+            throw std::bad_alloc();
+        m_pData = static_cast<T*>(pNew);
+        m_nCapacity = nCapacity;
+    }
+
+    static constexpr std::size_t kMaxCount = std::numeric_limits<std::size_t>::max() / sizeof(T);
+
+    T* m_pData = nullptr;
+    std::size_t m_nSize = 0;
+    std::size_t m_nCapacity = 0;
+};
