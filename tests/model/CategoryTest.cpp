@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace
 {
 std::string SaveToString(const CCategory& category)
@@ -136,9 +134,9 @@ TEST(CategoryTest, CountsTheFileCannotBackAreADamagedFile)
     for (const std::string& text : damaged) {
         CCategory category;
         category.SetName("kept");
-        const auto start = std::chrono::steady_clock::now();
+        // A count that the file cannot back ends in an error, not in a hang
+        // (the test run's time limit catches a hang).
         EXPECT_THROW(LoadFromText(category, text), CRidaxoError);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
         EXPECT_EQ(DescribeTree(category), "kept{}[]"); // a failed load changes nothing
     }
 }
