@@ -59,11 +59,6 @@ bool CRidaxoDoc::OnCreate(const wxString& /*strPath*/, long nFlags)
     return GetDocumentTemplate()->CreateView(this, nFlags) != nullptr;
 }
 
-bool CRidaxoDoc::OnNewDocument()
-{
-    return wxDocument::OnNewDocument();
-}
-
 bool CRidaxoDoc::OnSaveModified()
 {
     if (!IsModified())

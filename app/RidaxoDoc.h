@@ -25,9 +25,8 @@ public:
     // Saves the index file as strPath and makes it the document's file.
     bool SaveAsPath(const wxString& strPath);
 
-    // The new-document step: the name becomes the untitled one; the store,
-    // the model and m_bFromText stay as they are.
-    bool OnNewDocument() override;
+    // New (the library's OnNewDocument) only gives the document the untitled
+    // name: the store, the model, m_bFromText and unsaved changes stay.
     bool OnSaveModified() override;
     void Modify(bool bModified) override;
 
