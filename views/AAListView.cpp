@@ -35,8 +35,10 @@ void CAAListView::Fill(CCategory* pCategory)
     m_rows.clear();
     if (pCategory)
         m_rows = pCategory->GetAAList();
-    SortRows();
+    // The control learns the new row count before the sort looks at its
+    // selection.
     SetItemCount(static_cast<long>(m_rows.size()));
+    SortRows();
     Refresh();
 }
 
