@@ -18,6 +18,7 @@
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
 
@@ -82,7 +83,10 @@ CMainFrame::CMainFrame(wxDocManager* pManager, const wxString& strTitle)
     }
     Bind(wxEVT_MENU, &CMainFrame::OnPane, this, ID_NEXT_PANE);
     Bind(wxEVT_MENU, &CMainFrame::OnPane, this, ID_PREV_PANE);
-    Bind(wxEVT_IDLE, &CMainFrame::OnIdleKeyStates, this);
+    // Asking the window system for the lock keys is a round trip; twice a
+    // second is enough for the indicators, where every idle event is not.
+    m_keyStateTimer.Bind(wxEVT_TIMER, &CMainFrame::OnKeyStateTimer, this);
+    m_keyStateTimer.Start(500);
 }
 
 CMainFrame::~CMainFrame()
@@ -271,8 +275,7 @@ void CMainFrame::ShowSelectedAA()
         m_pTextView->ChangeValue(wxString());
         if (!m_bTextReadFailed) {
             m_bTextReadFailed = true;
-            ReportTextFileError(wxString(error.GetFile().c_str(), *wxConvFileName) + "\n" +
-                                wxString::FromUTF8(error.GetCause()));
+            ReportTextFileError(FormatErrorText(U8("AA テキストファイルを読めません。"), error));
         }
     }
 }
@@ -281,9 +284,7 @@ void CMainFrame::ReportTextFileError(const wxString& strText)
 {
     // Shown after the notification that led here has been handled, so the
     // message box never runs inside the list's own event processing.
-    CallAfter([strText] {
-        RidaxoMessageBox(U8("AA テキストファイルを読めません。") + "\n\n" + strText, wxOK | wxICON_ERROR);
-    });
+    CallAfter([strText] { RidaxoMessageBox(strText, wxOK | wxICON_ERROR); });
 }
 
 void CMainFrame::UpdateTitle()
@@ -452,9 +453,8 @@ void CMainFrame::OnPane(wxCommandEvent& event)
     CycleFocus(event.GetId() == ID_NEXT_PANE ? 1 : -1);
 }
 
-void CMainFrame::OnIdleKeyStates(wxIdleEvent& event)
+void CMainFrame::OnKeyStateTimer(wxTimerEvent& /*event*/)
 {
-    event.Skip();
     wxStatusBar* pStatusBar = GetStatusBar();
     if (!pStatusBar || !pStatusBar->IsShown())
         return;

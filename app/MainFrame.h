@@ -3,6 +3,7 @@
 #include "FontSpec.h"
 
 #include <wx/docview.h>
+#include <wx/timer.h>
 
 class CAAListView;
 class CCategoryTreeView;
@@ -77,7 +78,7 @@ private:
     void OnToggleBar(wxCommandEvent& event);
     void OnUpdateToggleBar(wxUpdateUIEvent& event);
     void OnPane(wxCommandEvent& event);
-    void OnIdleKeyStates(wxIdleEvent& event);
+    void OnKeyStateTimer(wxTimerEvent& event);
 
     wxSplitterWindow* m_wndSplitter = nullptr;
     wxSplitterWindow* m_wndSplitter2 = nullptr;
@@ -87,6 +88,7 @@ private:
     // Set while a failure to read the AA text file has been reported and
     // showing an AA has not worked since.
     bool m_bTextReadFailed = false;
+    wxTimer m_keyStateTimer;
 };
 
 // The process's one main frame, set when it is built and never cleared.

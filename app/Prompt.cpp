@@ -1,6 +1,7 @@
 #include "Prompt.h"
 
 #include "Resources.h"
+#include "RidaxoError.h"
 
 #include <wx/msgdlg.h>
 
@@ -33,6 +34,20 @@ int RidaxoMessageBox(const wxString& strText, long nStyle, wxWindow* pParent)
     default:
         return wxCANCEL;
     }
+}
+
+wxString FormatErrorText(const wxString& strWhat, const CRidaxoError& error)
+{
+    wxString strText = strWhat;
+    if (!error.GetFile().empty())
+        strText << "\n\n" << wxString(error.GetFile().c_str(), *wxConvFileName);
+    strText << "\n" << wxString::FromUTF8(error.GetCause());
+    return strText;
+}
+
+void ShowRidaxoError(const wxString& strWhat, const CRidaxoError& error)
+{
+    RidaxoMessageBox(FormatErrorText(strWhat, error), wxOK | wxICON_ERROR);
 }
 
 CMessageBoxOverride::CMessageBoxOverride(MessageBoxHandler fnHandler)

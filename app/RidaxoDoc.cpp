@@ -22,20 +22,6 @@ std::string ToNativePath(const wxString& strPath)
     return std::string(strPath.fn_str());
 }
 
-wxString FromNativePath(const std::string& strPath)
-{
-    return wxString(strPath.c_str(), *wxConvFileName);
-}
-
-void ShowError(const wxString& strWhat, const CRidaxoError& error)
-{
-    wxString strText = strWhat;
-    if (!error.GetFile().empty())
-        strText << "\n\n" << FromNativePath(error.GetFile());
-    strText << "\n" << wxString::FromUTF8(error.GetCause());
-    RidaxoMessageBox(strText, wxOK | wxICON_ERROR);
-}
-
 // True when strPath is the AA text file the store reads its AAs from:
 // writing the index file there would destroy the collection.
 bool IsStoreTextFile(const CAAStore& store, const wxString& strPath)
@@ -104,7 +90,7 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
     try {
         OpenDocumentFile(ToNativePath(strPath), store, model, bFromText, fnAsk, settings);
     } catch (const CRidaxoError& error) {
-        ShowError(U8("ファイルを開けませんでした。"), error);
+        ShowRidaxoError(U8("ファイルを開けませんでした。"), error);
         return false;
     }
 
@@ -147,7 +133,7 @@ bool CRidaxoDoc::DoSaveDocument(const wxString& strPath)
     try {
         SaveIndexFile(ToNativePath(strPath), m_store, m_model);
     } catch (const CRidaxoError& error) {
-        ShowError(U8("ファイルを保存できませんでした。"), error);
+        ShowRidaxoError(U8("ファイルを保存できませんでした。"), error);
         return false;
     }
     return true;
