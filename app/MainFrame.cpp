@@ -129,7 +129,9 @@ bool CMainFrame::CreateClientPanes()
     m_wndSplitter2->SplitHorizontally(m_pListView, m_pTextView, kListHeight);
     m_wndSplitter->SplitVertically(m_pTreeView, m_wndSplitter2, kTreeWidth);
 
-    m_pListView->AppendColumn(U8("名称"), wxLIST_FORMAT_LEFT, kNameColumnWidth);
+    m_pListView->InsertColumn(0, U8("名称"), LXCFMT_LEFT, kNameColumnWidth);
+    m_pListView->EnableSortShading(true, 0);
+    m_pListView->EnableSortMarks(true, 0);
     ApplyTextFont();
     return true;
 }

@@ -1,8 +1,10 @@
 #include "Resources.h"
 
 #include <wx/defs.h>
+#include <wx/menu.h>
 
 #include <iterator>
+#include <vector>
 
 namespace
 {
@@ -80,4 +82,28 @@ wxString GetDocStringField(int nField)
 wxString GetFileDialogFilter()
 {
     return GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
+}
+
+std::unique_ptr<wxMenu> LoadPopupMenu(int nId)
+{
+    struct SPopupItem
+    {
+        int nCommand;
+        const char* pszLabel;
+    };
+    std::vector<SPopupItem> items;
+    switch (nId) {
+    case IDR_TREEPOPUP:
+        items = {{ID_FOLDER_ADD, "フォルダの追加"}, {ID_FOLDER_DELETE, "フォルダの削除"}};
+        break;
+    case IDR_LISTPOPUP:
+        items = {{ID_AA_DELETE, "ＡＡの削除"}};
+        break;
+    default:
+        return nullptr;
+    }
+    auto pMenu = std::make_unique<wxMenu>();
+    for (const SPopupItem& item : items)
+        pMenu->Append(item.nCommand, U8(item.pszLabel), GetCommandPrompt(item.nCommand));
+    return pMenu;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <wx/defs.h>
 #include <wx/string.h>
 
@@ -25,6 +27,13 @@ enum : int
     IDC_THRESHOLD = 1003,
 };
 
+// Popup menus.
+enum : int
+{
+    IDR_TREEPOPUP = 133, // "TreePopup": add and delete a folder
+    IDR_LISTPOPUP = 137, // "ListPopup": delete AAs from the listed folder
+};
+
 // Text resource numbers that are not command IDs.
 enum : int
 {
@@ -45,6 +54,11 @@ wxString GetCommandTooltip(int nId);
 wxString GetDocStringField(int nField);
 // The file dialogs' filter: index files, then all files.
 wxString GetFileDialogFilter();
+
+class wxMenu;
+// A popup menu by resource number, titled as its resource; null when there
+// is none.
+std::unique_ptr<wxMenu> LoadPopupMenu(int nId);
 
 // Japanese text from a UTF-8 literal: narrow literals would be read in the
 // C locale's encoding and come out empty.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
+#include <unordered_map>
 
 namespace
 {
@@ -157,6 +158,23 @@ void CCategory::RemoveAA(int nIndex)
     const auto it = std::find(m_aaList.begin(), m_aaList.end(), nIndex);
     if (it != m_aaList.end())
         m_aaList.erase(it);
+}
+
+void CCategory::RemoveAAs(const std::vector<int>& indices)
+{
+    if (indices.empty())
+        return;
+    std::unordered_map<int, std::size_t> wanted;
+    for (int nIndex : indices)
+        ++wanted[nIndex];
+    // The earliest entries of each index go, as repeated RemoveAA would.
+    std::erase_if(m_aaList, [&wanted](int nIndex) {
+        const auto it = wanted.find(nIndex);
+        if (it == wanted.end() || it->second == 0)
+            return false;
+        --it->second;
+        return true;
+    });
 }
 
 void CCategory::Save(std::string& strOut) const

@@ -71,6 +71,10 @@ public:
     void AssignAAs(const int* pBegin, const int* pEnd) { m_aaList.assign(pBegin, pEnd); }
     // Removes the first entry equal to nIndex; nothing when there is none.
     void RemoveAA(int nIndex);
+    // Removes, for each index given, the first entry equal to it that is
+    // still there, as RemoveAA once per index would, in one pass over the
+    // list.
+    void RemoveAAs(const std::vector<int>& indices);
     void RemoveAllAAs() { m_aaList.clear(); }
 
     // Appends this category's block, children included, to strOut.

@@ -4,23 +4,53 @@
 #include "Category.h"
 #include "DisplayText.h"
 #include "MainFrame.h"
+#include "Resources.h"
 #include "RidaxoDoc.h"
 
 #include <algorithm>
-#include <numeric>
+#include <charconv>
 
-CAAListView::CAAListView(wxWindow* pParent)
-    : wxListCtrl(pParent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL)
+#include <wx/menu.h>
+
+namespace
 {
-    Bind(wxEVT_LIST_ITEM_SELECTED, &CAAListView::OnItemChanged, this);
-    Bind(wxEVT_LIST_ITEM_DESELECTED, &CAAListView::OnItemChanged, this);
-    Bind(wxEVT_LIST_COL_CLICK, &CAAListView::OnColumnClick, this);
+
+constexpr size_t kDragDataSize = 4096;
+
+CDragOverride::DragHandler& DragHandlerSlot()
+{
+    static CDragOverride::DragHandler s_fnHandler;
+    return s_fnHandler;
 }
 
-int CAAListView::CompareAAs(int nIndex1, int nIndex2, int nSortParam)
+CRidaxoDoc* ActiveDocument()
+{
+    const CMainFrame* pFrame = GetMainFrame();
+    return pFrame ? pFrame->GetActiveDocument() : nullptr;
+}
+
+} // namespace
+
+CDragOverride::CDragOverride(DragHandler fnHandler) : m_fnPrevious(std::move(DragHandlerSlot()))
+{
+    DragHandlerSlot() = std::move(fnHandler);
+}
+
+CDragOverride::~CDragOverride()
+{
+    DragHandlerSlot() = std::move(m_fnPrevious);
+}
+
+CAAListView::CAAListView(wxWindow* pParent) : CListViewEx(pParent, LXS_SHOWSELALWAYS)
+{
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { DeleteSelected(); }, ID_AA_DELETE);
+}
+
+int CAAListView::CompareAAs(std::intptr_t nIndex1, std::intptr_t nIndex2, std::intptr_t nSortParam)
 {
     const bool bDescending = nSortParam < 0;
-    const int nColumn = (bDescending ? -nSortParam : nSortParam) - 1;
+    const std::intptr_t nColumn = (bDescending ? -nSortParam : nSortParam) - 1;
     int nResult = 0;
     if (nColumn == 0)
         nResult = nIndex1 < nIndex2 ? -1 : (nIndex1 > nIndex2 ? 1 : 0);
@@ -30,58 +60,69 @@ int CAAListView::CompareAAs(int nIndex1, int nIndex2, int nSortParam)
 void CAAListView::Fill(CCategory* pCategory)
 {
     m_pCategory = pCategory;
-    if (GetItemCount() > 0)
-        SetItemState(-1, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-    m_rows.clear();
-    if (pCategory)
-        m_rows = pCategory->GetAAList();
-    // The control learns the new row count before the sort looks at its
-    // selection.
-    SetItemCount(static_cast<long>(m_rows.size()));
-    SortRows();
-    Refresh();
+    DeleteAllItems();
+    if (!pCategory) {
+        ScheduleShowSelectedAA();
+        return;
+    }
+    // Each row holds its AA index; its name is asked for when it is shown.
+    const std::vector<int>& aaList = pCategory->GetAAList();
+    CListExCore& core = GetCore();
+    core.SetItemCountHint(static_cast<int>(aaList.size()));
+    ListExItemInfo info;
+    info.mask = LXIF_TEXT | LXIF_PARAM;
+    info.bTextCallback = true;
+    for (size_t i = 0; i < aaList.size(); ++i) {
+        info.iItem = static_cast<int>(i);
+        info.lParam = aaList[i];
+        core.InsertItem(info);
+    }
+    SortItems(&CAAListView::CompareAAs, m_nSortParam);
+    RowsChanged();
 }
 
 void CAAListView::Clear()
 {
     m_pCategory = nullptr;
-    m_rows.clear();
     DeleteAllItems();
 }
 
 int CAAListView::GetRowAA(int nRow) const
 {
-    return nRow >= 0 && nRow < GetRowCount() ? m_rows[static_cast<size_t>(nRow)] : -1;
+    return nRow >= 0 && nRow < GetRowCount() ? static_cast<int>(GetItemData(nRow)) : -1;
 }
 
 int CAAListView::GetFirstSelectedRow() const
 {
-    return static_cast<int>(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+    return GetNextItem(-1, LXNI_SELECTED);
 }
 
-void CAAListView::SortRows()
+std::vector<int> CAAListView::GetSelectedAAs() const
 {
-    // Rows keep their selection while they move.
-    const size_t nRows = m_rows.size();
-    std::vector<char> selected(nRows, 0);
-    for (long nRow = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); nRow >= 0 && size_t(nRow) < nRows;
-         nRow = GetNextItem(nRow, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
-        selected[static_cast<size_t>(nRow)] = 1;
+    std::vector<int> aas;
+    for (int nRow = GetNextItem(-1, LXNI_SELECTED); nRow >= 0; nRow = GetNextItem(nRow, LXNI_SELECTED))
+        aas.push_back(GetRowAA(nRow));
+    return aas;
+}
 
-    std::vector<size_t> order(nRows);
-    std::iota(order.begin(), order.end(), size_t{0});
-    const int nSortParam = m_nSortParam;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return CompareAAs(m_rows[a], m_rows[b], nSortParam) < 0; });
-
-    std::vector<int> rows(nRows);
-    for (size_t i = 0; i < nRows; ++i)
-        rows[i] = m_rows[order[i]];
-    m_rows.swap(rows);
-    for (size_t i = 0; i < nRows; ++i) {
-        if (selected[order[i]] != selected[i])
-            SetItemState(static_cast<long>(i), selected[order[i]] ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
-    }
+void CAAListView::DeleteSelected()
+{
+    std::vector<int> rows;
+    for (int nRow = GetNextItem(-1, LXNI_SELECTED); nRow >= 0; nRow = GetNextItem(nRow, LXNI_SELECTED))
+        rows.push_back(nRow);
+    if (rows.empty() || !m_pCategory)
+        return;
+    std::vector<int> aas;
+    aas.reserve(rows.size());
+    for (int nRow : rows)
+        aas.push_back(GetRowAA(nRow));
+    // One pass over the category and one over the rows, so that deleting
+    // every row of a large folder takes no longer than listing it.
+    m_pCategory->RemoveAAs(aas);
+    DeleteItems(rows);
+    if (CRidaxoDoc* pDoc = ActiveDocument())
+        pDoc->MarkArrangementChanged();
+    ScheduleShowSelectedAA();
 }
 
 void CAAListView::SortByColumn(int nColumn)
@@ -90,25 +131,32 @@ void CAAListView::SortByColumn(int nColumn)
     if (nKey == m_nSortParam)
         nKey = -nKey;
     m_nSortParam = nKey;
-    ShowSortIndicator(nColumn, nKey > 0);
-    SortRows();
-    Refresh();
+    SetSortKey(nKey);
+    SortItems(&CAAListView::CompareAAs, m_nSortParam);
 }
 
-wxString CAAListView::OnGetItemText(long nItem, long nColumn) const
+void CAAListView::OnColumnClick(int nColumn)
 {
-    const CMainFrame* pFrame = GetMainFrame();
-    const CRidaxoDoc* pDoc = pFrame ? pFrame->GetActiveDocument() : nullptr;
+    SortByColumn(nColumn);
+}
+
+wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
+{
+    const CRidaxoDoc* pDoc = ActiveDocument();
     if (nColumn != 0 || !pDoc)
         return {};
-    return ToDisplay(pDoc->m_store.GetNameView(GetRowAA(static_cast<int>(nItem))));
+    return ToDisplay(pDoc->m_store.GetNameView(GetRowAA(nItem)));
 }
 
-void CAAListView::OnItemChanged(wxListEvent& event)
+void CAAListView::OnItemChanged(int /*nItem*/)
 {
-    // A click that moves the selection reports several changes; the text
-    // pane is brought up to date once they are all in.
-    event.Skip();
+    ScheduleShowSelectedAA();
+}
+
+void CAAListView::ScheduleShowSelectedAA()
+{
+    // A click that moves the selection changes several rows; the text pane
+    // is brought up to date once they are all in.
     if (m_bShowPending)
         return;
     m_bShowPending = true;
@@ -119,8 +167,45 @@ void CAAListView::OnItemChanged(wxListEvent& event)
     });
 }
 
-void CAAListView::OnColumnClick(wxListEvent& event)
+std::vector<char> CAAListView::MakeDragData(int nIndex)
 {
-    if (event.GetColumn() >= 0)
-        SortByColumn(event.GetColumn());
+    std::vector<char> data(kDragDataSize, '\0');
+    std::to_chars(data.data(), data.data() + data.size(), nIndex);
+    return data;
+}
+
+void CAAListView::OnBeginDrag(const wxPoint& /*point*/)
+{
+    DragSelected();
+}
+
+void CAAListView::DragSelected()
+{
+    const int nRow = GetFirstSelectedRow();
+    if (nRow < 0)
+        return;
+    const std::vector<char> block = MakeDragData(GetRowAA(nRow));
+    wxCustomDataObject data{wxDataFormat(DragFormatName())};
+    data.SetData(block.size(), block.data());
+
+    wxDragResult nResult = wxDragNone;
+    if (DragHandlerSlot())
+        nResult = DragHandlerSlot()(data);
+    else {
+        wxDropSource source(data, this);
+        nResult = source.DoDragDrop(wxDrag_AllowMove);
+    }
+    // The folder they were dropped on took them; a copy leaves them here.
+    if (nResult == wxDragMove)
+        DeleteSelected();
+}
+
+void CAAListView::OnRightDown(wxMouseEvent& event)
+{
+    CListViewEx::OnRightDown(event);
+    if (GetSelectedCount() == 0)
+        return;
+    std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP);
+    if (pMenu)
+        PopupMenu(pMenu.get(), event.GetPosition());
 }

@@ -1,16 +1,21 @@
 #pragma once
 
+#include "ListCtrlEx.h"
+
+#include <functional>
 #include <vector>
 
-#include <wx/listctrl.h>
+#include <wx/dnd.h>
 
 class CCategory;
 
 // The list of the AAs of one category, one row an entry of its AA list,
-// showing each AA's name. Rows are asked for only when they are shown, so a
-// category of a million AAs lists at once. Selecting rows shows the first
-// selected AA in the text pane.
-class CAAListView : public wxListCtrl
+// showing each AA's name. Rows hold only their AA index; names are read from
+// the store while rows are painted, so a category of a million AAs lists at
+// once. Selecting rows shows the first selected AA in the text pane; the
+// popup deletes AAs from the category, and dragging rows offers them to the
+// category tree under "RIDAXO_AA_DATA".
+class CAAListView : public CListViewEx
 {
 public:
     explicit CAAListView(wxWindow* pParent);
@@ -21,35 +26,62 @@ public:
     // Deletes every row and forgets the listed category, which may be about
     // to be destroyed.
     void Clear();
+    // Removes the AAs of the selected rows from the listed category (one
+    // entry each) and deletes those rows. Asks nothing.
+    void DeleteSelected();
 
     // Orders two AA indices for the sort key nSortParam: a 1-based column,
     // negative for descending. Only column 1 orders anything: by AA index,
     // that is by place in the AA text file, never by name.
-    static int CompareAAs(int nIndex1, int nIndex2, int nSortParam);
+    static int CompareAAs(std::intptr_t nIndex1, std::intptr_t nIndex2, std::intptr_t nSortParam);
 
     CCategory* GetCategory() const { return m_pCategory; }
     int GetSortParam() const { return m_nSortParam; }
-    int GetRowCount() const { return static_cast<int>(m_rows.size()); }
+    int GetRowCount() const { return GetItemCount(); }
     // The AA index shown in row nRow, or −1 when there is no such row.
     int GetRowAA(int nRow) const;
     // The first selected row, or −1.
     int GetFirstSelectedRow() const;
+    // The AA indices of the selected rows, top to bottom.
+    std::vector<int> GetSelectedAAs() const;
 
     // What a click on column nColumn's header does: the same column again
     // reverses the order, another sorts ascending by it.
     void SortByColumn(int nColumn);
 
+    // The drag's data: nIndex in decimal, zero-filled to 4096 bytes.
+    static std::vector<char> MakeDragData(int nIndex);
+    static const char* DragFormatName() { return "RIDAXO_AA_DATA"; }
+    // Starts the drag of the selected rows, as a press and move on them
+    // does; with a move result the rows leave the category.
+    void DragSelected();
+
 protected:
-    wxString OnGetItemText(long nItem, long nColumn) const override;
+    wxString OnGetItemText(int nItem, int nColumn) const override;
+    void OnItemChanged(int nItem) override;
+    void OnColumnClick(int nColumn) override;
+    void OnBeginDrag(const wxPoint& point) override;
+    void OnRightDown(wxMouseEvent& event) override;
 
 private:
-    void SortRows();
-    void OnItemChanged(wxListEvent& event);
-    void OnColumnClick(wxListEvent& event);
+    void ScheduleShowSelectedAA();
 
     CCategory* m_pCategory = nullptr;
     int m_nSortParam = 1;
-    // AA index per row, in display order.
-    std::vector<int> m_rows;
     bool m_bShowPending = false;
+};
+
+// While one lives, the AA list's drags are handed to a function instead of
+// the platform, which a test cannot drive with a real mouse.
+class CDragOverride
+{
+public:
+    using DragHandler = std::function<wxDragResult(wxDataObject& data)>;
+    explicit CDragOverride(DragHandler fnHandler);
+    ~CDragOverride();
+    CDragOverride(const CDragOverride&) = delete;
+    CDragOverride& operator=(const CDragOverride&) = delete;
+
+private:
+    DragHandler m_fnPrevious;
 };

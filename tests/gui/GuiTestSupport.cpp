@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include "AAListView.h"
+#include "CategoryTreeView.h"
 #include "MainFrame.h"
 #include "RidaxoApp.h"
 #include "RidaxoDoc.h"
@@ -8,6 +10,7 @@
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/msgdlg.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include <memory>
@@ -124,4 +127,39 @@ void RunModal(const std::function<void()>& fnShow, std::vector<std::function<voi
 std::string SamplePath()
 {
     return RIDAXO_SAMPLES_DIR "/sample-aa.txt";
+}
+
+void CSampleFixture::ImportSample(int nAnswer)
+{
+    m_answers = {nAnswer};
+    ASSERT_TRUE(Manager().OpenPath(SamplePath()));
+    PumpEvents();
+}
+
+CCategoryTreeView& CSampleFixture::Tree() const
+{
+    return *Frame()->GetTreeView();
+}
+
+CAAListView& CSampleFixture::List() const
+{
+    return *Frame()->GetListView();
+}
+
+void CSampleFixture::SelectFolder(const wxTreeItemId& item)
+{
+    Tree().SelectItem(item);
+    PumpEvents();
+}
+
+void CSampleFixture::SelectRow(int nRow)
+{
+    List().SetItemState(-1, 0, LXIS_SELECTED);
+    List().SetItemState(nRow, LXIS_SELECTED | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
+    PumpEvents();
+}
+
+wxString CSampleFixture::PaneText() const
+{
+    return Frame()->GetTextView()->GetValue();
 }

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <wx/string.h>
+#include <wx/treebase.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+class CAAListView;
+class CCategoryTreeView;
 class CMainFrame;
 class CRidaxoApp;
 class CRidaxoDoc;
@@ -50,6 +53,20 @@ protected:
 
 private:
     std::unique_ptr<CMessageBoxOverride> m_pMessageBoxes;
+};
+
+// The program with the sample collection imported, driven pane by pane.
+class CSampleFixture : public CAppFixture
+{
+protected:
+    // Imports the sample collection, answering the grouping question.
+    void ImportSample(int nAnswer);
+    CCategoryTreeView& Tree() const;
+    CAAListView& List() const;
+    void SelectFolder(const wxTreeItemId& item);
+    // Selects exactly row nRow, as a click does.
+    void SelectRow(int nRow);
+    wxString PaneText() const;
 };
 
 // Shows a modal dialog with fnShow and, while it runs, carries out each step

@@ -32,7 +32,7 @@ std::vector<wxString> ChildLabels(const wxTreeCtrl& tree, const wxTreeItemId& pa
     return labels;
 }
 
-class MainFrameTest : public CAppFixture
+class MainFrameTest : public CSampleFixture
 {
 protected:
     bool IsMenuEnabled(int nId)
@@ -40,32 +40,6 @@ protected:
         Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
         return Frame()->GetMenuBar()->IsEnabled(nId);
     }
-
-    // Imports the sample collection, answering the grouping question.
-    void ImportSample(int nAnswer)
-    {
-        m_answers = {nAnswer};
-        ASSERT_TRUE(Manager().OpenPath(SamplePath()));
-        PumpEvents();
-    }
-
-    CCategoryTreeView& Tree() { return *Frame()->GetTreeView(); }
-    CAAListView& List() { return *Frame()->GetListView(); }
-
-    void SelectFolder(const wxTreeItemId& item)
-    {
-        Tree().SelectItem(item);
-        PumpEvents();
-    }
-
-    void SelectRow(int nRow)
-    {
-        List().SetItemState(nRow, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                            wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-        PumpEvents();
-    }
-
-    wxString PaneText() { return Frame()->GetTextView()->GetValue(); }
 };
 } // namespace
 
@@ -128,25 +102,6 @@ TEST_F(MainFrameTest, ImportAnsweredNoListsEveryAAAndShowsTheSelectedOne)
     strExpected.Replace("\r\n", "\n");
     EXPECT_EQ(PaneText(), strExpected);
     EXPECT_FALSE(Doc().IsModified());
-}
-
-TEST_F(MainFrameTest, HeaderClicksAlternateTheOrderByFilePosition)
-{
-    ImportSample(wxNO);
-    SelectFolder(Tree().GetRootItem());
-    const int nLast = List().GetItemCount() - 1;
-    EXPECT_EQ(List().GetSortParam(), 1);
-
-    wxListEvent click(wxEVT_LIST_COL_CLICK, List().GetId());
-    click.m_col = 0;
-    click.SetEventObject(&List());
-    List().ProcessWindowEvent(click);
-    EXPECT_EQ(List().GetSortParam(), -1);
-    EXPECT_EQ(List().GetRowAA(0), nLast);
-
-    List().ProcessWindowEvent(click);
-    EXPECT_EQ(List().GetSortParam(), 1);
-    EXPECT_EQ(List().GetRowAA(0), 0);
 }
 
 TEST_F(MainFrameTest, SaveAsThenReopenGivesTheSameTreeAndEnablesSave)
@@ -244,7 +199,7 @@ TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
     std::filesystem::remove(strText);
     m_messages.clear();
     for (int nRow : {1, 2, 3}) {
-        List().SetItemState(nRow - 1, 0, wxLIST_STATE_SELECTED);
+        List().SetItemState(nRow - 1, 0, LXIS_SELECTED);
         SelectRow(nRow);
     }
     EXPECT_TRUE(PaneText().empty());

@@ -1,0 +1,520 @@
+#pragma once
+
+// The extended list's records and decisions, free of any window system: the
+// item and column records beside the rows, the sort key with its header
+// marks and shaded column, the rectangles of a row's parts, the hit test and
+// the plan of how a row is painted. The windows (ListCtrlEx.h) only carry
+// these decisions out, so a test can check every one of them directly.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Item attribute masks.
+enum : unsigned
+{
+    LXIF_TEXT = 0x0001,
+    LXIF_IMAGE = 0x0002,
+    LXIF_PARAM = 0x0004,
+    LXIF_STATE = 0x0008,
+    LXIF_INDENT = 0x0010,
+};
+
+// Item states. The state image (1 unchecked, 2 checked for check boxes) is
+// kept in bits 12 to 15.
+enum : unsigned
+{
+    LXIS_FOCUSED = 0x0001,
+    LXIS_SELECTED = 0x0002,
+    LXIS_STATEIMAGEMASK = 0xF000,
+};
+constexpr unsigned ListExStateImage(unsigned nImage)
+{
+    return nImage << 12;
+}
+
+// Window styles of the list, fixed when it is made.
+enum : unsigned
+{
+    LXS_SINGLESEL = 0x0004,
+    LXS_SHOWSELALWAYS = 0x0008,
+    LXS_SORTASCENDING = 0x0010,
+    LXS_SORTDESCENDING = 0x0020,
+    LXS_OWNERDRAWFIXED = 0x0400,
+};
+
+// Extended styles, changed at any time through SetExtendedStyle.
+enum : unsigned
+{
+    LXS_EX_CHECKBOXES = 0x0004,
+    LXS_EX_FULLROWSELECT = 0x0020,
+    LXS_EX_ONECLICKACTIVATE = 0x0040,
+    LXS_EX_TWOCLICKACTIVATE = 0x0080,
+    LXS_EX_UNDERLINEHOT = 0x0800,
+    LXS_EX_HOTBITS = LXS_EX_ONECLICKACTIVATE | LXS_EX_TWOCLICKACTIVATE | LXS_EX_UNDERLINEHOT,
+};
+
+// Column formats (the low two bits are the alignment) and column masks.
+enum : int
+{
+    LXCFMT_LEFT = 0,
+    LXCFMT_RIGHT = 1,
+    LXCFMT_CENTER = 2,
+    LXCFMT_JUSTIFYMASK = 3,
+};
+enum : unsigned
+{
+    LXCF_FMT = 0x0001,
+    LXCF_WIDTH = 0x0002,
+    LXCF_TEXT = 0x0004,
+    LXCF_SUBITEM = 0x0008,
+    LXCF_IMAGE = 0x0010,
+    LXCF_ORDER = 0x0020,
+};
+
+// Hit-test results.
+enum : unsigned
+{
+    LXHT_NOWHERE = 0x0001,
+    LXHT_ONITEMICON = 0x0002,
+    LXHT_ONITEMLABEL = 0x0004,
+    LXHT_ONITEMSTATEICON = 0x0008,
+    LXHT_ONITEM = LXHT_ONITEMICON | LXHT_ONITEMLABEL | LXHT_ONITEMSTATEICON,
+};
+
+// FindItem flags and GetNextItem relations.
+enum : unsigned
+{
+    LXFI_PARAM = 0x0001,
+    LXFI_STRING = 0x0002,
+    LXFI_PARTIAL = 0x0008,
+    LXFI_WRAP = 0x0020,
+};
+enum : unsigned
+{
+    LXNI_ALL = 0x0000,
+    LXNI_FOCUSED = 0x0001,
+    LXNI_SELECTED = 0x0002,
+};
+
+// Parts of an item for GetItemRect.
+enum : int
+{
+    LXIR_BOUNDS = 0,
+    LXIR_ICON = 1,
+    LXIR_LABEL = 2,
+};
+
+// A colour as 0x00BBGGRR.
+using ListExColour = std::uint32_t;
+constexpr ListExColour ListExRgb(unsigned r, unsigned g, unsigned b)
+{
+    return r | (g << 8) | (b << 16);
+}
+constexpr unsigned ListExRed(ListExColour cr)
+{
+    return cr & 0xFF;
+}
+constexpr unsigned ListExGreen(ListExColour cr)
+{
+    return (cr >> 8) & 0xFF;
+}
+constexpr unsigned ListExBlue(ListExColour cr)
+{
+    return (cr >> 16) & 0xFF;
+}
+
+// A rectangle whose right and bottom edges are exclusive.
+struct ListExRect
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    bool operator==(const ListExRect&) const = default;
+};
+
+// The caller's compare function for SortItems: the two items' values and
+// the caller's sort parameter.
+using PFNLXCOMPARE = int (*)(std::intptr_t lParam1, std::intptr_t lParam2, std::intptr_t lParamSort);
+
+// What the caller gives for, or asks of, one cell.
+struct ListExItemInfo
+{
+    unsigned mask = 0;
+    int iItem = 0;
+    int iSubItem = 0;
+    unsigned state = 0;
+    unsigned stateMask = 0;
+    std::string strText;
+    // The text is asked of the owner whenever it is shown.
+    bool bTextCallback = false;
+    int iImage = 0;
+    std::intptr_t lParam = 0;
+    int iIndent = 0;
+};
+
+// The record of one cell that was given attributes.
+struct ListExCell
+{
+    enum class EText
+    {
+        None,
+        Owned,
+        Callback,
+    };
+    unsigned mask = 0;
+    int iItem = 0;
+    int iSubItem = 0;
+    unsigned state = 0;
+    EText nText = EText::None;
+    std::string strText;
+    int iImage = 0;
+    int iIndent = 0;
+};
+
+// The record beside one row: the caller's value and the cells' records, one
+// slot a column (a slot may be empty).
+struct ListExItem
+{
+    std::intptr_t lParam = 0;
+    std::vector<std::unique_ptr<ListExCell>> cells;
+};
+
+struct ListExColumnInfo
+{
+    unsigned mask = 0;
+    int fmt = LXCFMT_LEFT;
+    int cx = 0;
+    std::string strText;
+    int iSubItem = 0;
+    int iImage = -1;
+    int iOrder = 0;
+};
+
+// The record of one column: where it is displayed, and what it was given.
+struct ListExColumn
+{
+    int nOrder = 0;
+    ListExColumnInfo info;
+};
+
+struct ListExFindInfo
+{
+    unsigned flags = 0;
+    std::string strText;
+    std::intptr_t lParam = 0;
+};
+
+// The system colours a row is painted with.
+struct ListExSysColours
+{
+    ListExColour crWindow = ListExRgb(255, 255, 255);
+    ListExColour crWindowText = ListExRgb(0, 0, 0);
+    ListExColour crHighlight = ListExRgb(0, 120, 215);
+    ListExColour crHighlightText = ListExRgb(255, 255, 255);
+    ListExColour crBtnFace = ListExRgb(240, 240, 240);
+    ListExColour crHotLight = ListExRgb(0, 102, 204);
+    ListExColour crGrayText = ListExRgb(109, 109, 109);
+};
+
+// Sizes the window measures and the core lays rows out with.
+struct ListExMetrics
+{
+    int nRowHeight = 18;
+    // Scroll position in pixels: the client area shows the rows from
+    // nScrollY down and the columns from nScrollX on.
+    int nScrollX = 0;
+    int nScrollY = 0;
+    int nClientWidth = 0;
+    int nClientHeight = 0;
+    // Sizes of the small images and of the state images (0 when the list has
+    // no such images).
+    int nSmallIconWidth = 0;
+    int nSmallIconHeight = 0;
+    int nStateIconWidth = 0;
+    int nStateIconHeight = 0;
+};
+
+// How the header shows a column's sort state.
+enum class EListExMark
+{
+    None,
+    // The header's own sort arrows (current toolkits).
+    ArrowUp,
+    ArrowDown,
+    // The list's own 9 by 5 mark images, right of the title (classic look).
+    ImageUp,
+    ImageDown,
+};
+
+// What changing the sort key needs repainted.
+enum class EListExRepaint
+{
+    None,
+    Header,
+    HeaderAndList,
+};
+
+// One filled rectangle of a painted row or of the erased background.
+struct ListExFill
+{
+    ListExRect rc;
+    ListExColour cr = 0;
+    bool operator==(const ListExFill&) const = default;
+};
+
+// How one cell of a row is painted after the fills.
+struct ListExCellPaint
+{
+    int nColumn = 0;
+    int nFormat = LXCFMT_LEFT;
+    ListExRect rcText;
+    ListExColour crText = 0;
+    ListExColour crTextBk = 0;
+    // Column 0 only: the state image and the small image, where they go
+    // (images numbered from 0; -1 for none).
+    int nStateImage = -1;
+    ListExRect rcState;
+    int nImage = -1;
+    ListExRect rcIcon;
+    // Images are drawn in their selected look.
+    bool bSelectedLook = false;
+    bool bUnderline = false;
+    std::string strText;
+};
+
+// The whole painting of one row, in order: fills, then each cell's images
+// and text, then the focus rectangle.
+struct ListExRowPlan
+{
+    std::vector<ListExFill> fills;
+    std::vector<ListExCellPaint> cells;
+    bool bUnderline = false;
+    bool bFocusRect = false;
+    ListExRect rcFocus;
+    ListExColour crFocus = 0;
+};
+
+// The hot item after a mouse move, and what the window must do about it.
+struct ListExHotChange
+{
+    int nOldHot = -1;
+    int nNewHot = -1;
+    // Owner-drawn lists only: repaint the old and new hot rows and show the
+    // hand over a hot item.
+    bool bRepaint = false;
+    bool bSetCursor = false;
+    bool bHandCursor = false;
+};
+
+// The surface a row is painted on, and the texts it shows.
+class IListExPainter
+{
+public:
+    virtual ~IListExPainter() = default;
+    // The owner's text of a cell that has none of its own.
+    virtual std::string GetOwnerText(int nItem, int nColumn) = 0;
+    virtual int MeasureText(const std::string& strText) = 0;
+    virtual void FillRect(const ListExRect& rc, ListExColour cr) = 0;
+    // Draws image nImage of the state images (bState) or the small images,
+    // clipped to nWidth by nHeight, at (nX, nY).
+    virtual void DrawImage(bool bState, int nImage, int nX, int nY, int nWidth, int nHeight, bool bSelected) = 0;
+    // One line, ellipsised at the end, aligned by nFormat, centred
+    // vertically.
+    virtual void DrawText(const std::string& strText, const ListExRect& rc, int nFormat, ListExColour crText,
+                          ListExColour crBk, bool bUnderline) = 0;
+    virtual void DrawFocusRect(const ListExRect& rc, ListExColour cr) = 0;
+};
+
+// The records and decisions of one extended list.
+class CListExCore
+{
+public:
+    // nStyle: the LXS_ window styles the list was made with.
+    explicit CListExCore(unsigned nStyle = 0);
+    virtual ~CListExCore();
+
+    CListExCore(const CListExCore&) = delete;
+    CListExCore& operator=(const CListExCore&) = delete;
+
+    // 1 classic look (sort marks as images), 2 the toolkit's own sort arrows.
+    // Probed once for the whole process when the first core is made.
+    static int GetComCtlLevel();
+    static void SetComCtlLevel(int nLevel);
+
+    unsigned GetStyle() const { return m_nStyle; }
+    void SetSysColours(const ListExSysColours& colours);
+    const ListExSysColours& GetSysColours() const { return m_colours; }
+
+    // Items. Indices outside what the list holds are refused with -1, false
+    // or 0 as the functions say, without touching anything.
+    int GetItemCount() const { return static_cast<int>(m_rows.size()); }
+    // Room for nCount rows, so a fill does not move them again and again.
+    void SetItemCountHint(int nCount);
+    // Inserts a row at info.iItem (at the end when beyond it); the index it
+    // got, or -1.
+    int InsertItem(const ListExItemInfo& info);
+    bool SetItem(const ListExItemInfo& info);
+    // pszText null keeps an existing cell's text.
+    bool SetItemText(int nItem, int nSubItem, const char* pszText);
+    // Fills what info.mask asks of (info.iItem, info.iSubItem). A text that
+    // is the owner's is reported by bTextCallback.
+    bool GetItem(ListExItemInfo& info) const;
+    std::intptr_t GetItemData(int nItem) const;
+    bool SetItemData(int nItem, std::intptr_t lParam);
+    // The cell's own text, or null when the owner is asked for it.
+    const std::string* GetOwnText(int nItem, int nSubItem) const;
+    bool DeleteItem(int nItem);
+    // Deletes the rows at the given ascending positions in one pass.
+    bool DeleteItems(const std::vector<int>& items);
+    bool DeleteAllItems();
+    // The first row after nStart matching info (with LXFI_WRAP and a start
+    // of 0 or more the search goes on from the top up to nStart), or -1.
+    int FindItem(int nStart, const ListExFindInfo& info) const;
+    // Sorts the rows with the caller's function on the caller's values; rows
+    // keep their states.
+    bool SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort);
+    const ListExItem* GetRecord(int nItem) const;
+
+    // Item states.
+    unsigned GetItemState(int nItem, unsigned nMask) const;
+    // nItem -1 sets the state of every row. The rows whose state changed are
+    // reported through changed (when given).
+    bool SetItemState(int nItem, unsigned nState, unsigned nMask, std::vector<int>* pChanged = nullptr);
+    int GetNextItem(int nStart, unsigned nRelation) const;
+    int GetSelectedCount() const;
+    bool GetCheck(int nItem) const;
+    bool SetCheck(int nItem, bool bCheck);
+    // Focus moves: the first selected row gains or loses the focus mark.
+    void OnSetFocus();
+    void OnKillFocus();
+    bool HasFocus() const { return m_bHasFocus; }
+
+    // Columns.
+    int GetColumnCount() const { return static_cast<int>(m_columns.size()); }
+    int InsertColumn(int nColumn, const ListExColumnInfo& info);
+    bool DeleteColumn(int nColumn);
+    bool GetColumn(int nColumn, ListExColumnInfo& info) const;
+    bool SetColumn(int nColumn, const ListExColumnInfo& info);
+    int GetColumnWidth(int nColumn) const;
+    bool SetColumnWidth(int nColumn, int nWidth);
+    int GetColumnOrderArray(int nCount, int* pArray) const;
+    bool SetColumnOrderArray(int nCount, const int* pArray);
+    // The column dragged in the header was dropped at display position
+    // nOrder.
+    void MoveColumnToOrder(int nColumn, int nOrder);
+    // The column shown at display position nOrder, or -1.
+    int OrderToIndex(int nOrder) const;
+    int GetColumn0Format() const { return m_nColumn0Format; }
+    // The alignment the header shows for a column. Column 0's text is
+    // always drawn from the left by the plain list, so its header follows
+    // the given format only when the owner draws or selects whole rows.
+    int GetHeaderAlignment(int nColumn) const;
+
+    // Extended style: the own copy.
+    unsigned SetExtendedStyle(unsigned nMask, unsigned nStyles);
+    unsigned GetExtendedStyle() const { return m_dwExStyle; }
+
+    // Sort marks and shading.
+    int GetSortKey() const { return m_nSortKey; }
+    bool IsSortShading() const { return m_bSortShading; }
+    bool IsSortMarks() const { return m_bSortMarks; }
+    ListExColour GetShadeColour() const { return m_crShade; }
+    static ListExColour ShadeColour(ListExColour crBackground);
+    // True when the list must be repainted. A display of 8 bits or fewer a
+    // pixel cannot show the shade, and nothing changes then.
+    bool EnableSortShading(bool bOn, int nSortKey, int nBitsPerPixel);
+    void EnableSortMarks(bool bOn, int nSortKey);
+    EListExRepaint SetSortKey(int nSortKey);
+    // The list's own reaction to a click on column nColumn's header: the
+    // same column again flips the direction, another sorts ascending.
+    void OnColumnClick(int nColumn);
+    EListExMark GetHeaderMark(int nColumn) const;
+    ListExColour GetBkColour() const { return m_crBk; }
+    void SetBkColour(ListExColour cr);
+    // The system colours changed: the shade follows the background.
+    void OnSysColourChange(const ListExSysColours& colours);
+
+    // Geometry, in the client coordinates of the rows' window.
+    void SetMetrics(const ListExMetrics& metrics) { m_metrics = metrics; }
+    const ListExMetrics& GetMetrics() const { return m_metrics; }
+    int GetTotalColumnWidth() const;
+    // The left edge of column nColumn, unscrolled, or -1.
+    int GetColumnLeft(int nColumn) const;
+    bool GetItemRect(int nItem, int nCode, ListExRect& rc) const;
+    bool GetSubItemRect(int nItem, int nSubItem, int nCode, ListExRect& rc) const;
+    // The row under nY (whether or not a column lies under nX), or -1.
+    int RowFromY(int nY) const;
+    // The hit test: the item under (nX, nY) or -1, with the part in flags.
+    int HitTest(int nX, int nY, unsigned& nFlags) const;
+    // Kinds: 0 the cell, 1 column 0's icon, 2 column 0's label.
+    bool GetCellRect(int nItem, int nColumn, int nKind, ListExRect& rc) const;
+    bool GetStateIconRect(int nItem, ListExRect& rc) const;
+
+    // Hot tracking.
+    int GetHotItem() const { return m_nHotItem; }
+    ListExHotChange UpdateHotItem(int nX, int nY);
+    // A press of the left button at (nX, nY) in an owner-drawn list with
+    // check boxes: true when it hit a state image and flipped the check
+    // instead of the ordinary handling.
+    bool ToggleCheckAt(int nX, int nY);
+
+    // Painting. The plan of row nItem: its fills, cells and focus mark.
+    ListExRowPlan PlanRow(int nItem, IListExPainter& painter) const;
+    // Paints row nItem through the painter.
+    void DrawItem(IListExPainter& painter, int nItem) const;
+    // The background of the clip rectangle: the shaded column's stripe, or
+    // nothing when the plain background does.
+    std::vector<ListExFill> PlanErase(const ListExRect& rcClip) const;
+
+protected:
+    // How a row's images and texts are drawn; a derived core may paint them
+    // its own way.
+    virtual void DrawSmallIcon(IListExPainter& painter, const ListExCellPaint& paint) const;
+    virtual void DrawStateIcon(IListExPainter& painter, const ListExCellPaint& paint) const;
+    virtual void DrawCellText(IListExPainter& painter, const ListExCellPaint& paint) const;
+
+private:
+    struct CRow
+    {
+        ListExItem item;
+        unsigned nState = 0;
+        int iImage = 0;
+        int iIndent = 0;
+    };
+
+    static std::unique_ptr<ListExCell> MakeCell(const ListExItemInfo& info);
+    bool IsColumnValid(int nColumn) const { return nColumn >= 0 && nColumn < GetColumnCount(); }
+    bool IsItemValid(int nItem) const { return nItem >= 0 && nItem < GetItemCount(); }
+    void StoreCell(CRow& row, int nColumn, std::unique_ptr<ListExCell> pCell, unsigned nMask);
+    int SortedInsertPos(const std::string& strText) const;
+    std::string CellText(IListExPainter& painter, int nItem, int nSubItem) const;
+    int StateImageOf(int nItem) const;
+    void MoveColumnOrder(int nColumn, int nOrder);
+
+    unsigned m_nStyle;
+    mutable int m_nStateGap = 4;
+    std::vector<CRow> m_rows;
+    std::vector<std::unique_ptr<ListExColumn>> m_columns;
+    bool m_bSortMarks = false;
+    bool m_bSortShading = false;
+    ListExColour m_crShade = 0;
+    int m_nSortKey = 0;
+    int m_nColumn0Format = LXCFMT_LEFT;
+    mutable bool m_bStateGapKnown = false;
+    unsigned m_dwExStyle = 0;
+    int m_nHotItem = -1;
+    ListExColour m_crHot;
+    bool m_bHasFocus = false;
+    ListExSysColours m_colours;
+    ListExColour m_crBk;
+    ListExMetrics m_metrics;
+};

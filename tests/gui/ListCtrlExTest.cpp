@@ -1,0 +1,155 @@
+// The extended list as a window: what it paints, read back from the screen.
+#include "ListCtrlEx.h"
+
+#include "GuiTestSupport.h"
+
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/frame.h>
+#include <wx/sizer.h>
+
+namespace
+{
+
+wxColour ToWx(ListExColour cr)
+{
+    return wxColour(ListExRed(cr), ListExGreen(cr), ListExBlue(cr));
+}
+
+// A three-column owner-drawn list with whole-row selection, check boxes, hot
+// tracking and the middle column shaded.
+class ListCtrlExTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pFrame = new wxFrame(nullptr, wxID_ANY, "list", wxPoint(20, 20), wxSize(480, 320));
+        m_pList = new CListCtrlEx(m_pFrame, wxID_ANY, LXS_OWNERDRAWFIXED | LXS_SHOWSELALWAYS);
+        auto* pSizer = new wxBoxSizer(wxVERTICAL);
+        pSizer->Add(m_pList, 1, wxEXPAND);
+        m_pFrame->SetSizer(pSizer);
+        m_pList->InsertColumn(0, "Name", LXCFMT_LEFT, 120);
+        m_pList->InsertColumn(1, "Size", LXCFMT_RIGHT, 100);
+        m_pList->InsertColumn(2, "Kind", LXCFMT_LEFT, 100);
+        m_pList->SetExtendedStyle(0, LXS_EX_FULLROWSELECT | LXS_EX_CHECKBOXES | LXS_EX_ONECLICKACTIVATE |
+                                         LXS_EX_UNDERLINEHOT);
+        m_pList->SetBkColour(*wxWHITE);
+        for (int i = 0; i < 5; ++i) {
+            m_pList->InsertItem(i, wxString::Format("item %d", i));
+            m_pList->SetItemText(i, 1, wxString::Format("%d", i * 10));
+            m_pList->SetItemText(i, 2, "x");
+            m_pList->SetCheck(i, false);
+        }
+        m_pList->EnableSortShading(true, 2);
+        m_pFrame->Show();
+        m_pFrame->Raise();
+        m_pList->SetFocus();
+        PumpEvents();
+    }
+
+    void TearDown() override
+    {
+        m_pFrame->Destroy();
+        PumpEvents();
+    }
+
+    void MouseAt(wxEventType nType, const wxPoint& point)
+    {
+        wxMouseEvent event(nType);
+        event.SetPosition(point);
+        event.m_leftDown = nType == wxEVT_LEFT_DOWN;
+        event.SetEventObject(m_pList);
+        m_pList->ProcessWindowEvent(event);
+    }
+
+    wxRect Cell(int nItem, int nColumn)
+    {
+        wxRect rect;
+        EXPECT_TRUE(m_pList->GetCellRect(nItem, nColumn, 0, rect));
+        return rect;
+    }
+
+    // The list as it is on the screen.
+    wxImage Grab()
+    {
+        m_pList->Refresh();
+        m_pList->Update();
+        PumpEvents();
+        const wxSize size = m_pList->GetClientSize();
+        wxBitmap bitmap(size);
+        wxMemoryDC memory(bitmap);
+        wxScreenDC screen;
+        const wxPoint origin = m_pList->ClientToScreen(wxPoint(0, 0));
+        memory.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
+        memory.SelectObject(wxNullBitmap);
+        return bitmap.ConvertToImage();
+    }
+
+    static wxColour Pixel(const wxImage& image, const wxPoint& point)
+    {
+        return wxColour(image.GetRed(point.x, point.y), image.GetGreen(point.x, point.y),
+                        image.GetBlue(point.x, point.y));
+    }
+
+    // A point of a cell well away from its text: its right edge for a
+    // left-aligned column, its left for a right-aligned one.
+    static wxPoint Blank(const wxRect& rect, bool bRightAligned)
+    {
+        return {bRightAligned ? rect.x + 3 : rect.GetRight() - 3, rect.y + rect.height / 2};
+    }
+
+    wxFrame* m_pFrame = nullptr;
+    CListCtrlEx* m_pList = nullptr;
+};
+
+} // namespace
+
+TEST_F(ListCtrlExTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows)
+{
+    const ListExSysColours& colours = m_pList->GetCore().GetSysColours();
+    m_pList->SetItemState(1, LXIS_SELECTED, LXIS_SELECTED);
+    m_pList->SetItemState(2, LXIS_SELECTED | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
+    // The pointer over row 2's label makes it the hot row.
+    wxRect label;
+    ASSERT_TRUE(m_pList->GetCellRect(2, 0, 2, label));
+    MouseAt(wxEVT_MOTION, wxPoint(label.x + 20, label.y + label.height / 2));
+    EXPECT_EQ(m_pList->GetCore().GetHotItem(), 2);
+
+    const wxImage image = Grab();
+    const wxColour shade(247, 247, 247);
+    // Row 0: plain, with the sorted column shaded.
+    EXPECT_EQ(Pixel(image, Blank(Cell(0, 1), true)), shade);
+    EXPECT_EQ(Pixel(image, Blank(Cell(0, 2), false)), *wxWHITE);
+    // Row 1: selected in a focused list, highlighted across every column.
+    EXPECT_EQ(Pixel(image, Blank(Cell(1, 1), true)), ToWx(colours.crHighlight));
+    EXPECT_EQ(Pixel(image, Blank(Cell(1, 2), false)), ToWx(colours.crHighlight));
+    // Column 0 keeps the background left of its label, where the check box is.
+    EXPECT_EQ(Pixel(image, wxPoint(Cell(1, 0).x + 1, Cell(1, 0).y + 1)), *wxWHITE);
+    // Row 2: selected and hot, in the hot colour.
+    EXPECT_EQ(Pixel(image, Blank(Cell(2, 2), false)), ToWx(colours.crHotLight));
+    // Below the last row the shaded stripe goes on.
+    const wxRect last = Cell(4, 1);
+    EXPECT_EQ(Pixel(image, wxPoint(last.x + 10, last.GetBottom() + 20)), shade);
+    EXPECT_EQ(Pixel(image, wxPoint(Cell(4, 2).x + 10, last.GetBottom() + 20)), *wxWHITE);
+}
+
+TEST_F(ListCtrlExTest, ClickOnTheCheckBoxTogglesItWithoutSelectingTheRow)
+{
+    wxRect cell = Cell(3, 0);
+    ListExRect state;
+    ASSERT_TRUE(m_pList->GetCore().GetStateIconRect(3, state));
+    const wxPoint box(state.left + 2, cell.y + cell.height / 2);
+    MouseAt(wxEVT_LEFT_DOWN, box);
+    MouseAt(wxEVT_LEFT_UP, box);
+    EXPECT_TRUE(m_pList->GetCheck(3));
+    EXPECT_EQ(m_pList->GetSelectedCount(), 0);
+    MouseAt(wxEVT_LEFT_DOWN, box);
+    EXPECT_FALSE(m_pList->GetCheck(3));
+
+    // A click on the label selects the row and leaves its box alone.
+    wxRect label;
+    ASSERT_TRUE(m_pList->GetCellRect(3, 0, 2, label));
+    MouseAt(wxEVT_LEFT_DOWN, wxPoint(label.x + 5, label.y + 3));
+    EXPECT_FALSE(m_pList->GetCheck(3));
+    EXPECT_EQ(m_pList->GetNextItem(-1, LXNI_SELECTED), 3);
+}
