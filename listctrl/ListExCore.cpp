@@ -108,22 +108,23 @@ int CListExCore::InsertItem(const ListExItemInfo& info)
 {
     if (info.iItem < 0)
         return -1;
-    auto pCell = MakeCell(info);
-    pCell->iSubItem = 0;
-
+    // Rows whose text is the owner's need no cell record: a million of them
+    // are listed without an allocation each.
+    const bool bOwnText = (info.mask & LXIF_TEXT) && !info.bTextCallback;
     int nPos = std::min(info.iItem, GetItemCount());
-    if ((m_nStyle & (LXS_SORTASCENDING | LXS_SORTDESCENDING)) && (info.mask & LXIF_TEXT))
-        nPos = SortedInsertPos(pCell->strText);
+    if ((m_nStyle & (LXS_SORTASCENDING | LXS_SORTDESCENDING)) && bOwnText)
+        nPos = SortedInsertPos(info.strText);
 
     CRow row;
     row.item.lParam = (info.mask & LXIF_PARAM) ? info.lParam : 0;
     row.iImage = (info.mask & LXIF_IMAGE) ? info.iImage : 0;
     row.iIndent = (info.mask & LXIF_INDENT) ? info.iIndent : 0;
-    // Rows whose text is the owner's need no cell record: a million of them
-    // are listed without an allocation each.
-    pCell->iItem = nPos;
-    if (pCell->nText == ListExCell::EText::Owned)
+    if (bOwnText) {
+        auto pCell = MakeCell(info);
+        pCell->iSubItem = 0;
+        pCell->iItem = nPos;
         row.item.cells.push_back(std::move(pCell));
+    }
     m_rows.insert(m_rows.begin() + nPos, std::move(row));
     if (m_nHotItem >= nPos)
         ++m_nHotItem;
@@ -281,8 +282,8 @@ bool CListExCore::DeleteItems(const std::vector<int>& items)
 
 bool CListExCore::DeleteAllItems()
 {
+    // The room stays: a list emptied is mostly filled again at once.
     m_rows.clear();
-    m_rows.shrink_to_fit();
     m_nHotItem = -1;
     return true;
 }
@@ -313,10 +314,36 @@ bool CListExCore::SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort)
 {
     if (!pfnCompare)
         return false;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const CRow& a, const CRow& b) {
-        return pfnCompare(a.item.lParam, b.item.lParam, lParamSort) < 0;
-    });
     m_nHotItem = -1;
+    auto less = [&](const CRow& a, const CRow& b) { return pfnCompare(a.item.lParam, b.item.lParam, lParamSort) < 0; };
+    // Rows listed in order, and a click that only reverses the direction,
+    // are the common cases: each takes one pass instead of a sort.
+    if (std::is_sorted(m_rows.begin(), m_rows.end(), less))
+        return true;
+    if (std::is_sorted(m_rows.begin(), m_rows.end(), [&](const CRow& a, const CRow& b) { return less(b, a); })) {
+        std::reverse(m_rows.begin(), m_rows.end());
+        // Equal rows keep the order they had.
+        for (auto it = m_rows.begin(); it != m_rows.end();) {
+            auto itEnd = it + 1;
+            while (itEnd != m_rows.end() && !less(*it, *itEnd))
+                ++itEnd;
+            std::reverse(it, itEnd);
+            it = itEnd;
+        }
+        return true;
+    }
+    // Otherwise the values are sorted beside their positions, and each row
+    // is moved once.
+    std::vector<std::pair<std::intptr_t, std::uint32_t>> keys(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        keys[i] = {m_rows[i].item.lParam, static_cast<std::uint32_t>(i)};
+    std::stable_sort(keys.begin(), keys.end(),
+                     [&](const auto& a, const auto& b) { return pfnCompare(a.first, b.first, lParamSort) < 0; });
+    std::vector<CRow> sorted;
+    sorted.reserve(m_rows.capacity());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(m_rows[key.second]));
+    m_rows.swap(sorted);
     return true;
 }
 
@@ -418,6 +445,7 @@ int CListExCore::InsertColumn(int nColumn, const ListExColumnInfo& info)
 {
     if (nColumn < 0 || nColumn > GetColumnCount())
         return -1;
+    const int nOldCount = GetColumnCount();
     auto pColumn = std::make_unique<ListExColumn>();
     pColumn->info = info;
     pColumn->info.mask &= ~unsigned{LXCF_SUBITEM};
@@ -440,9 +468,11 @@ int CListExCore::InsertColumn(int nColumn, const ListExColumnInfo& info)
 
     if (m_nSortKey != 0 && nColumn < Magnitude(m_nSortKey))
         m_nSortKey += m_nSortKey > 0 ? 1 : -1;
+    // The cells move with their columns. A list that had no column yet
+    // keeps its rows' texts in the first one.
     for (CRow& row : m_rows) {
         auto& cells = row.item.cells;
-        if (cells.size() > static_cast<size_t>(nColumn))
+        if (nColumn < nOldCount && cells.size() > static_cast<size_t>(nColumn))
             cells.insert(cells.begin() + nColumn, nullptr);
     }
     return nColumn;

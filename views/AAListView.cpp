@@ -66,7 +66,12 @@ void CAAListView::Fill(CCategory* pCategory)
         return;
     }
     // Each row holds its AA index; its name is asked for when it is shown.
-    const std::vector<int>& aaList = pCategory->GetAAList();
+    // The indices are put in order here, where comparing them is cheap, so
+    // the list's own sort below finds them in order already.
+    std::vector<int> aaList = pCategory->GetAAList();
+    const int nSortParam = m_nSortParam;
+    // Equal indices cannot be told apart, so the sort need not be stable.
+    std::sort(aaList.begin(), aaList.end(), [nSortParam](int a, int b) { return CompareAAs(a, b, nSortParam) < 0; });
     CListExCore& core = GetCore();
     core.SetItemCountHint(static_cast<int>(aaList.size()));
     ListExItemInfo info;

@@ -1,0 +1,522 @@
+#include "ListExCore.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace
+{
+
+ListExItemInfo TextItem(int nItem, const std::string& strText)
+{
+    ListExItemInfo info;
+    info.mask = LXIF_TEXT;
+    info.iItem = nItem;
+    info.strText = strText;
+    return info;
+}
+
+ListExColumnInfo Column(int nWidth, int nFormat = LXCFMT_LEFT)
+{
+    ListExColumnInfo info;
+    info.mask = LXCF_WIDTH | LXCF_FMT;
+    info.cx = nWidth;
+    info.fmt = nFormat;
+    return info;
+}
+
+// n rows whose values are their first positions, and three columns.
+void Populate(CListExCore& core, int nRows)
+{
+    for (int i = 0; i < 3; ++i)
+        core.InsertColumn(i, Column(100));
+    for (int i = 0; i < nRows; ++i) {
+        ListExItemInfo info = TextItem(i, "row" + std::to_string(i));
+        info.mask |= LXIF_PARAM;
+        info.lParam = 100 + i;
+        core.InsertItem(info);
+    }
+}
+
+int CompareDescending(std::intptr_t a, std::intptr_t b, std::intptr_t nParam)
+{
+    EXPECT_EQ(nParam, 77);
+    return a > b ? -1 : (a < b ? 1 : 0);
+}
+
+// A painter that measures every text as 6 pixels a character and records
+// what it is asked to draw.
+class CRecordingPainter : public IListExPainter
+{
+public:
+    std::string GetOwnerText(int nItem, int nColumn) override
+    {
+        return "owner" + std::to_string(nItem) + "." + std::to_string(nColumn);
+    }
+    int MeasureText(const std::string& strText) override { return static_cast<int>(strText.size()) * 6; }
+    void FillRect(const ListExRect& rc, ListExColour cr) override { m_fills.push_back({rc, cr}); }
+    void DrawImage(bool bState, int nImage, int, int, int, int, bool) override
+    {
+        m_images.push_back(bState ? -1 - nImage : nImage);
+    }
+    void DrawText(const std::string& strText, const ListExRect&, int, ListExColour, ListExColour, bool) override
+    {
+        m_texts.push_back(strText);
+    }
+    void DrawFocusRect(const ListExRect&, ListExColour) override { ++m_nFocusRects; }
+
+    std::vector<ListExFill> m_fills;
+    std::vector<int> m_images;
+    std::vector<std::string> m_texts;
+    int m_nFocusRects = 0;
+};
+
+ListExMetrics Metrics(int nStateWidth = 0, int nIconWidth = 0)
+{
+    ListExMetrics metrics;
+    metrics.nRowHeight = 20;
+    metrics.nClientWidth = 400;
+    metrics.nClientHeight = 200;
+    metrics.nStateIconWidth = metrics.nStateIconHeight = nStateWidth;
+    metrics.nSmallIconWidth = metrics.nSmallIconHeight = nIconWidth;
+    return metrics;
+}
+
+} // namespace
+
+TEST(ListExCoreTest, ItemValuesAreTheCallersAndBadIndicesAreRefused)
+{
+    CListExCore core;
+    // Without a column even row 0's attributes cannot be read.
+    ListExItemInfo probe;
+    probe.mask = LXIF_TEXT;
+    EXPECT_EQ(core.InsertItem(TextItem(0, "a")), 0);
+    EXPECT_FALSE(core.GetItem(probe));
+
+    core.InsertColumn(0, Column(100));
+    EXPECT_EQ(core.GetItemData(0), 0);
+    EXPECT_TRUE(core.SetItemData(0, 42));
+    ListExItemInfo info;
+    info.mask = LXIF_PARAM | LXIF_TEXT;
+    ASSERT_TRUE(core.GetItem(info));
+    EXPECT_EQ(info.lParam, 42);
+    EXPECT_EQ(info.strText, "a");
+    EXPECT_EQ(core.GetRecord(0)->lParam, 42);
+
+    EXPECT_EQ(core.InsertItem(TextItem(-1, "x")), -1);
+    EXPECT_EQ(core.InsertItem(TextItem(99, "end")), 1);
+    info.iSubItem = 1;
+    EXPECT_FALSE(core.GetItem(info));
+    EXPECT_FALSE(core.SetItemText(0, 1, "b"));
+    EXPECT_FALSE(core.SetItemText(5, 0, "b"));
+    EXPECT_FALSE(core.DeleteItem(-1));
+    EXPECT_FALSE(core.DeleteItem(2));
+    EXPECT_EQ(core.GetItemCount(), 2);
+
+    // The owner's texts have no record of their own.
+    ListExItemInfo callback;
+    callback.mask = LXIF_TEXT;
+    callback.iItem = 2;
+    callback.bTextCallback = true;
+    EXPECT_EQ(core.InsertItem(callback), 2);
+    EXPECT_EQ(core.GetOwnText(2, 0), nullptr);
+    ASSERT_NE(core.GetOwnText(0, 0), nullptr);
+    EXPECT_TRUE(core.SetItemText(0, 0, nullptr));
+    EXPECT_EQ(*core.GetOwnText(0, 0), "a");
+}
+
+TEST(ListExCoreTest, FindItemByValueWithAndWithoutWrap)
+{
+    CListExCore core;
+    Populate(core, 6);
+    core.SetItemData(1, 500);
+    core.SetItemData(4, 500);
+    struct SCase
+    {
+        int nStart;
+        std::intptr_t lParam;
+        unsigned nFlags;
+        int nExpected;
+    };
+    const SCase cases[] = {
+        {-1, 500, LXFI_PARAM, 1},
+        {1, 500, LXFI_PARAM, 4},
+        {4, 500, LXFI_PARAM, -1},
+        {4, 500, LXFI_PARAM | LXFI_WRAP, 1},
+        {-1, 999, LXFI_PARAM | LXFI_WRAP, -1},
+        {5, 100, LXFI_PARAM | LXFI_WRAP, 0},
+        {0, 100, LXFI_PARAM | LXFI_WRAP, 0},
+    };
+    for (const SCase& test : cases) {
+        ListExFindInfo find;
+        find.flags = test.nFlags;
+        find.lParam = test.lParam;
+        EXPECT_EQ(core.FindItem(test.nStart, find), test.nExpected) << test.nStart << " " << test.nFlags;
+    }
+    ListExFindInfo text;
+    text.flags = LXFI_STRING | LXFI_PARTIAL;
+    text.strText = "ROW3";
+    EXPECT_EQ(core.FindItem(-1, text), 3);
+}
+
+TEST(ListExCoreTest, SortUsesTheCallersFunctionOnTheCallersValuesAndRowsKeepTheirState)
+{
+    CListExCore core;
+    Populate(core, 4);
+    core.SetItemState(1, LXIS_SELECTED, LXIS_SELECTED);
+    core.SetCheck(2, true);
+    ASSERT_TRUE(core.SortItems(&CompareDescending, 77));
+    std::vector<std::intptr_t> values;
+    for (int i = 0; i < core.GetItemCount(); ++i)
+        values.push_back(core.GetItemData(i));
+    EXPECT_EQ(values, (std::vector<std::intptr_t>{103, 102, 101, 100}));
+    EXPECT_EQ(core.GetNextItem(-1, LXNI_SELECTED), 2);
+    EXPECT_TRUE(core.GetCheck(1));
+    EXPECT_EQ(*core.GetOwnText(2, 0), "row1");
+    EXPECT_FALSE(core.SortItems(nullptr, 0));
+}
+
+TEST(ListExCoreTest, ListThatSortsByTextInsertsInOrder)
+{
+    CListExCore core(LXS_SORTASCENDING);
+    core.InsertColumn(0, Column(100));
+    for (const char* psz : {"pear", "apple", "quince", "fig"})
+        core.InsertItem(TextItem(0, psz));
+    std::vector<std::string> texts;
+    for (int i = 0; i < core.GetItemCount(); ++i)
+        texts.push_back(*core.GetOwnText(i, 0));
+    EXPECT_EQ(texts, (std::vector<std::string>{"apple", "fig", "pear", "quince"}));
+}
+
+TEST(ListExCoreTest, DeletingManyRowsAtOnceKeepsTheOthersInOrder)
+{
+    CListExCore core;
+    Populate(core, 8);
+    core.SetItemState(6, LXIS_SELECTED, LXIS_SELECTED);
+    EXPECT_FALSE(core.DeleteItems({5, 2}));
+    EXPECT_FALSE(core.DeleteItems({2, 8}));
+    ASSERT_TRUE(core.DeleteItems({0, 2, 5, 7}));
+    std::vector<std::intptr_t> values;
+    for (int i = 0; i < core.GetItemCount(); ++i)
+        values.push_back(core.GetItemData(i));
+    EXPECT_EQ(values, (std::vector<std::intptr_t>{101, 103, 104, 106}));
+    EXPECT_EQ(core.GetNextItem(-1, LXNI_SELECTED), 3);
+    EXPECT_TRUE(core.DeleteAllItems());
+    EXPECT_EQ(core.GetItemCount(), 0);
+}
+
+TEST(ListExCoreTest, OneRowHoldsTheFocusAndFocusChangesFollowTheFirstSelection)
+{
+    CListExCore core(LXS_SINGLESEL);
+    Populate(core, 4);
+    std::vector<int> changed;
+    core.SetItemState(1, LXIS_FOCUSED | LXIS_SELECTED, LXIS_FOCUSED | LXIS_SELECTED, &changed);
+    core.SetItemState(3, LXIS_FOCUSED | LXIS_SELECTED, LXIS_FOCUSED | LXIS_SELECTED, &changed);
+    EXPECT_EQ(changed, (std::vector<int>{1, 1, 3}));
+    EXPECT_EQ(core.GetSelectedCount(), 1);
+    EXPECT_EQ(core.GetNextItem(-1, LXNI_FOCUSED), 3);
+
+    core.OnKillFocus();
+    EXPECT_EQ(core.GetNextItem(-1, LXNI_FOCUSED), -1);
+    core.SetItemState(3, 0, LXIS_FOCUSED);
+    core.OnSetFocus();
+    EXPECT_EQ(core.GetNextItem(-1, LXNI_FOCUSED), 3);
+    EXPECT_FALSE(core.SetItemState(4, LXIS_SELECTED, LXIS_SELECTED));
+}
+
+TEST(ListExCoreTest, ColumnChangesMoveTheSortKeyAndTheDisplayPositions)
+{
+    struct SCase
+    {
+        const char* pszWhat;
+        int nKey;
+        bool bInsert;
+        int nColumn;
+        int nExpectedKey;
+    };
+    const SCase cases[] = {
+        {"insert before the sorted column", 2, true, 0, 3},
+        {"insert before, descending", -2, true, 1, -3},
+        {"insert after", 2, true, 2, 2},
+        {"delete the sorted column", 2, false, 1, 0},
+        {"delete after it", 2, false, 2, 2},
+        {"delete before it", -3, false, 0, -2},
+    };
+    for (const SCase& test : cases) {
+        CListExCore core;
+        Populate(core, 2);
+        core.SetSortKey(test.nKey);
+        if (test.bInsert)
+            EXPECT_EQ(core.InsertColumn(test.nColumn, Column(50)), test.nColumn);
+        else
+            EXPECT_TRUE(core.DeleteColumn(test.nColumn));
+        EXPECT_EQ(core.GetSortKey(), test.nExpectedKey) << test.pszWhat;
+    }
+
+    CListExCore core;
+    Populate(core, 2);
+    core.SetItemText(0, 2, "last");
+    // A column inserted to be shown first pushes the others on; the cells
+    // keep their columns.
+    ListExColumnInfo first = Column(30);
+    first.mask |= LXCF_ORDER;
+    first.iOrder = 0;
+    EXPECT_EQ(core.InsertColumn(1, first), 1);
+    int order[4] = {};
+    ASSERT_EQ(core.GetColumnOrderArray(4, order), 4);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{1, 0, 2, 3}));
+    EXPECT_EQ(*core.GetOwnText(0, 3), "last");
+    EXPECT_EQ(core.GetColumnLeft(0), 30);
+
+    ListExColumnInfo move;
+    move.mask = LXCF_ORDER;
+    move.iOrder = 3;
+    ASSERT_TRUE(core.SetColumn(1, move));
+    ASSERT_EQ(core.GetColumnOrderArray(4, order), 4);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 2, 3, 1}));
+
+    const int bad[] = {0, 0, 1, 2};
+    EXPECT_FALSE(core.SetColumnOrderArray(4, bad));
+    const int outside[] = {0, 9};
+    EXPECT_FALSE(core.SetColumnOrderArray(2, outside));
+    const int swapped[] = {3, 2, 1, 0};
+    ASSERT_TRUE(core.SetColumnOrderArray(4, swapped));
+    ASSERT_EQ(core.GetColumnOrderArray(9, order), 4);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 2, 1, 0}));
+    core.MoveColumnToOrder(0, 0);
+    EXPECT_EQ(core.OrderToIndex(0), 0);
+
+    ListExColumnInfo read;
+    read.mask = LXCF_ORDER | LXCF_SUBITEM | LXCF_WIDTH;
+    ASSERT_TRUE(core.GetColumn(2, read));
+    EXPECT_EQ(read.iSubItem, 2);
+    EXPECT_EQ(read.cx, 100);
+    EXPECT_EQ(core.InsertColumn(9, Column(10)), -1);
+    EXPECT_FALSE(core.DeleteColumn(4));
+    EXPECT_EQ(core.GetColumnWidth(4), 0);
+}
+
+TEST(ListExCoreTest, ExtendedStyleIsAnOwnCopyChangedUnderItsMask)
+{
+    CListExCore core;
+    EXPECT_EQ(core.SetExtendedStyle(0, LXS_EX_FULLROWSELECT | LXS_EX_CHECKBOXES), 0U);
+    EXPECT_EQ(core.GetExtendedStyle(), unsigned{LXS_EX_FULLROWSELECT | LXS_EX_CHECKBOXES});
+    EXPECT_EQ(core.SetExtendedStyle(LXS_EX_CHECKBOXES | LXS_EX_UNDERLINEHOT, LXS_EX_UNDERLINEHOT),
+              unsigned{LXS_EX_FULLROWSELECT | LXS_EX_CHECKBOXES});
+    EXPECT_EQ(core.GetExtendedStyle(), unsigned{LXS_EX_FULLROWSELECT | LXS_EX_UNDERLINEHOT});
+
+    // Column 0's header follows its format only when rows are the owner's
+    // or selected whole.
+    core.InsertColumn(0, Column(50, LXCFMT_CENTER));
+    EXPECT_EQ(core.GetHeaderAlignment(0), LXCFMT_CENTER);
+    core.SetExtendedStyle(LXS_EX_FULLROWSELECT, 0);
+    EXPECT_EQ(core.GetHeaderAlignment(0), LXCFMT_LEFT);
+    EXPECT_EQ(core.GetColumn0Format(), LXCFMT_CENTER);
+}
+
+TEST(ListExCoreTest, ShadeColourAndSortKeyRules)
+{
+    struct SColour
+    {
+        ListExColour crBackground;
+        ListExColour crShade;
+    };
+    for (const SColour& test : {SColour{ListExRgb(255, 255, 255), ListExRgb(247, 247, 247)},
+                                SColour{ListExRgb(200, 100, 0), ListExRgb(220, 110, 0)},
+                                SColour{ListExRgb(240, 250, 250), ListExRgb(255, 255, 255)},
+                                SColour{ListExRgb(30, 30, 30), ListExRgb(33, 33, 33)}})
+        EXPECT_EQ(CListExCore::ShadeColour(test.crBackground), test.crShade);
+
+    CListExCore core;
+    Populate(core, 1);
+    // 256 colours cannot show the shade: nothing changes, not even the key.
+    EXPECT_FALSE(core.EnableSortShading(true, 2, 8));
+    EXPECT_FALSE(core.IsSortShading());
+    EXPECT_EQ(core.GetSortKey(), 0);
+    EXPECT_TRUE(core.EnableSortShading(true, 0, 24));
+    EXPECT_FALSE(core.EnableSortShading(true, 0, 24));
+
+    core.SetSortKey(-3);
+    EXPECT_EQ(core.SetSortKey(3), EListExRepaint::Header);
+    EXPECT_EQ(core.SetSortKey(2), EListExRepaint::HeaderAndList);
+    EXPECT_EQ(core.SetSortKey(2), EListExRepaint::None);
+
+    core.OnColumnClick(1);
+    EXPECT_EQ(core.GetSortKey(), -2);
+    core.OnColumnClick(1);
+    EXPECT_EQ(core.GetSortKey(), 2);
+    core.OnColumnClick(0);
+    EXPECT_EQ(core.GetSortKey(), 1);
+}
+
+TEST(ListExCoreTest, HeaderMarksFollowTheKeyInBothLooks)
+{
+    const int nLevel = CListExCore::GetComCtlLevel();
+    CListExCore core;
+    Populate(core, 1);
+    core.EnableSortMarks(true, 2);
+    struct SCase
+    {
+        int nLevel;
+        int nKey;
+        EListExMark nColumn1;
+    };
+    for (const SCase& test :
+         {SCase{2, 2, EListExMark::ArrowUp}, SCase{2, -2, EListExMark::ArrowDown}, SCase{1, 2, EListExMark::ImageUp},
+          SCase{1, -2, EListExMark::ImageDown}, SCase{2, 0, EListExMark::None}, SCase{1, 3, EListExMark::None}}) {
+        CListExCore::SetComCtlLevel(test.nLevel);
+        core.SetSortKey(test.nKey);
+        EXPECT_EQ(core.GetHeaderMark(1), test.nColumn1) << test.nLevel << " " << test.nKey;
+        EXPECT_EQ(core.GetHeaderMark(0), EListExMark::None);
+    }
+    core.EnableSortMarks(false, 0);
+    core.SetSortKey(2);
+    EXPECT_EQ(core.GetHeaderMark(1), EListExMark::None);
+    CListExCore::SetComCtlLevel(nLevel);
+}
+
+TEST(ListExCoreTest, OwnerDrawnHitTestFindsTheRowsParts)
+{
+    CListExCore core(LXS_OWNERDRAWFIXED);
+    Populate(core, 3);
+    core.SetExtendedStyle(0, LXS_EX_CHECKBOXES);
+    core.SetMetrics(Metrics(13, 16));
+    ListExRect label;
+    ListExRect icon;
+    ListExRect state;
+    ASSERT_TRUE(core.GetCellRect(1, 0, 2, label));
+    ASSERT_TRUE(core.GetCellRect(1, 0, 1, icon));
+    ASSERT_TRUE(core.GetStateIconRect(1, state));
+    EXPECT_EQ(label.top, 20);
+    EXPECT_EQ(icon.Width(), 16);
+    EXPECT_LT(state.right, icon.left);
+    struct SCase
+    {
+        int nX;
+        int nY;
+        int nItem;
+        unsigned nFlags;
+    };
+    const SCase cases[] = {
+        {label.left + 5, 25, 1, LXHT_ONITEMLABEL},
+        {icon.left + 2, 25, 1, LXHT_ONITEMICON},
+        {state.left + 1, 45, 2, LXHT_ONITEMSTATEICON},
+        {1, 45, 2, LXHT_NOWHERE},
+        {250, 5, 0, LXHT_ONITEMLABEL},
+        {301, 5, -1, LXHT_NOWHERE},
+        {50, 65, -1, LXHT_NOWHERE},
+    };
+    for (const SCase& test : cases) {
+        unsigned nFlags = 0;
+        EXPECT_EQ(core.HitTest(test.nX, test.nY, nFlags), test.nItem) << test.nX << "," << test.nY;
+        if (test.nItem >= 0 && test.nX < 250) {
+            EXPECT_EQ(nFlags, test.nFlags) << test.nX << "," << test.nY;
+        }
+    }
+
+    EXPECT_TRUE(core.ToggleCheckAt(state.left + 1, 45));
+    EXPECT_TRUE(core.GetCheck(2));
+    EXPECT_EQ(core.GetSelectedCount(), 0);
+    EXPECT_FALSE(core.ToggleCheckAt(label.left + 5, 45));
+    EXPECT_TRUE(core.GetCheck(2));
+}
+
+TEST(ListExCoreTest, HotItemFollowsTheLabelsWithTheHandInOwnerDrawnLists)
+{
+    CListExCore core(LXS_OWNERDRAWFIXED);
+    Populate(core, 3);
+    core.SetMetrics(Metrics());
+    EXPECT_EQ(core.UpdateHotItem(10, 25).nNewHot, -1);
+
+    core.SetExtendedStyle(0, LXS_EX_ONECLICKACTIVATE);
+    ListExHotChange change = core.UpdateHotItem(10, 25);
+    EXPECT_EQ(change.nNewHot, 1);
+    EXPECT_TRUE(change.bRepaint);
+    EXPECT_TRUE(change.bHandCursor);
+    change = core.UpdateHotItem(10, 25);
+    EXPECT_FALSE(change.bRepaint);
+    change = core.UpdateHotItem(10, 90);
+    EXPECT_EQ(change.nNewHot, -1);
+    EXPECT_FALSE(change.bHandCursor);
+
+    // With two clicks to activate, only a selected row becomes hot.
+    core.SetExtendedStyle(0, LXS_EX_TWOCLICKACTIVATE);
+    EXPECT_EQ(core.UpdateHotItem(10, 45).nNewHot, -1);
+    core.SetItemState(2, LXIS_SELECTED, LXIS_SELECTED);
+    EXPECT_EQ(core.UpdateHotItem(10, 45).nNewHot, 2);
+}
+
+TEST(ListExCoreTest, RowPlanColoursAndRectangles)
+{
+    const ListExSysColours colours;
+    const ListExColour crWhite = ListExRgb(255, 255, 255);
+    {
+        // Selected in a focused list with whole rows: every cell in the
+        // highlight, except column 0 left of its label.
+        CListExCore core(LXS_OWNERDRAWFIXED);
+        Populate(core, 2);
+        core.SetExtendedStyle(0, LXS_EX_FULLROWSELECT | LXS_EX_CHECKBOXES);
+        core.SetMetrics(Metrics(13));
+        core.OnSetFocus();
+        core.SetItemState(0, LXIS_SELECTED | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
+        core.SetCheck(0, true);
+        CRecordingPainter painter;
+        const ListExRowPlan plan = core.PlanRow(0, painter);
+        ListExRect label;
+        core.GetCellRect(0, 0, 2, label);
+        ASSERT_EQ(plan.fills.size(), 4U);
+        EXPECT_EQ(plan.fills[0], (ListExFill{{0, 0, label.left, 20}, crWhite}));
+        EXPECT_EQ(plan.fills[1], (ListExFill{{label.left, 0, 100, 20}, colours.crHighlight}));
+        EXPECT_EQ(plan.fills[2], (ListExFill{{100, 0, 200, 20}, colours.crHighlight}));
+        EXPECT_EQ(plan.cells[1].crText, colours.crHighlightText);
+        EXPECT_TRUE(plan.bFocusRect);
+        core.DrawItem(painter, 0);
+        EXPECT_EQ(painter.m_images, (std::vector<int>{-2}));
+        EXPECT_EQ(painter.m_texts, (std::vector<std::string>{"row0", "owner0.1", "owner0.2"}));
+        EXPECT_EQ(painter.m_nFocusRects, 1);
+    }
+    {
+        // Selected without the focus, shown always: the button face and the
+        // window text.
+        CListExCore core(LXS_SHOWSELALWAYS);
+        Populate(core, 1);
+        core.SetMetrics(Metrics());
+        core.SetItemState(0, LXIS_SELECTED, LXIS_SELECTED);
+        CRecordingPainter painter;
+        const ListExRowPlan plan = core.PlanRow(0, painter);
+        EXPECT_EQ(plan.fills[0].cr, colours.crBtnFace);
+        EXPECT_EQ(plan.cells[0].crText, colours.crWindowText);
+        EXPECT_EQ(plan.cells[1].crTextBk, crWhite);
+    }
+    {
+        // Column 0 centred, without whole rows: the highlight is the text
+        // plus 12 pixels, centred in the label.
+        CListExCore core(LXS_OWNERDRAWFIXED);
+        core.InsertColumn(0, Column(100, LXCFMT_CENTER));
+        core.InsertItem(TextItem(0, "abcde"));
+        core.SetMetrics(Metrics());
+        core.OnSetFocus();
+        core.SetItemState(0, LXIS_SELECTED, LXIS_SELECTED);
+        CRecordingPainter painter;
+        const ListExRowPlan plan = core.PlanRow(0, painter);
+        ASSERT_EQ(plan.fills.size(), 3U);
+        EXPECT_EQ(plan.fills[1].rc.Width(), 30 + 12);
+        EXPECT_EQ(plan.fills[1].rc.left, (100 - 30 - 12) / 2);
+    }
+    {
+        // The sorted column is shaded in the rows and in the stripe; image 0
+        // is no image.
+        CListExCore core;
+        Populate(core, 1);
+        core.SetMetrics(Metrics(0, 16));
+        core.EnableSortShading(true, -2, 32);
+        CRecordingPainter painter;
+        core.DrawItem(painter, 0);
+        EXPECT_EQ(painter.m_fills[1].cr, ListExRgb(247, 247, 247));
+        EXPECT_EQ(painter.m_fills[0].cr, crWhite);
+        EXPECT_TRUE(painter.m_images.empty());
+        const auto stripe = core.PlanErase({0, 0, 400, 100});
+        ASSERT_EQ(stripe.size(), 3U);
+        EXPECT_EQ(stripe[1], (ListExFill{{100, 0, 200, 100}, ListExRgb(247, 247, 247)}));
+    }
+}
