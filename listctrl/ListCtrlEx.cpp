@@ -250,6 +250,17 @@ wxHeaderCtrl* CListExWindow::GetHeaderCtrl() const
     return m_pHeader;
 }
 
+bool CListExWindow::SetFont(const wxFont& font)
+{
+    if (!wxWindow::SetFont(font))
+        return false;
+    // Rows are as high as the new font wants.
+    m_nCharHeight = 0;
+    UpdateScrollbars();
+    Refresh();
+    return true;
+}
+
 int CListExWindow::GetRowsTop() const
 {
     return m_pHeader ? m_pHeader->GetSize().y : 0;
@@ -258,9 +269,12 @@ int CListExWindow::GetRowsTop() const
 void CListExWindow::UpdateMetrics()
 {
     ListExMetrics metrics = m_pCore->GetMetrics();
-    wxClientDC dc(this);
-    dc.SetFont(GetFont());
-    int nRowHeight = dc.GetCharHeight() + 4;
+    if (m_nCharHeight <= 0) {
+        wxClientDC dc(this);
+        dc.SetFont(GetFont());
+        m_nCharHeight = dc.GetCharHeight();
+    }
+    int nRowHeight = m_nCharHeight + 4;
     metrics.nSmallIconWidth = metrics.nSmallIconHeight = 0;
     if (m_pSmallImages) {
         m_pSmallImages->GetSize(0, metrics.nSmallIconWidth, metrics.nSmallIconHeight);
@@ -780,7 +794,9 @@ void CListExWindow::OnItemActivated(int nItem)
 
 void CListExWindow::ApplyHot(const ListExHotChange& change)
 {
-    if (change.bRepaint) {
+    // Owner-drawn rows ask for the repaint; the plain rows show the hot
+    // colour and underline from the same plan, so they follow it too.
+    if (change.bRepaint || change.nOldHot != change.nNewHot) {
         RefreshRow(change.nOldHot);
         RefreshRow(change.nNewHot);
     }

@@ -94,6 +94,7 @@ public:
     wxHeaderCtrl* GetHeaderCtrl() const;
 
     bool AcceptsFocus() const override { return true; }
+    bool SetFont(const wxFont& font) override;
 
 protected:
     // The owner's text for a cell that has none of its own.
@@ -163,6 +164,7 @@ private:
     bool m_bDragArmed = false;
     wxPoint m_ptPress;
     bool m_bHandCursor = false;
+    int m_nCharHeight = 0;
 };
 
 // The extended list as a control in a dialog or window.
