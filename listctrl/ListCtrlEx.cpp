@@ -250,6 +250,11 @@ wxHeaderCtrl* CListExWindow::GetHeaderCtrl() const
     return m_pHeader;
 }
 
+const wxHeaderColumn& CListExWindow::GetHeaderColumn(int nColumn) const
+{
+    return m_pHeader->GetColumn(static_cast<unsigned>(nColumn));
+}
+
 bool CListExWindow::SetFont(const wxFont& font)
 {
     if (!wxWindow::SetFont(font))
@@ -361,11 +366,16 @@ void CListExWindow::OnSize(wxSizeEvent& event)
 void CListExWindow::OnPaint(wxPaintEvent& /*event*/)
 {
     wxAutoBufferedPaintDC dc(this);
+    PaintRows(dc, GetUpdateClientRect());
+}
+
+void CListExWindow::PaintRows(wxDC& dc, const wxRect& rcArea)
+{
     dc.SetFont(GetFont());
     UpdateMetrics();
     const int nTop = GetRowsTop();
     const wxSize client = GetClientSize();
-    wxRect rcUpdate = GetUpdateClientRect().Intersect(wxRect(0, nTop, client.x, std::max(client.y - nTop, 0)));
+    const wxRect rcUpdate = rcArea.Intersect(wxRect(0, nTop, client.x, std::max(client.y - nTop, 0)));
     if (rcUpdate.IsEmpty())
         return;
     CPainter painter(*this, dc, nTop);
@@ -972,6 +982,10 @@ void CListExWindow::OnKeyDown(wxKeyEvent& event)
     case WXK_NUMPAD_ENTER:
         if (nCurrent >= 0)
             OnItemActivated(nCurrent);
+        break;
+    case WXK_TAB:
+        // The list wants arrow keys, not Tab: that still moves the focus on.
+        Navigate(bShift ? wxNavigationKeyEvent::IsBackward : wxNavigationKeyEvent::IsForward);
         break;
     case 'A':
         if (bCtrl && !(m_pCore->GetStyle() & LXS_SINGLESEL))

@@ -8,6 +8,7 @@
 #include <wx/window.h>
 
 class CListExHeader;
+class wxHeaderColumn;
 class wxHeaderCtrl;
 
 // The extended list as a window: a report list that draws every row itself
@@ -89,9 +90,14 @@ public:
     int HitTest(const wxPoint& point, unsigned& nFlags) const;
     // A cell's rectangle in this window's client coordinates.
     bool GetCellRect(int nItem, int nColumn, int nKind, wxRect& rect) const;
+    // Paints the part of the rows' area inside rcArea (client coordinates),
+    // as the window does when it is exposed.
+    void PaintRows(wxDC& dc, const wxRect& rcArea);
     // Where the rows start below the header.
     int GetRowsTop() const;
     wxHeaderCtrl* GetHeaderCtrl() const;
+    // What the header shows for a column: title, width, sort arrow, mark.
+    const wxHeaderColumn& GetHeaderColumn(int nColumn) const;
 
     bool AcceptsFocus() const override { return true; }
     bool SetFont(const wxFont& font) override;

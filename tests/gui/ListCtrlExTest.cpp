@@ -4,8 +4,9 @@
 #include "GuiTestSupport.h"
 
 #include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/frame.h>
+#include <wx/headerctrl.h>
+#include <wx/listctrl.h>
 #include <wx/sizer.h>
 
 namespace
@@ -49,6 +50,9 @@ protected:
 
     void TearDown() override
     {
+        // Hidden at once: the next test's window takes the same place on
+        // the screen before this one is gone.
+        m_pFrame->Hide();
         m_pFrame->Destroy();
         PumpEvents();
     }
@@ -69,27 +73,26 @@ protected:
         return rect;
     }
 
-    // The list as it is on the screen.
+    // The rows as the list paints them when it is exposed.
     wxImage Grab()
     {
-        m_pList->Refresh();
-        m_pList->Update();
         PumpEvents();
         const wxSize size = m_pList->GetClientSize();
         wxBitmap bitmap(size);
-        wxMemoryDC memory(bitmap);
-        wxScreenDC screen;
-        const wxPoint origin = m_pList->ClientToScreen(wxPoint(0, 0));
-        memory.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
-        memory.SelectObject(wxNullBitmap);
+        {
+            wxMemoryDC memory(bitmap);
+            m_pList->PaintRows(memory, wxRect(size));
+        }
         return bitmap.ConvertToImage();
     }
 
-    static wxColour Pixel(const wxImage& image, const wxPoint& point)
+    // As "rgb(r, g, b)", which a failure prints readably.
+    static std::string Pixel(const wxImage& image, const wxPoint& point)
     {
-        return wxColour(image.GetRed(point.x, point.y), image.GetGreen(point.x, point.y),
-                        image.GetBlue(point.x, point.y));
+        return Css(wxColour(image.GetRed(point.x, point.y), image.GetGreen(point.x, point.y),
+                            image.GetBlue(point.x, point.y)));
     }
+    static std::string Css(const wxColour& colour) { return colour.GetAsString(wxC2S_CSS_SYNTAX).utf8_string(); }
 
     // A point of a cell well away from its text: its right edge for a
     // left-aligned column, its left for a right-aligned one.
@@ -118,19 +121,19 @@ TEST_F(ListCtrlExTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows)
     const wxImage image = Grab();
     const wxColour shade(247, 247, 247);
     // Row 0: plain, with the sorted column shaded.
-    EXPECT_EQ(Pixel(image, Blank(Cell(0, 1), true)), shade);
-    EXPECT_EQ(Pixel(image, Blank(Cell(0, 2), false)), *wxWHITE);
+    EXPECT_EQ(Pixel(image, Blank(Cell(0, 1), true)), Css(shade));
+    EXPECT_EQ(Pixel(image, Blank(Cell(0, 2), false)), Css(*wxWHITE));
     // Row 1: selected in a focused list, highlighted across every column.
-    EXPECT_EQ(Pixel(image, Blank(Cell(1, 1), true)), ToWx(colours.crHighlight));
-    EXPECT_EQ(Pixel(image, Blank(Cell(1, 2), false)), ToWx(colours.crHighlight));
+    EXPECT_EQ(Pixel(image, Blank(Cell(1, 1), true)), Css(ToWx(colours.crHighlight)));
+    EXPECT_EQ(Pixel(image, Blank(Cell(1, 2), false)), Css(ToWx(colours.crHighlight)));
     // Column 0 keeps the background left of its label, where the check box is.
-    EXPECT_EQ(Pixel(image, wxPoint(Cell(1, 0).x + 1, Cell(1, 0).y + 1)), *wxWHITE);
+    EXPECT_EQ(Pixel(image, wxPoint(Cell(1, 0).x + 1, Cell(1, 0).y + 1)), Css(*wxWHITE));
     // Row 2: selected and hot, in the hot colour.
-    EXPECT_EQ(Pixel(image, Blank(Cell(2, 2), false)), ToWx(colours.crHotLight));
+    EXPECT_EQ(Pixel(image, Blank(Cell(2, 2), false)), Css(ToWx(colours.crHotLight)));
     // Below the last row the shaded stripe goes on.
     const wxRect last = Cell(4, 1);
-    EXPECT_EQ(Pixel(image, wxPoint(last.x + 10, last.GetBottom() + 20)), shade);
-    EXPECT_EQ(Pixel(image, wxPoint(Cell(4, 2).x + 10, last.GetBottom() + 20)), *wxWHITE);
+    EXPECT_EQ(Pixel(image, wxPoint(last.x + 10, last.GetBottom() + 20)), Css(shade));
+    EXPECT_EQ(Pixel(image, wxPoint(Cell(4, 2).x + 10, last.GetBottom() + 20)), Css(*wxWHITE));
 }
 
 TEST_F(ListCtrlExTest, ClickOnTheCheckBoxTogglesItWithoutSelectingTheRow)
@@ -152,4 +155,100 @@ TEST_F(ListCtrlExTest, ClickOnTheCheckBoxTogglesItWithoutSelectingTheRow)
     MouseAt(wxEVT_LEFT_DOWN, wxPoint(label.x + 5, label.y + 3));
     EXPECT_FALSE(m_pList->GetCheck(3));
     EXPECT_EQ(m_pList->GetNextItem(-1, LXNI_SELECTED), 3);
+}
+
+TEST_F(ListCtrlExTest, OwnHeaderClickFlipsTheKeyAndTheOwnerHearsOfIt)
+{
+    std::vector<int> heard;
+    m_pFrame->Bind(wxEVT_LIST_COL_CLICK, [&](wxListEvent& event) { heard.push_back(event.GetColumn()); });
+    m_pList->EnableSortMarks(true, 0);
+    auto click = [&](int nColumn) {
+        wxHeaderCtrl* pHeader = m_pList->GetHeaderCtrl();
+        wxHeaderCtrlEvent event(wxEVT_HEADER_CLICK, pHeader->GetId());
+        event.SetEventObject(pHeader);
+        event.SetColumn(nColumn);
+        pHeader->ProcessWindowEvent(event);
+    };
+    click(1);
+    EXPECT_EQ(m_pList->GetSortKey(), -2);
+    EXPECT_TRUE(m_pList->GetHeaderColumn(1).IsSortKey());
+    EXPECT_FALSE(m_pList->GetHeaderColumn(1).IsSortOrderAscending());
+    click(1);
+    EXPECT_EQ(m_pList->GetSortKey(), 2);
+    EXPECT_TRUE(m_pList->GetHeaderColumn(1).IsSortOrderAscending());
+    click(2);
+    EXPECT_EQ(m_pList->GetSortKey(), 3);
+    EXPECT_FALSE(m_pList->GetHeaderColumn(1).IsSortKey());
+    EXPECT_EQ(heard, (std::vector<int>{1, 1, 2}));
+
+    // The classic look shows the list's own grey mark instead of the arrow.
+    const int nLevel = CListExCore::GetComCtlLevel();
+    CListExCore::SetComCtlLevel(1);
+    m_pList->EnableSortMarks(true, -3);
+    const wxHeaderColumn& column = m_pList->GetHeaderColumn(2);
+    EXPECT_FALSE(column.IsSortKey());
+    const wxBitmap mark = column.GetBitmapBundle().GetBitmap(wxSize(9, 5));
+    CListExCore::SetComCtlLevel(nLevel);
+    ASSERT_TRUE(mark.IsOk());
+    EXPECT_EQ(mark.GetSize(), wxSize(9, 5));
+    const wxImage image = mark.ConvertToImage();
+    const ListExColour crGray = m_pList->GetCore().GetSysColours().crGrayText;
+    // The down mark: its base along the top row, its apex at the bottom.
+    EXPECT_EQ(wxColour(image.GetRed(0, 0), image.GetGreen(0, 0), image.GetBlue(0, 0)), ToWx(crGray));
+    EXPECT_EQ(wxColour(image.GetRed(4, 4), image.GetGreen(4, 4), image.GetBlue(4, 4)), ToWx(crGray));
+    EXPECT_TRUE(image.IsTransparent(0, 4));
+}
+
+TEST_F(ListCtrlExTest, DraggedHeaderColumnMovesItsCellsAndItsShade)
+{
+    wxHeaderCtrl* pHeader = m_pList->GetHeaderCtrl();
+    wxHeaderCtrlEvent event(wxEVT_HEADER_END_REORDER, pHeader->GetId());
+    event.SetEventObject(pHeader);
+    event.SetColumn(1);
+    event.SetNewOrder(0);
+    pHeader->ProcessWindowEvent(event);
+    int order[3] = {};
+    ASSERT_EQ(m_pList->GetColumnOrderArray(3, order), 3);
+    EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{1, 0, 2}));
+    const wxArrayInt shown = pHeader->GetColumnsOrder();
+    EXPECT_EQ(std::vector<int>(shown.begin(), shown.end()), (std::vector<int>{1, 0, 2}));
+    EXPECT_EQ(Cell(0, 1).x, 0);
+    EXPECT_EQ(Cell(0, 0).x, 100);
+    // The shaded column went with its header.
+    const wxImage image = Grab();
+    EXPECT_EQ(Pixel(image, Blank(Cell(0, 1), true)), Css(wxColour(247, 247, 247)));
+    EXPECT_EQ(Pixel(image, Blank(Cell(0, 0), false)), Css(*wxWHITE));
+}
+
+TEST_F(ListCtrlExTest, KeysMoveAndExtendTheSelectionAndTheContextMenuStaysInside)
+{
+    auto key = [&](int nCode, bool bShift = false, bool bCtrl = false) {
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = nCode;
+        event.SetShiftDown(bShift);
+        event.SetControlDown(bCtrl);
+        event.SetEventObject(m_pList);
+        m_pList->ProcessWindowEvent(event);
+    };
+    key(WXK_DOWN);
+    EXPECT_EQ(m_pList->GetNextItem(-1, LXNI_SELECTED), 0);
+    key(WXK_DOWN);
+    key(WXK_DOWN, true);
+    key(WXK_DOWN, true);
+    EXPECT_EQ(m_pList->GetSelectedCount(), 3);
+    EXPECT_EQ(m_pList->GetNextItem(-1, LXNI_SELECTED), 1);
+    EXPECT_EQ(m_pList->GetNextItem(-1, LXNI_FOCUSED), 3);
+    key(WXK_SPACE);
+    EXPECT_TRUE(m_pList->GetCheck(3));
+    key('A', false, true);
+    EXPECT_EQ(m_pList->GetSelectedCount(), 5);
+    key(WXK_HOME);
+    EXPECT_EQ(m_pList->GetSelectedCount(), 1);
+
+    int nMenus = 0;
+    m_pFrame->Bind(wxEVT_CONTEXT_MENU, [&](wxContextMenuEvent&) { ++nMenus; });
+    wxContextMenuEvent menu(wxEVT_CONTEXT_MENU, m_pList->GetId(), wxPoint(5, 5));
+    menu.SetEventObject(m_pList);
+    m_pList->ProcessWindowEvent(menu);
+    EXPECT_EQ(nMenus, 0);
 }
