@@ -409,7 +409,7 @@ void CListExWindow::OnScroll(wxScrollWinEvent& event)
     const int nPos = bVertical ? m_nTopRow : m_nScrollX;
     const int nLine = bVertical ? 1 : kLineScroll;
     const int nPage = bVertical ? std::max(GetCountPerPage() - 1, 1) : m_pCore->GetMetrics().nClientWidth;
-    int nNew = nPos;
+    int nNew = event.GetPosition();
     const wxEventType nType = event.GetEventType();
     if (nType == wxEVT_SCROLLWIN_TOP)
         nNew = 0;
@@ -423,8 +423,6 @@ void CListExWindow::OnScroll(wxScrollWinEvent& event)
         nNew = nPos - nPage;
     else if (nType == wxEVT_SCROLLWIN_PAGEDOWN)
         nNew = nPos + nPage;
-    else
-        nNew = event.GetPosition();
     if (bVertical)
         ScrollTo(nNew, m_nScrollX);
     else

@@ -861,13 +861,11 @@ int CListExCore::HitTest(int nX, int nY, unsigned& nFlags) const
     if (!bOwnerDraw) {
         // The plain list knows the parts of column 0; other columns count
         // as the row only when whole rows are selected.
-        if (rcLabel.Contains(nX, nY))
-            nFlags = LXHT_ONITEMLABEL;
-        else if (rcIcon.Contains(nX, nY))
+        if (rcIcon.Contains(nX, nY))
             nFlags = LXHT_ONITEMICON;
         else if (bStateImages && rcState.Contains(nX, nY))
             nFlags = LXHT_ONITEMSTATEICON;
-        else if (m_dwExStyle & LXS_EX_FULLROWSELECT)
+        else if (rcLabel.Contains(nX, nY) || (m_dwExStyle & LXS_EX_FULLROWSELECT))
             nFlags = LXHT_ONITEMLABEL;
         else
             return -1;
