@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,3 +29,25 @@ private:
 
 void WriteBytes(const std::string& strPath, std::string_view data);
 std::string ReadBytes(const std::string& strPath);
+
+// Runs fnRun with the process unable to write files larger than nBytes, as
+// on a disk that is full: a write beyond fails with EFBIG.
+void WithFileSizeLimit(std::uint64_t nBytes, const std::function<void()>& fnRun);
+
+// While it exists, the calling thread is held to the files' permissions even
+// when it runs as the superuser, who may otherwise read and write any file;
+// so a test of an unreadable file or a read-only folder means the same for
+// everyone.
+class CPermissionsEnforced
+{
+public:
+    CPermissionsEnforced();
+    ~CPermissionsEnforced();
+
+    CPermissionsEnforced(const CPermissionsEnforced&) = delete;
+    CPermissionsEnforced& operator=(const CPermissionsEnforced&) = delete;
+
+private:
+    bool m_bDropped = false;
+    std::uint32_t m_nEffective = 0;
+};
