@@ -26,7 +26,7 @@ constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
 // searched; blocks of 128 KB and more measured far slower.
 constexpr std::size_t kLoadBufferSize = std::size_t{64} * 1024;
 // How much of the start of a file decides whether it is code page 932.
-constexpr std::size_t kEncodingSniffSize = std::size_t{1} << 20;
+constexpr std::size_t kEncodingSniffSize = std::size_t{64} * 1024;
 // A body is a few lines.
 constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
@@ -211,23 +211,57 @@ private:
 };
 
 // Refuses a file whose first bytes show another encoding than code page
-// 932: its names and bodies would show as garbage.
-void CheckEncoding(const std::string& strPath, std::string_view head)
+// 932: its names and bodies would show as garbage. The blocks of a file are
+// handed in one by one; the decision is taken on the same first bytes of
+// the file whatever the size of its blocks.
+class CEncodingCheck
 {
-    const char* pszEncoding = nullptr;
-    switch (DetectTextEncoding(head.substr(0, kEncodingSniffSize))) {
-    case ETextEncoding::Cp932:
-        return;
-    case ETextEncoding::Utf8:
-        pszEncoding = "UTF-8";
-        break;
-    case ETextEncoding::Utf16:
-        pszEncoding = "UTF-16";
-        break;
+public:
+    explicit CEncodingCheck(const std::string& strPath) : m_strPath(strPath) {}
+
+    void Feed(std::string_view block)
+    {
+        if (m_bDone)
+            return;
+        if (m_head.empty() && block.size() >= kEncodingSniffSize) {
+            Decide(block.substr(0, kEncodingSniffSize));
+            return;
+        }
+        m_head.append(block.substr(0, kEncodingSniffSize - m_head.size()));
+        if (m_head.size() == kEncodingSniffSize)
+            Decide(m_head);
     }
-    throw CRidaxoError(strPath, std::string("cannot open: the file is ") + pszEncoding +
-                                    " text, not Shift-JIS (code page 932); save it as Shift-JIS and open it again");
-}
+
+    void Finish()
+    {
+        if (!m_bDone)
+            Decide(m_head);
+    }
+
+private:
+    void Decide(std::string_view head)
+    {
+        m_bDone = true;
+        const char* pszEncoding = nullptr;
+        switch (DetectTextEncoding(head)) {
+        case ETextEncoding::Cp932:
+            return;
+        case ETextEncoding::Utf8:
+            pszEncoding = "UTF-8";
+            break;
+        case ETextEncoding::Utf16:
+            pszEncoding = "UTF-16";
+            break;
+        }
+        throw CRidaxoError(m_strPath, std::string("cannot open: the file is ") + pszEncoding +
+                                          " text, not Shift-JIS (code page 932); save it as Shift-JIS and open it "
+                                          "again");
+    }
+
+    const std::string& m_strPath;
+    std::string m_head;
+    bool m_bDone = false;
+};
 } // namespace
 
 void CAAStore::Load(CLineReader& reader)
@@ -237,14 +271,12 @@ void CAAStore::Load(CLineReader& reader)
     loaded.m_stamp = reader.GetFileStamp();
     CNameLineScanner scanner(loaded.m_strPath, reader.GetPosition(), loaded.m_offsets, loaded.m_nameBytes,
                              loaded.m_nameEnds);
-    bool bFirst = reader.GetPosition() == 0;
+    CEncodingCheck encoding(loaded.m_strPath);
     reader.ScanBlocks([&](std::string_view block) {
-        if (bFirst) {
-            bFirst = false;
-            CheckEncoding(loaded.m_strPath, block);
-        }
+        encoding.Feed(block);
         scanner.Feed(block);
     });
+    encoding.Finish();
     scanner.Finish();
     loaded.m_offsets.FreeExtra();
     loaded.m_nameBytes.FreeExtra();

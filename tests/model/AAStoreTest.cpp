@@ -238,6 +238,12 @@ TEST(AAStoreTest, TextInAnotherEncodingIsRefusedAndTheStoreKept)
         EXPECT_EQ(store.GetPath(), strGood);
         EXPECT_EQ(store.GetName(0), "\x82\xCB");
     }
+
+    // The decision rests on the file's first bytes, not on its first block:
+    // with blocks of 16 bytes this one ends inside what looks like UTF-8.
+    const std::string strCut = dir.Write("cut.txt", "[MojieName=\xE3\x81\xAD\xE3\x81'']\r\n");
+    LoadFile(store, strCut, 16);
+    EXPECT_EQ(store.GetName(0), "\xE3\x81\xAD\xE3\x81''");
 }
 
 TEST(AAStoreTest, AChangeOfTheFilesSizeOrTimeIsNoticedAVanishedFileIsNot)
