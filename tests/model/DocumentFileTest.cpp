@@ -34,14 +34,6 @@ struct CDoc
 
 const std::vector<std::string> kNames = {"cat-a", "dog-a", "cat-b", "cat-c", "owl"};
 
-std::vector<std::string> FolderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 } // namespace
 
 TEST(DocumentFileTest, TheNameDecidesBetweenImportAndIndexFile)

@@ -1,5 +1,6 @@
 #include "TempFiles.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -90,6 +91,15 @@ std::string ReadBytes(const std::string& strPath)
     if (!in)
         throw std::runtime_error("cannot read " + strPath);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WithFileSizeLimit(std::uint64_t nBytes, const std::function<void()>& fnRun)

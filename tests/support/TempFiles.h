@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A folder of its own for one test, removed with everything in it when the
 // test ends.
@@ -29,6 +30,9 @@ private:
 
 void WriteBytes(const std::string& strPath, std::string_view data);
 std::string ReadBytes(const std::string& strPath);
+
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
 // Runs fnRun with the process unable to write files larger than nBytes, as
 // on a disk that is full: a write beyond fails with EFBIG.
