@@ -56,9 +56,11 @@ private:
 };
 } // namespace
 
-CTempDir::CTempDir()
+CTempDir::CTempDir() : CTempDir(fs::temp_directory_path()) {}
+
+CTempDir::CTempDir(const fs::path& base)
 {
-    std::string strTemplate = (fs::temp_directory_path() / "ridaxo-test-XXXXXX").string();
+    std::string strTemplate = (base / "ridaxo-test-XXXXXX").string();
     if (mkdtemp(strTemplate.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary folder");
     m_path = strTemplate;

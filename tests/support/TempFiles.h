@@ -13,6 +13,8 @@ class CTempDir
 {
 public:
     CTempDir();
+    // A folder inside base.
+    explicit CTempDir(const std::filesystem::path& base);
     ~CTempDir();
 
     CTempDir(const CTempDir&) = delete;
