@@ -118,9 +118,7 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
 
 bool CRidaxoDoc::HasUnansweredTextFileChange() const
 {
-    if (!m_store.HasFileChanged())
-        return false;
-    return !m_keptTextStamp || ReadFileStamp(m_store.GetPathRef()) != m_keptTextStamp;
+    return m_store.HasFileChanged() && ReadFileStamp(m_store.GetPathRef()) != m_keptTextStamp;
 }
 
 void CRidaxoDoc::KeepChangedTextFile()

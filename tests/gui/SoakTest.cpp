@@ -109,7 +109,7 @@ TEST_F(SoakTest, OpenRearrangeSaveAndReopenAgainAndAgainKeepsBytesAndMemory)
     const long nGrowth = ResidentBytes() - nResidentSettled;
     std::cout << "memory growth over " << nRounds - nSettled << " rounds: " << nGrowth << " bytes\n";
     EXPECT_LT(nGrowth, 512L << 10) << "the memory grew by " << nGrowth << " bytes over " << nRounds - nSettled
-                                 << " rounds";
+                                   << " rounds";
 #else
     (void)nResidentSettled;
 #endif
