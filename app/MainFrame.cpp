@@ -269,6 +269,18 @@ void CMainFrame::ShowSelectedAA()
         m_pTextView->ChangeValue(wxString());
         return;
     }
+    if (pDoc->HasUnansweredTextFileChange()) {
+        // The AAs may no longer begin at the offsets the store holds: what
+        // lies there now is no AA to show.
+        m_pTextView->ChangeValue(wxString());
+        if (!m_bReloadQuestionPending) {
+            m_bReloadQuestionPending = true;
+            // Asked after the notification that led here has been handled,
+            // as ReportTextFileError does.
+            CallAfter(&CMainFrame::AskReloadTextFile);
+        }
+        return;
+    }
     try {
         const std::string strText = pDoc->m_store.GetText(m_pListView->GetRowAA(nRow));
         m_bTextReadFailed = false;
@@ -287,6 +299,25 @@ void CMainFrame::ReportTextFileError(const wxString& strText)
     // Shown after the notification that led here has been handled, so the
     // message box never runs inside the list's own event processing.
     CallAfter([strText] { RidaxoMessageBox(strText, wxOK | wxICON_ERROR); });
+}
+
+void CMainFrame::AskReloadTextFile()
+{
+    m_bReloadQuestionPending = false;
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    if (!pDoc || !pDoc->HasUnansweredTextFileChange())
+        return;
+    const wxString strQuestion =
+        U8("読み込んだ後で AA テキストファイルが変更されたため、AA の位置が合わなくなっています。") + "\n\n" +
+        wxString(pDoc->m_store.GetPathRef().c_str(), *wxConvFileName) + "\n\n" +
+        U8("読み込み直しますか？ カテゴリの構成はそのまま残ります。");
+    if (RidaxoMessageBox(strQuestion, wxYES_NO | wxICON_QUESTION) == wxYES) {
+        if (pDoc->ReloadTextFile() && m_pListView)
+            m_pListView->Refresh(); // the names may have changed
+    } else {
+        pDoc->KeepChangedTextFile();
+    }
+    ShowSelectedAA();
 }
 
 void CMainFrame::UpdateTitle()

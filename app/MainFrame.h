@@ -42,7 +42,9 @@ public:
     // The text pane shows the first selected AA of the list, or row 0's when
     // none is selected; it is emptied when the list has no rows. The AA is
     // read anew from the AA text file; when that fails the pane is emptied
-    // and the failure reported, once until showing succeeds again.
+    // and the failure reported, once until showing succeeds again. When the
+    // text file was changed since it was loaded, the pane is emptied and
+    // the user asked whether to read it again first.
     void ShowSelectedAA();
 
     // The caption: the document's name, a mark when it has unsaved changes,
@@ -68,6 +70,7 @@ private:
     // The toolbar or the status bar, by the command that shows or hides it.
     wxWindow* GetBar(int nId) const;
     void ReportTextFileError(const wxString& strText);
+    void AskReloadTextFile();
 
     void OnClose(wxCloseEvent& event);
     void OnViewFont(wxCommandEvent& event);
@@ -88,6 +91,8 @@ private:
     // Set while a failure to read the AA text file has been reported and
     // showing an AA has not worked since.
     bool m_bTextReadFailed = false;
+    // Set while the question about a changed AA text file waits to be asked.
+    bool m_bReloadQuestionPending = false;
     wxTimer m_keyStateTimer;
 };
 

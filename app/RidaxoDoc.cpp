@@ -100,6 +100,7 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
     m_store.Swap(store);
     m_model.Swap(model);
     m_bFromText = bFromText;
+    m_keptTextStamp.reset();
     const wxString strFullPath = wxFileName(strPath).GetAbsolutePath();
     SetTitle(wxFileNameFromPath(strFullPath));
     SetFilename(strFullPath, true);
@@ -112,6 +113,32 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
     }
     if (wxDocManager* pManager = GetDocumentManager())
         pManager->AddFileToHistory(strFullPath);
+    return true;
+}
+
+bool CRidaxoDoc::HasUnansweredTextFileChange() const
+{
+    return m_store.HasFileChanged() && ReadFileStamp(m_store.GetPathRef()) != m_keptTextStamp;
+}
+
+void CRidaxoDoc::KeepChangedTextFile()
+{
+    m_keptTextStamp = ReadFileStamp(m_store.GetPathRef());
+}
+
+bool CRidaxoDoc::ReloadTextFile()
+{
+    CAAStore store;
+    try {
+        store.LoadFile(m_store.GetPathRef());
+    } catch (const CRidaxoError& error) {
+        // Asking again at every AA shown would not make the file readable.
+        KeepChangedTextFile();
+        ShowRidaxoError(U8("AA テキストファイルを読み込めませんでした。"), error);
+        return false;
+    }
+    m_store.Swap(store);
+    m_keptTextStamp.reset();
     return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include <wx/docview.h>
 
+#include <optional>
+
 // The one document: the AAs of an AA text file and the category tree over
 // them. Opening reads into a fresh store and model and takes them over only
 // when the whole file has been read, so a failed open changes nothing.
@@ -35,6 +37,18 @@ public:
     // closed.
     void MarkArrangementChanged() { Modify(true); }
 
+    // True when the AA text file was written since it was loaded (see
+    // CAAStore::HasFileChanged) and the user has not chosen to go on with
+    // this very change.
+    bool HasUnansweredTextFileChange() const;
+    // The user goes on with the AA text file as it is now, without being
+    // asked about this change again.
+    void KeepChangedTextFile();
+    // Reads the AA text file again, in place of what the store held; the
+    // arrangement stays as it is, its AA indices taken as places in the
+    // file as it is now. On failure shows the error and keeps the store.
+    bool ReloadTextFile();
+
     CAAStore m_store;
     CCategoryModel m_model;
     // True when the contents came from an AA text file, or nothing was
@@ -49,6 +63,9 @@ protected:
     wxCommandProcessor* OnCreateCommandProcessor() override { return nullptr; }
 
 private:
+    // The stamp of a changed AA text file that the user chose to go on with.
+    std::optional<CFileStamp> m_keptTextStamp;
+
     wxDECLARE_DYNAMIC_CLASS(CRidaxoDoc);
     wxDECLARE_NO_COPY_CLASS(CRidaxoDoc);
 };

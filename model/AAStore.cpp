@@ -7,6 +7,8 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -23,6 +25,8 @@ constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
 // enough to stay in the processor's cache between being read and being
 // searched; blocks of 128 KB and more measured far slower.
 constexpr std::size_t kLoadBufferSize = std::size_t{64} * 1024;
+// How much of the start of a file decides whether it is code page 932.
+constexpr std::size_t kEncodingSniffSize = std::size_t{64} * 1024;
 // A body is a few lines.
 constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
@@ -205,17 +209,74 @@ private:
     CPodArray<char>& m_nameBytes;
     CMonotonicArray<>& m_nameEnds;
 };
+
+// Refuses a file whose first bytes show another encoding than code page
+// 932: its names and bodies would show as garbage. The blocks of a file are
+// handed in one by one; the decision is taken on the same first bytes of
+// the file whatever the size of its blocks.
+class CEncodingCheck
+{
+public:
+    explicit CEncodingCheck(const std::string& strPath) : m_strPath(strPath) {}
+
+    void Feed(std::string_view block)
+    {
+        if (m_bDone)
+            return;
+        if (m_head.empty() && block.size() >= kEncodingSniffSize) {
+            Decide(block.substr(0, kEncodingSniffSize));
+            return;
+        }
+        m_head.append(block.substr(0, kEncodingSniffSize - m_head.size()));
+        if (m_head.size() == kEncodingSniffSize)
+            Decide(m_head);
+    }
+
+    void Finish()
+    {
+        if (!m_bDone)
+            Decide(m_head);
+    }
+
+private:
+    void Decide(std::string_view head)
+    {
+        m_bDone = true;
+        const char* pszEncoding = nullptr;
+        switch (DetectTextEncoding(head)) {
+        case ETextEncoding::Cp932:
+            return;
+        case ETextEncoding::Utf8:
+            pszEncoding = "UTF-8";
+            break;
+        case ETextEncoding::Utf16:
+            pszEncoding = "UTF-16";
+            break;
+        }
+        throw CRidaxoError(m_strPath, std::string("cannot open: the file is ") + pszEncoding +
+                                          " text, not Shift-JIS (code page 932); save it as Shift-JIS and open it "
+                                          "again");
+    }
+
+    const std::string& m_strPath;
+    std::string m_head;
+    bool m_bDone = false;
+};
 } // namespace
 
 void CAAStore::Load(CLineReader& reader)
 {
     CAAStore loaded;
     loaded.m_strPath = reader.GetFilePath();
+    loaded.m_stamp = reader.GetFileStamp();
     CNameLineScanner scanner(loaded.m_strPath, reader.GetPosition(), loaded.m_offsets, loaded.m_nameBytes,
                              loaded.m_nameEnds);
-    std::string_view block;
-    while (reader.ReadBlock(block))
+    CEncodingCheck encoding(loaded.m_strPath);
+    reader.ScanBlocks([&](std::string_view block) {
+        encoding.Feed(block);
         scanner.Feed(block);
+    });
+    encoding.Finish();
     scanner.Finish();
     loaded.m_offsets.FreeExtra();
     loaded.m_nameBytes.FreeExtra();
@@ -235,6 +296,14 @@ std::string_view CAAStore::GetNameView(int nIndex) const
         return {};
     const std::uint64_t nBegin = nIndex == 0 ? 0 : m_nameEnds[nIndex - 1];
     return std::string_view(m_nameBytes.GetData() + nBegin, m_nameEnds[nIndex] - nBegin);
+}
+
+bool CAAStore::HasFileChanged() const
+{
+    if (m_strPath.empty())
+        return false;
+    const std::optional<CFileStamp> stamp = ReadFileStamp(m_strPath);
+    return stamp && *stamp != m_stamp;
 }
 
 std::uint64_t CAAStore::GetOffset(int nIndex) const
@@ -260,6 +329,7 @@ std::string CAAStore::GetText(int nIndex) const
 void CAAStore::Swap(CAAStore& other) noexcept
 {
     m_strPath.swap(other.m_strPath);
+    std::swap(m_stamp, other.m_stamp);
     m_offsets.Swap(other.m_offsets);
     m_nameBytes.Swap(other.m_nameBytes);
     m_nameEnds.Swap(other.m_nameEnds);

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "LineReader.h"
 #include "MonotonicArray.h"
 #include "PodArray.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-class CLineReader;
 
 // The AAs of one AA text file: for every AA its name and the byte offset at
 // which its body begins. Bodies stay on disk and are read again whenever one
@@ -26,7 +25,9 @@ public:
 
     // Replaces the contents by the AAs of the AA text file that reader reads,
     // from its current position; the store's path becomes the reader's full
-    // path. Throws CRidaxoError on a read error, leaving the store as it was.
+    // path. Throws CRidaxoError on a read error, or when the file is plainly
+    // not code page 932 (UTF-8 or UTF-16 text, see DetectTextEncoding),
+    // leaving the store as it was.
     void Load(CLineReader& reader);
 
     // Load from the AA text file at strPath, read in large blocks. Throws
@@ -51,6 +52,15 @@ public:
     std::string GetPath() const { return m_strPath; }
     const std::string& GetPathRef() const { return m_strPath; }
 
+    // Size and modification time of the text file when it was loaded.
+    const CFileStamp& GetFileStamp() const { return m_stamp; }
+
+    // True when the text file is there but differs in size or modification
+    // time from when it was loaded: its AAs may no longer begin at the
+    // offsets the store holds. A file that is gone or unreadable is not
+    // "changed"; GetText reports it.
+    bool HasFileChanged() const;
+
     // Byte offset of the AA's body in the text file (0 for a bad index).
     std::uint64_t GetOffset(int nIndex) const;
 
@@ -60,6 +70,7 @@ private:
     bool IsValidIndex(int nIndex) const { return nIndex >= 0 && nIndex < GetCount(); }
 
     std::string m_strPath;
+    CFileStamp m_stamp;
     // Per AA, in file order: the offset of the first line after its name line.
     CMonotonicArray<> m_offsets;
     // All names, one after the other, and per AA the end of its name in

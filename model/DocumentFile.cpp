@@ -120,6 +120,40 @@ private:
     bool m_bKept = false;
 };
 
+bool Exists(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+// True for a path written on Windows: a drive letter and colon, a
+// backslash standing as a character of its own (not as the second byte of a
+// code page 932 character such as 0x95 0x5C), or bytes that are no UTF-8.
+bool IsWindowsPath(std::string_view path)
+{
+    if (!IsValidUtf8(path))
+        return true;
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+        return true;
+    for (std::size_t nPos = 0; nPos < path.size(); nPos += CharLengthAt(path, nPos)) {
+        if (path[nPos] == '\\')
+            return true;
+    }
+    return false;
+}
+
+// The file name at the end of a Windows path, in code page 932.
+std::string_view WindowsFileName(std::string_view path)
+{
+    std::size_t nStart = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    for (std::size_t nPos = nStart; nPos < path.size(); nPos += CharLengthAt(path, nPos)) {
+        if (path[nPos] == '\\' || path[nPos] == '/')
+            nStart = nPos + 1;
+    }
+    return path.substr(nStart);
+}
+
 // Thrown out of a file writer's sink to stop the writing; carries errno.
 struct CWriteFailed
 {
@@ -162,14 +196,37 @@ void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryMode
     model.Swap(newModel);
 }
 
+std::string FindNamedTextFile(const std::string& strNamed, const std::string& strIndexPath)
+{
+    if (Exists(strNamed))
+        return strNamed;
+    // An index file moved together with its text file still finds it.
+    const fs::path folder = fs::path(MakeFullPath(strIndexPath)).parent_path();
+    if (!IsWindowsPath(strNamed)) {
+        const fs::path named(strNamed);
+        if (named.is_relative() && Exists(folder / named))
+            return (folder / named).string();
+        return strNamed;
+    }
+    // An index file made on Windows: its text file, copied here, lies beside
+    // it under a name the file system holds in UTF-8, or in the bytes the
+    // name had there.
+    const std::string_view name = WindowsFileName(strNamed);
+    const fs::path beside = folder / Cp932ToUtf8(name);
+    if (!Exists(beside) && !name.empty() && Exists(folder / name))
+        return (folder / name).string();
+    return beside.string();
+}
+
 void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model)
 {
     CLineReader index(strPath);
     std::string_view header;
     index.ReadLine(header);
-    const std::string strTextPath = Unquote(header);
-    if (strTextPath.empty())
+    const std::string strNamed = Unquote(header);
+    if (strNamed.empty())
         throw CRidaxoError(index.GetFilePath(), "cannot open: the index file names no AA text file");
+    const std::string strTextPath = FindNamedTextFile(strNamed, strPath);
 
     CAAStore newStore;
     CCategoryModel newModel;
@@ -235,7 +292,7 @@ void WriteFileAtomically(const std::string& strPath, const std::function<void(CB
         throw CRidaxoError(strPath, "cannot save: it is a folder");
 #ifndef _WIN32
     // Renaming would replace a file that its owner made read-only.
-    if (fs::exists(oldStatus) && access(target.c_str(), W_OK) != 0)
+    if (fs::exists(oldStatus) && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
 #endif
 

@@ -45,10 +45,19 @@ void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryMode
                       const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
 
 // Reads the index file strPath and the AA text file its first line names
-// into store and model. A relative text-file path is taken against the
-// current folder. Throws CRidaxoError and leaves store and model as they
-// were when either file cannot be read.
+// into store and model (see FindNamedTextFile). Throws CRidaxoError and
+// leaves store and model as they were when either file cannot be read.
 void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model);
+
+// The AA text file that an index file's header names, as strNamed, found:
+// strNamed itself when it is there (a relative path taken against the
+// current folder); else, for a relative path, the same path taken against
+// the index file's folder; else, for a path written on Windows (a drive
+// letter or backslashes, in code page 932), the file of the same name beside
+// the index file, its name converted to the system's UTF-8. When none is
+// there, the path that opening should fail on: strNamed, or for a Windows
+// path the name beside the index file.
+std::string FindNamedTextFile(const std::string& strNamed, const std::string& strIndexPath);
 
 // Opens strPath as the program opens any file: an AA text file is imported,
 // every other file read as an index file. On success bFromText tells which;

@@ -7,7 +7,11 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <chrono>
+#else
+#include <csetjmp>
+#include <csignal>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #endif
@@ -24,7 +28,78 @@ int SeekFile(std::FILE* pFile, std::uint64_t nOffset)
     return fseeko(pFile, static_cast<off_t>(nOffset), SEEK_SET);
 #endif
 }
+
+#ifndef _WIN32
+CFileStamp MakeStamp(const struct stat& status)
+{
+    CFileStamp stamp;
+    stamp.m_nSize = status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    stamp.m_nModifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return stamp;
+}
+
+// Where a bus error in a scan of a mapped block returns to, on the thread
+// that scans; null outside such a scan.
+thread_local sigjmp_buf* t_pMappedScanJump = nullptr;
+// What handled bus errors before the scan put its own handler in place.
+struct sigaction g_previousBusAction
+{};
+
+void OnBusError(int /*nSignal*/, siginfo_t* /*pInfo*/, void* /*pContext*/)
+{
+    if (sigjmp_buf* pJump = t_pMappedScanJump) {
+        t_pMappedScanJump = nullptr;
+        siglongjmp(*pJump, 1);
+    }
+    // A fault elsewhere: the earlier handling takes over when the faulting
+    // instruction runs again.
+    sigaction(SIGBUS, &g_previousBusAction, nullptr);
+}
+
+// Handles bus errors with OnBusError while it exists.
+class CBusErrorGuard
+{
+public:
+    CBusErrorGuard()
+    {
+        struct sigaction action
+        {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGBUS, &action, &g_previousBusAction);
+    }
+    ~CBusErrorGuard()
+    {
+        t_pMappedScanJump = nullptr;
+        sigaction(SIGBUS, &g_previousBusAction, nullptr);
+    }
+    CBusErrorGuard(const CBusErrorGuard&) = delete;
+    CBusErrorGuard& operator=(const CBusErrorGuard&) = delete;
+};
+#endif
 } // namespace
+
+std::optional<CFileStamp> ReadFileStamp(const std::string& strPath)
+{
+#ifndef _WIN32
+    struct stat status
+    {};
+    if (stat(strPath.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return MakeStamp(status);
+#else
+    std::error_code ec;
+    const fs::path path(strPath);
+    if (!fs::is_regular_file(path, ec))
+        return std::nullopt;
+    CFileStamp stamp;
+    stamp.m_nSize = fs::file_size(path, ec);
+    stamp.m_nModifiedNs = static_cast<std::int64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(fs::last_write_time(path, ec).time_since_epoch()).count());
+    return ec ? std::nullopt : std::optional<CFileStamp>(stamp);
+#endif
+}
 
 std::string MakeFullPath(const std::string& strPath)
 {
@@ -51,9 +126,16 @@ CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize, st
         throw CRidaxoError(m_strPath, std::string("cannot open: ") + std::strerror(errno));
     // The reader does its own buffering in large blocks.
     std::setvbuf(m_pFile, nullptr, _IONBF, 0);
-    m_nFileSize = fs::file_size(fs::path(strPath), ec);
-    if (ec)
-        m_nFileSize = 0;
+#ifndef _WIN32
+    // The stamp of the file that was opened, not of whatever the path names
+    // by now.
+    struct stat opened
+    {};
+    if (fstat(fileno(m_pFile), &opened) == 0)
+        m_stamp = MakeStamp(opened);
+#else
+    m_stamp = ReadFileStamp(strPath).value_or(CFileStamp{});
+#endif
 }
 
 CLineReader::~CLineReader()
@@ -67,7 +149,12 @@ bool CLineReader::Fill()
 {
     m_nBufferStart += m_nEnd;
     m_nBegin = 0;
-    m_nEnd = std::fread(m_buffer.data(), 1, m_buffer.size(), m_pFile);
+    // Never beyond the size at opening: a file that grows without end (or a
+    // file of the system's such as those under /proc, which claims no size
+    // at all) would otherwise never be read to its end.
+    const std::uint64_t nLeft = m_stamp.m_nSize > m_nBufferStart ? m_stamp.m_nSize - m_nBufferStart : 0;
+    const std::size_t nWanted = nLeft < m_buffer.size() ? static_cast<std::size_t>(nLeft) : m_buffer.size();
+    m_nEnd = nWanted == 0 ? 0 : std::fread(m_buffer.data(), 1, nWanted, m_pFile);
     if (m_nEnd == 0 && std::ferror(m_pFile))
         throw CRidaxoError(m_strPath, std::string("cannot read: ") + std::strerror(errno));
     return m_nEnd > 0;
@@ -130,23 +217,16 @@ bool CLineReader::MapRest(std::string_view& block)
 #ifndef _WIN32
     if (m_nMapThreshold == kNeverMap)
         return false;
-    // The size now, not at opening: the file may have grown since.
-    struct stat status
-    {};
-    const int fd = fileno(m_pFile);
-    if (fstat(fd, &status) != 0 || status.st_size <= 0)
-        return false;
-    const auto nFileSize = static_cast<std::uint64_t>(status.st_size);
+    const std::uint64_t nFileSize = m_stamp.m_nSize;
     const std::uint64_t nPosition = GetPosition();
     if (nPosition >= nFileSize || nFileSize - nPosition < m_nMapThreshold || nFileSize > SIZE_MAX)
         return false;
     // Mapped from the start of the file, as a mapping must begin at a page.
-    void* pMapping = mmap(nullptr, static_cast<std::size_t>(nFileSize), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* pMapping = mmap(nullptr, static_cast<std::size_t>(nFileSize), PROT_READ, MAP_PRIVATE, fileno(m_pFile), 0);
     if (pMapping == MAP_FAILED)
         return false;
     m_pMapping = pMapping;
     m_nMappingSize = static_cast<std::size_t>(nFileSize);
-    // Whatever follows (the file may still grow) is read as usual.
     Seek(nFileSize);
     block = std::string_view(static_cast<const char*>(pMapping) + nPosition,
                              static_cast<std::size_t>(nFileSize - nPosition));
@@ -155,6 +235,37 @@ bool CLineReader::MapRest(std::string_view& block)
     (void)block;
     return false;
 #endif
+}
+
+void CLineReader::ScanBlocks(const std::function<void(std::string_view)>& fnScan)
+{
+    std::string_view block;
+    while (ReadBlock(block)) {
+        if (m_pMapping == nullptr)
+            fnScan(block);
+        else if (!ScanMapped(fnScan, block))
+            throw CRidaxoError(m_strPath, "cannot read: another program cut the file short while it was read");
+    }
+}
+
+bool CLineReader::ScanMapped(const std::function<void(std::string_view)>& fnScan, std::string_view block)
+{
+#ifndef _WIN32
+    // The bytes of a mapped file that is cut short vanish under the scan;
+    // touching them raises a bus error, which comes back here instead of
+    // ending the process. Checking the size before the scan would not do:
+    // the file can shrink at any moment during it.
+    const CBusErrorGuard guard;
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 1) != 0)
+        return false;
+    t_pMappedScanJump = &jump;
+    fnScan(block);
+    t_pMappedScanJump = nullptr;
+#else
+    fnScan(block);
+#endif
+    return true;
 }
 
 void CLineReader::Unmap()

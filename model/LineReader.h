@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,10 +32,25 @@ inline const char* FindLineFeed(const char* p, const char* pEnd)
     return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(pEnd - p)));
 }
 
+// What a file looked like at one moment: a size or modification time that
+// differs later tells that the file was written since.
+struct CFileStamp
+{
+    std::uint64_t m_nSize = 0;
+    std::int64_t m_nModifiedNs = 0; // nanoseconds since the epoch
+    bool operator==(const CFileStamp&) const = default;
+};
+
+// The stamp of the regular file at strPath now; std::nullopt when there is
+// none, or it cannot be looked at.
+std::optional<CFileStamp> ReadFileStamp(const std::string& strPath);
+
 // A buffered line reader over one file opened by path. Lines end at the pair
 // CR LF or at a lone LF; a last line without terminator is still a line.
 // Reads large blocks and hands out views into them, so reading a line costs
-// no allocation unless it spans two blocks.
+// no allocation unless it spans two blocks. The reader reads the file as
+// large as it was when opened: bytes that another program appends later are
+// not read, so the stamp taken at opening describes what was read.
 class CLineReader
 {
 public:
@@ -66,8 +83,16 @@ public:
     // from the current position to the end of the file, mapped into memory.
     // A program that cut the file short while it is mapped would make
     // reading it fail with a bus error, which ends the process; the mapping
-    // is held only until the next call.
+    // is held only until the next call. ScanBlocks guards against that.
     bool ReadBlock(std::string_view& block);
+
+    // Hands every block that ReadBlock gives, to the end of the file, to
+    // fnScan. A mapped file that another program cuts short while fnScan
+    // reads it ends the reading with CRidaxoError instead of a bus error.
+    // fnScan must keep nothing that needs destroying on its stack while it
+    // reads a block: a bus error leaves it without unwinding. Only one
+    // thread at a time may scan mapped blocks.
+    void ScanBlocks(const std::function<void(std::string_view)>& fnScan);
 
     // Continues reading at byte nOffset from the start of the file.
     void Seek(std::uint64_t nOffset);
@@ -80,16 +105,19 @@ public:
     const std::string& GetFilePath() const { return m_strPath; }
 
     // Size of the file in bytes when it was opened.
-    std::uint64_t GetFileSize() const { return m_nFileSize; }
+    std::uint64_t GetFileSize() const { return m_stamp.m_nSize; }
+    // Size and modification time of the file when it was opened.
+    const CFileStamp& GetFileStamp() const { return m_stamp; }
 
 private:
     bool Fill();
     bool MapRest(std::string_view& block);
+    bool ScanMapped(const std::function<void(std::string_view)>& fnScan, std::string_view block);
     void Unmap();
 
     std::string m_strPath;
     std::FILE* m_pFile = nullptr;
-    std::uint64_t m_nFileSize = 0;
+    CFileStamp m_stamp;
     std::vector<char> m_buffer;
     std::uint64_t m_nBufferStart = 0; // file offset of m_buffer[0]
     std::size_t m_nBegin = 0;         // first unread byte in m_buffer

@@ -142,6 +142,24 @@ char32_t DecodeUtf8At(std::string_view text, std::size_t nPos, std::size_t& nLen
     return code;
 }
 
+// True when rest, the end of a text, is the beginning of a UTF-8 character
+// of more bytes than rest holds.
+bool IsCutUtf8Character(std::string_view rest)
+{
+    const auto lead = static_cast<unsigned char>(rest[0]);
+    const std::size_t nCount = lead >= 0xF0 && lead <= 0xF4   ? 4
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                              : 0;
+    if (rest.size() >= nCount)
+        return false;
+    for (std::size_t i = 1; i < rest.size(); ++i) {
+        if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80)
+            return false;
+    }
+    return true;
+}
+
 // Shared by the strict and the lenient encoder; returns false at the first
 // character that cannot be written when pReplacement is null.
 bool EncodeCp932(std::string_view text, std::string& out, const char* pReplacement)
@@ -216,4 +234,39 @@ std::string Utf8ToCp932Lenient(std::string_view text)
     std::string out;
     EncodeCp932(text, out, "?");
     return out;
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    std::size_t nLength = 0;
+    for (std::size_t nPos = 0; nPos < text.size(); nPos += nLength) {
+        if (DecodeUtf8At(text, nPos, nLength) == static_cast<char32_t>(-1))
+            return false;
+    }
+    return true;
+}
+
+ETextEncoding DetectTextEncoding(std::string_view head)
+{
+    if (head.starts_with("\xEF\xBB\xBF"))
+        return ETextEncoding::Utf8;
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF"))
+        return ETextEncoding::Utf16;
+    bool bLongCharacter = false;
+    std::size_t nPos = 0;
+    while (nPos < head.size()) {
+        if (static_cast<unsigned char>(head[nPos]) < 0x80) {
+            ++nPos;
+            continue;
+        }
+        std::size_t nLength = 0;
+        if (DecodeUtf8At(head, nPos, nLength) == static_cast<char32_t>(-1)) {
+            if (!IsCutUtf8Character(head.substr(nPos)))
+                return ETextEncoding::Cp932;
+            break;
+        }
+        bLongCharacter = bLongCharacter || nLength >= 3;
+        nPos += nLength;
+    }
+    return bLongCharacter ? ETextEncoding::Utf8 : ETextEncoding::Cp932;
 }

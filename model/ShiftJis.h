@@ -55,3 +55,24 @@ std::optional<std::string> Utf8ToCp932(std::string_view text);
 // byte that is not valid UTF-8) becomes "?". For labels made from file
 // names, where refusing the whole name would help nobody.
 std::string Utf8ToCp932Lenient(std::string_view text);
+
+// True when text is valid UTF-8 throughout.
+bool IsValidUtf8(std::string_view text);
+
+// What a text file's first bytes show it to be.
+enum class ETextEncoding
+{
+    Cp932, // code page 932, or nothing else recognisable (plain ASCII included)
+    Utf8,  // UTF-8, with or without a byte-order mark
+    Utf16, // UTF-16 with a byte-order mark
+};
+
+// Recognises text that is surely not code page 932 from head, the first
+// bytes of a file (a character cut off at the end of head is not held
+// against it). A byte-order mark decides; otherwise head is UTF-8 only when
+// all of it is valid UTF-8 and it holds a character of three or four bytes,
+// as every kana and kanji is in UTF-8. Code page 932 text almost never
+// passes: a full-width space, a kana or a half-width kana followed by ASCII
+// is invalid UTF-8, and pairs of half-width kana that happen to form a valid
+// two-byte character do not count.
+ETextEncoding DetectTextEncoding(std::string_view head);

@@ -32,6 +32,20 @@ std::vector<wxString> ChildLabels(const wxTreeCtrl& tree, const wxTreeItemId& pa
     return labels;
 }
 
+// The text pane's form of an AA's body.
+wxString PaneForm(const std::string& strText)
+{
+    wxString strPane = wxString::FromUTF8(Cp932ToUtf8(strText));
+    strPane.Replace("\r\n", "\n");
+    return strPane;
+}
+
+// Whether a message box's text mentions strPart.
+bool Mentions(const SMessage& message, const std::string& strPart)
+{
+    return message.m_strText.Find(wxString::FromUTF8(strPart)) != wxNOT_FOUND;
+}
+
 class MainFrameTest : public CSampleFixture
 {
 protected:
@@ -188,24 +202,49 @@ TEST_F(MainFrameTest, UnsavedChangesAreOfferedBeforeTheyAreLost)
 
 TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
 {
-    CTempDir dir;
-    const std::string strText = dir.Write("aa.txt", ReadBytes(SamplePath()));
-    m_answers = {wxNO};
-    ASSERT_TRUE(Manager().OpenPath(strText));
-    SelectFolder(Tree().GetRootItem());
-    SelectRow(0);
-    ASSERT_FALSE(PaneText().empty());
+    namespace fs = std::filesystem;
+    struct Case
+    {
+        const char* pszWhat;
+        std::function<void(const std::string&)> fnBreak;
+    };
+    const Case cases[] = {
+        {"deleted", [](const std::string& strPath) { fs::remove(strPath); }},
+        {"moved", [](const std::string& strPath) { fs::rename(strPath, strPath + ".moved"); }},
+        {"made unreadable", [](const std::string& strPath) { fs::permissions(strPath, fs::perms::none); }},
+        {"replaced by a folder",
+         [](const std::string& strPath) {
+             fs::remove(strPath);
+             fs::create_directory(strPath);
+         }},
+    };
+    const CPermissionsEnforced enforced;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        CTempDir dir;
+        const std::string strText = dir.Write("aa.txt", ReadBytes(SamplePath()));
+        m_answers = {wxNO};
+        ASSERT_TRUE(Manager().OpenPath(strText));
+        SelectFolder(Tree().GetRootItem());
+        SelectRow(0);
+        ASSERT_FALSE(PaneText().empty());
+        const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
 
-    std::filesystem::remove(strText);
-    m_messages.clear();
-    for (int nRow : {1, 2, 3}) {
-        List().SetItemState(nRow - 1, 0, LXIS_SELECTED);
-        SelectRow(nRow);
+        c.fnBreak(strText);
+        m_messages.clear();
+        for (int nRow : {1, 2, 3})
+            SelectRow(nRow);
+        EXPECT_TRUE(PaneText().empty());
+        ASSERT_EQ(m_messages.size(), 1U) << "reported once";
+        EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
+        EXPECT_TRUE(Mentions(m_messages[0], strText));
+        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+
+        const std::string strIndex = dir.File("kept.rix");
+        ASSERT_TRUE(Doc().SaveAsPath(strIndex));
+        EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
+        EXPECT_EQ(ReadBytes(strIndex).substr(0, strText.size() + 2), "\"" + strText + "\"");
     }
-    EXPECT_TRUE(PaneText().empty());
-    ASSERT_EQ(m_messages.size(), 1U);
-    EXPECT_NE(m_messages[0].m_strText.Find("aa.txt"), wxNOT_FOUND);
-    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()).empty(), false);
 }
 
 TEST_F(MainFrameTest, RenamingAFolderKeepsCodePage932AndMarksTheChange)
@@ -252,4 +291,134 @@ TEST_F(MainFrameTest, NewKeepsTheContentsUnderTheUntitledName)
     EXPECT_EQ(Frame()->GetTitle(), Utf8("無題 - Ridaxo"));
     EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
     EXPECT_TRUE(Tree().GetRootItem().IsOk());
+}
+
+TEST_F(MainFrameTest, AChangedTextFileIsOfferedForReadingAgainKeepingTheArrangement)
+{
+    CTempDir dir;
+    const std::string sample = ReadBytes(SamplePath());
+    const std::string strText = dir.Write("aa.txt", sample);
+    m_answers = {wxYES};
+    ASSERT_TRUE(Manager().OpenPath(strText));
+    ASSERT_TRUE(Doc().SaveAsPath(dir.File("aa.rix")));
+    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    SelectFolder(Tree().GetRootItem());
+    SelectRow(0);
+    const int nAA = List().GetRowAA(1);
+    const std::string strBody = Doc().m_store.GetText(nAA);
+
+    // A line more at the top moves every AA.
+    const std::string strTop = "a new first line\r\n";
+    WriteBytes(strText, strTop + sample);
+    m_messages.clear();
+    m_answers = {wxYES};
+    SelectRow(1);
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(m_messages[0].m_nStyle & (wxYES_NO | wxICON_QUESTION), wxYES_NO | wxICON_QUESTION);
+    EXPECT_TRUE(Mentions(m_messages[0], "AA の位置が合わなくなっています"));
+    EXPECT_TRUE(Mentions(m_messages[0], strText));
+    // Read again: the same AAs at their new places, the arrangement as it was.
+    EXPECT_EQ(Doc().m_store.GetText(nAA), strBody);
+    EXPECT_EQ(PaneText(), PaneForm(strBody));
+    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_FALSE(Doc().HasUnansweredTextFileChange());
+    const std::uint64_t nOffset = Doc().m_store.GetOffset(nAA);
+
+    // Another change, answered No: shown as the file now stands, and not
+    // asked about again.
+    WriteBytes(strText, sample);
+    m_messages.clear();
+    m_answers = {wxNO};
+    SelectRow(2);
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(Doc().m_store.GetOffset(nAA), nOffset) << "not read again";
+    EXPECT_EQ(PaneText(), PaneForm(Doc().m_store.GetText(List().GetRowAA(2))));
+    SelectRow(3);
+    EXPECT_EQ(m_messages.size(), 1U);
+
+    // A change after that is a new one.
+    WriteBytes(strText, sample + "\r\n");
+    SelectRow(4);
+    EXPECT_EQ(m_messages.size(), 2U);
+    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+}
+
+TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
+{
+    namespace fs = std::filesystem;
+    CTempDir dir;
+    fs::create_directory(dir.GetPath() / "coll");
+    const std::string strText = dir.Write("coll/aa.txt", ReadBytes(SamplePath()));
+    const std::string strIndex = dir.File("coll/aa.rix");
+    m_answers = {wxYES};
+    ASSERT_TRUE(Manager().OpenPath(strText));
+    ASSERT_TRUE(Doc().SaveAsPath(strIndex));
+    const std::string old = ReadBytes(strIndex);
+
+    struct Case
+    {
+        const char* pszWhat;
+        std::function<bool()> fnSave;
+        std::string strNamed; // the file the message must name
+    };
+    const Case cases[] = {
+        {"a full disk",
+         [&] {
+             bool bSaved = true;
+             WithFileSizeLimit(64, [&] { bSaved = Doc().Save(); });
+             return bSaved;
+         },
+         strIndex},
+        {"a read-only folder",
+         [&] {
+             const CPermissionsEnforced enforced;
+             fs::permissions(dir.GetPath() / "coll", fs::perms::owner_read | fs::perms::owner_exec);
+             const bool bSaved = Doc().Save();
+             fs::permissions(dir.GetPath() / "coll", fs::perms::owner_all);
+             return bSaved;
+         },
+         strIndex},
+        {"a folder that vanished", [&] { return Doc().SaveAsPath(dir.File("gone/aa.rix")); }, dir.File("gone/aa.rix")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        Doc().m_model.GetRoot().AddChild(c.pszWhat)->AddAA(0);
+        Doc().MarkArrangementChanged();
+        Frame()->RefreshTree();
+        const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+        m_messages.clear();
+        EXPECT_FALSE(c.fnSave());
+        ASSERT_EQ(m_messages.size(), 1U);
+        EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
+        EXPECT_TRUE(Mentions(m_messages[0], "ファイルを保存できませんでした"));
+        EXPECT_TRUE(Mentions(m_messages[0], c.strNamed));
+        EXPECT_EQ(ReadBytes(strIndex), old);
+        EXPECT_EQ(FolderEntries(dir.GetPath() / "coll"), (std::vector<std::string>{"aa.rix", "aa.txt"}));
+        EXPECT_TRUE(Doc().IsModified());
+        EXPECT_EQ(Frame()->GetTitle(), "aa.rix* - Ridaxo");
+        EXPECT_EQ(Doc().GetFilename(), strIndex);
+        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    }
+    // Once there is room again, saving works.
+    EXPECT_TRUE(Doc().Save());
+    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
+    EXPECT_FALSE(Doc().IsModified());
+}
+
+TEST_F(MainFrameTest, AUtf8TextFileIsRefusedWithAMessageAndWhatWasOpenStays)
+{
+    ImportSample(wxYES);
+    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    CTempDir dir;
+    const std::string strUtf8 = dir.Write("utf8.txt", "[MojieName=\xE3\x81\xAD\xE3\x81\x93]\r\n(=^.^=)\r\n[END]\r\n");
+    m_messages.clear();
+    EXPECT_FALSE(Manager().OpenPath(strUtf8));
+    ASSERT_EQ(m_messages.size(), 1U) << "refused before the grouping question";
+    EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
+    EXPECT_TRUE(Mentions(m_messages[0], "ファイルを開けませんでした"));
+    EXPECT_TRUE(Mentions(m_messages[0], strUtf8));
+    EXPECT_TRUE(Mentions(m_messages[0], "UTF-8"));
+    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt - Ridaxo");
 }

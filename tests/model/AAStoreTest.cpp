@@ -217,3 +217,59 @@ TEST(AAStoreTest, ALargeFileIsMappedAndReadTheSame)
     EXPECT_EQ(store.GetOffset(store.GetCount() - 1), text.size());
     EXPECT_EQ(store.GetText(7), "\x83]\r\n");
 }
+
+TEST(AAStoreTest, TextInAnotherEncodingIsRefusedAndTheStoreKept)
+{
+    CTempDir dir;
+    CAAStore store;
+    const std::string strGood = dir.Write("good.txt", "[MojieName=\x82\xCB]\r\n\x81\x40\r\n[END]\r\n");
+    store.LoadFile(strGood);
+    const std::string utf8 = "[MojieName=\xE3\x81\xAD]\r\n\xE3\x80\x80\r\n[END]\r\n";
+    const std::string foreign[] = {utf8, "\xEF\xBB\xBF" + utf8, std::string("\xFF\xFE[\0M\0", 6)};
+    for (const std::string& text : foreign) {
+        const std::string strPath = dir.Write("foreign.txt", text);
+        try {
+            store.LoadFile(strPath);
+            ADD_FAILURE() << "loaded " << text;
+        } catch (const CRidaxoError& error) {
+            EXPECT_EQ(error.GetFile(), strPath);
+            EXPECT_NE(error.GetCause().find("not Shift-JIS"), std::string::npos) << error.GetCause();
+        }
+        EXPECT_EQ(store.GetPath(), strGood);
+        EXPECT_EQ(store.GetName(0), "\x82\xCB");
+    }
+
+    // The decision rests on the file's first bytes, not on its first block:
+    // with blocks of 16 bytes this one ends inside what looks like UTF-8.
+    const std::string strCut = dir.Write("cut.txt", "[MojieName=\xE3\x81\xAD\xE3\x81'']\r\n");
+    LoadFile(store, strCut, 16);
+    EXPECT_EQ(store.GetName(0), "\xE3\x81\xAD\xE3\x81''");
+}
+
+TEST(AAStoreTest, AChangeOfTheFilesSizeOrTimeIsNoticedAVanishedFileIsNot)
+{
+    namespace fs = std::filesystem;
+    CTempDir dir;
+    const std::string strPath = dir.Write("aa.txt", "[MojieName=a]\r\nb\r\n");
+    CAAStore store;
+    EXPECT_FALSE(store.HasFileChanged()) << "nothing loaded";
+    store.LoadFile(strPath);
+    EXPECT_FALSE(store.HasFileChanged());
+
+    // The same size, written later.
+    WriteBytes(strPath, "[MojieName=x]\r\ny\r\n");
+    fs::last_write_time(strPath, fs::last_write_time(strPath) + std::chrono::seconds(5));
+    EXPECT_TRUE(store.HasFileChanged());
+    store.LoadFile(strPath);
+    EXPECT_FALSE(store.HasFileChanged());
+    EXPECT_EQ(store.GetName(0), "x");
+
+    // Another size, the same time.
+    const auto time = fs::last_write_time(strPath);
+    WriteBytes(strPath, "[MojieName=x]\r\ny\r\nz\r\n");
+    fs::last_write_time(strPath, time);
+    EXPECT_TRUE(store.HasFileChanged());
+
+    fs::remove(strPath);
+    EXPECT_FALSE(store.HasFileChanged());
+}

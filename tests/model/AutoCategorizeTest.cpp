@@ -64,7 +64,9 @@ TEST(AutoCategorizeTest, GroupsAsTheWorkedExamplesAndEdgeCasesWant)
 
 TEST(AutoCategorizeTest, RunningTwiceGivesTheSameTree)
 {
-    const std::vector<std::string> names = {"ねこa", "ねこb", "いぬ", "ねこc", "いぬ2"};
+    // ねこ and いぬ in code page 932.
+    const std::string strCat = "\x82\xCB\x82\xB1", strDog = "\x82\xA2\x82\xCA";
+    const std::vector<std::string> names = {strCat + "a", strCat + "b", strDog, strCat + "c", strDog + "2"};
     EXPECT_EQ(Group(names, 2, 2), Group(names, 2, 2));
 }
 

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,35 +34,6 @@ struct CDoc
 
 const std::vector<std::string> kNames = {"cat-a", "dog-a", "cat-b", "cat-c", "owl"};
 
-// Runs f with the calling process unable to write files larger than nBytes,
-// as on a disk that is full.
-template <typename F> void WithFileSizeLimit(rlim_t nBytes, F f)
-{
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = old;
-    limited.rlim_cur = nBytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    try {
-        f();
-    } catch (...) {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previousHandler);
-        throw;
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
-}
-
-std::vector<std::string> FolderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 } // namespace
 
 TEST(DocumentFileTest, TheNameDecidesBetweenImportAndIndexFile)
@@ -232,11 +201,55 @@ TEST(DocumentFileTest, SavingReplacesTheFileKeepsItsModeAndFollowsLinks)
 
 TEST(DocumentFileTest, AReadOnlyFileIsNotReplaced)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "the superuser may write any file";
+    const CPermissionsEnforced enforced;
     CTempDir dir;
     const std::string strTarget = dir.Write("ro.rix", "old\n");
     ASSERT_EQ(chmod(strTarget.c_str(), 0444), 0);
     EXPECT_THROW(WriteFileAtomically(strTarget, "new\n"), CRidaxoError);
     EXPECT_EQ(ReadBytes(strTarget), "old\n");
+}
+
+TEST(DocumentFileTest, ATextFileNotWhereTheHeaderSaysIsLookedForBesideTheIndexFile)
+{
+    CTempDir dir;
+    fs::create_directories(dir.GetPath() / "coll" / "sub");
+    const std::string strIndex = dir.File("coll/i.rix");
+    const std::string strAA = dir.Write("coll/aa.txt", MakeAAFile({"x"}));
+    const std::string strSub = dir.Write("coll/sub/aa.txt", MakeAAFile({"x"}));
+    // 表 is 95 5C in code page 932: its trail byte is a backslash.
+    const std::string strHyou = dir.Write("coll/\xE8\xA1\xA8.txt", MakeAAFile({"x"}));
+    struct Case
+    {
+        std::string strNamed;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"aa.txt", strAA},
+        {"sub/aa.txt", strSub},
+        {"./sub/../aa.txt", dir.File("coll/./sub/../aa.txt")},
+        {"C:\\AA\\aa.txt", strAA},
+        {"c:aa.txt", strAA},
+        {"\\\\server\\share\\aa.txt", strAA},
+        {"D:\\AA\\\x95\x5C.txt", strHyou},
+        {"\x95\x5C.txt", strHyou},
+        {dir.File("elsewhere/aa.txt"), dir.File("elsewhere/aa.txt")}, // an absolute path is taken as it stands
+        {"E:\\gone.txt", dir.File("coll/gone.txt")},
+        {"gone.txt", "gone.txt"},
+    };
+    const auto previous = fs::current_path();
+    fs::current_path(dir.GetPath());
+    for (const Case& c : cases)
+        EXPECT_EQ(FindNamedTextFile(c.strNamed, strIndex), c.expected) << c.strNamed;
+
+    // Opening goes the same way, and the store then holds the full path.
+    CDoc doc;
+    doc.Open(dir.Write("coll/win.rix", "\"D:\\AA\\\x95\x5C.txt\"\n\"r\"\n1\n0\n0\n"));
+    EXPECT_EQ(doc.store.GetPath(), strHyou);
+    try {
+        doc.Open(dir.Write("coll/lost.rix", "\"E:\\gone.txt\"\n\"r\"\n0\n0\n"));
+        ADD_FAILURE() << "opened";
+    } catch (const CRidaxoError& error) {
+        EXPECT_EQ(error.GetFile(), dir.File("coll/gone.txt"));
+    }
+    fs::current_path(previous);
 }

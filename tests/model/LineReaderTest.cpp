@@ -124,3 +124,47 @@ TEST(LineReaderTest, BlocksHandOutTheRestOfTheFileReadOrMapped)
         EXPECT_EQ(rest, data.substr(7)) << c.nBuffer << " " << c.nMapThreshold;
     }
 }
+
+TEST(LineReaderTest, AFileCutShortWhileItsMappingIsScannedIsAnErrorNotABusError)
+{
+    CTempDir dir;
+    const std::string strPath = dir.Write("shrinks.txt", std::string(std::size_t{3} << 20, 'x'));
+    CLineReader reader(strPath, 4096, 1 << 20);
+    std::size_t nSum = 0;
+    // The scan cuts the file itself, as another program would, before it
+    // reads the mapped bytes.
+    EXPECT_THROW(reader.ScanBlocks([&](std::string_view block) {
+        std::filesystem::resize_file(strPath, 0);
+        for (const char ch : block)
+            nSum += static_cast<unsigned char>(ch);
+    }),
+                 CRidaxoError);
+    // A scan that works afterwards finds bus errors handled as usual again.
+    const std::string strOther = dir.Write("other.txt", std::string(std::size_t{2} << 20, 'y'));
+    CLineReader other(strOther, 4096, 1 << 20);
+    std::uint64_t nRead = 0;
+    other.ScanBlocks([&](std::string_view block) { nRead += block.size(); });
+    EXPECT_EQ(nRead, std::uint64_t{2} << 20);
+}
+
+TEST(LineReaderTest, ReadsTheFileAsLargeAsItWasWhenOpened)
+{
+    CTempDir dir;
+    const std::string strPath = dir.Write("grows.txt", "a\nb\n");
+    for (const std::uint64_t nMapThreshold : {CLineReader::kNeverMap, std::uint64_t{0}}) {
+        WriteBytes(strPath, "a\nb\n");
+        CLineReader reader(strPath, 16, nMapThreshold);
+        EXPECT_EQ(reader.GetFileStamp(), ReadFileStamp(strPath));
+        WriteBytes(strPath, std::string(100, 'z') + "\n");
+        std::string all;
+        reader.ScanBlocks([&](std::string_view block) { all += block; });
+        EXPECT_EQ(all.size(), 4U) << "only the four bytes there were at opening";
+        EXPECT_EQ(reader.GetFileSize(), 4U);
+    }
+    // Files of the system that claim no size are read as empty rather than
+    // without end.
+    CLineReader proc("/proc/self/maps");
+    std::string_view line;
+    EXPECT_FALSE(proc.ReadLine(line));
+    EXPECT_FALSE(ReadFileStamp(dir.GetPath().string()).has_value()) << "a folder has no stamp";
+}

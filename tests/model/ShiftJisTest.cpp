@@ -115,3 +115,33 @@ TEST(ShiftJisTest, EveryDecodedCharacterEncodesBackToBytesThatDecodeAlike)
         }
     }
 }
+
+TEST(ShiftJisTest, RecognisesUtf8AndUtf16ButNeverTakesCodePage932ForThem)
+{
+    struct Case
+    {
+        const char* pszWhat;
+        std::string_view head;
+        ETextEncoding expected;
+    };
+    const Case cases[] = {
+        {"empty", "", ETextEncoding::Cp932},
+        {"plain ASCII", "[MojieName=cat]\r\n(=^.^=)\r\n[END]\r\n", ETextEncoding::Cp932},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF[MojieName=cat]\r\n", ETextEncoding::Utf8},
+        {"UTF-8 kana", "[MojieName=\xE3\x81\xAD\xE3\x81\x93]\r\n", ETextEncoding::Utf8},
+        {"UTF-8 with a character cut off at the end", "\xE3\x81\xAD\xE3\x81", ETextEncoding::Utf8},
+        {"UTF-16 little-endian", "\xFF\xFE[\0M\0", ETextEncoding::Utf16},
+        {"UTF-16 big-endian", "\xFE\xFF\0[\0M", ETextEncoding::Utf16},
+        {"code page 932 kana", "[MojieName=\x82\xCB\x82\xB1]\r\n", ETextEncoding::Cp932},
+        {"full-width space", "\x81\x40\x81\x40(\x81\x4C\x81\x45\x83\xD6\x81\x45\x81\x4D)", ETextEncoding::Cp932},
+        {"half-width kana followed by ASCII", "\xB1\xB2\xB3 abc", ETextEncoding::Cp932},
+        {"half-width kana pair that is valid two-byte UTF-8", "\xC3\xA7\xC3\xA7", ETextEncoding::Cp932},
+        {"kanji whose lead byte is a UTF-8 lead", "\xE8\x8F\x9C\x8A\xBF", ETextEncoding::Cp932},
+        {"UTF-8 first, then an invalid byte", "\xE3\x81\xAD \x82\xCB", ETextEncoding::Cp932},
+        {"overlong UTF-8 form", "\xE0\x80\xAF", ETextEncoding::Cp932},
+        {"UTF-16 surrogate in UTF-8 form", "\xED\xA0\x80", ETextEncoding::Cp932},
+        {"code page 932 ending in a lone lead byte", "abc\x82", ETextEncoding::Cp932},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DetectTextEncoding(c.head), c.expected) << c.pszWhat;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What the fuzzers share: the model reads files by path, so every input is
+// written to a file in a folder of the fuzzing process's own first.
+
+// The process's own temporary folder, made at the first call and removed
+// when the process ends.
+const std::string& FuzzFolder();
+
+// Writes data to strName in FuzzFolder() and returns the file's path.
+std::string WriteFuzzFile(std::string_view strName, std::string_view data);
+
+// Ends the process with a message when a property of the model does not
+// hold, so that libFuzzer keeps the input that shows it.
+void FuzzCheck(bool bHolds, const char* pszWhat);
