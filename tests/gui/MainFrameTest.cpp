@@ -107,14 +107,10 @@ TEST_F(MainFrameTest, ImportAnsweredNoListsEveryAAAndShowsTheSelectedOne)
 
     // Nothing selected yet: the pane shows row 0's AA once asked.
     Frame()->ShowSelectedAA();
-    wxString strExpected = wxString::FromUTF8(Cp932ToUtf8(store.GetText(0)));
-    strExpected.Replace("\r\n", "\n");
-    EXPECT_EQ(PaneText(), strExpected);
+    EXPECT_EQ(PaneText(), PaneForm(store.GetText(0)));
 
     SelectRow(5);
-    strExpected = wxString::FromUTF8(Cp932ToUtf8(store.GetText(5)));
-    strExpected.Replace("\r\n", "\n");
-    EXPECT_EQ(PaneText(), strExpected);
+    EXPECT_EQ(PaneText(), PaneForm(store.GetText(5)));
     EXPECT_FALSE(Doc().IsModified());
 }
 
