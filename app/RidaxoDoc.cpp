@@ -118,7 +118,11 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
 
 bool CRidaxoDoc::HasUnansweredTextFileChange() const
 {
-    return m_store.HasFileChanged() && ReadFileStamp(m_store.GetPathRef()) != m_keptTextStamp;
+    // Asked each time an AA is shown: one look at the file does.
+    if (m_store.GetPathRef().empty())
+        return false;
+    const std::optional<CFileStamp> stamp = ReadFileStamp(m_store.GetPathRef());
+    return stamp && *stamp != m_store.GetFileStamp() && stamp != m_keptTextStamp;
 }
 
 void CRidaxoDoc::KeepChangedTextFile()

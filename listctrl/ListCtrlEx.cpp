@@ -271,6 +271,8 @@ int CListExWindow::GetRowsTop() const
     return m_pHeader ? m_pHeader->GetSize().y : 0;
 }
 
+// Every change of what the metrics hold (size, scrolling, font, images,
+// check boxes) comes through here, so the core's metrics are always current.
 void CListExWindow::UpdateMetrics()
 {
     ListExMetrics metrics = m_pCore->GetMetrics();
@@ -287,7 +289,7 @@ void CListExWindow::UpdateMetrics()
     }
     metrics.nStateIconWidth = metrics.nStateIconHeight = 0;
     if (m_pCore->GetExtendedStyle() & LXS_EX_CHECKBOXES) {
-        const wxSize size = wxRendererNative::Get().GetCheckBoxSize(const_cast<CListExWindow*>(this));
+        const wxSize size = wxRendererNative::Get().GetCheckBoxSize(this);
         metrics.nStateIconWidth = size.x;
         metrics.nStateIconHeight = size.y;
         nRowHeight = std::max(nRowHeight, size.y + 2);
@@ -372,7 +374,6 @@ void CListExWindow::OnPaint(wxPaintEvent& /*event*/)
 void CListExWindow::PaintRows(wxDC& dc, const wxRect& rcArea)
 {
     dc.SetFont(GetFont());
-    UpdateMetrics();
     const int nTop = GetRowsTop();
     const wxSize client = GetClientSize();
     const wxRect rcUpdate = rcArea.Intersect(wxRect(0, nTop, client.x, std::max(client.y - nTop, 0)));
@@ -393,7 +394,6 @@ void CListExWindow::PaintRows(wxDC& dc, const wxRect& rcArea)
 void CListExWindow::RefreshRow(int nItem)
 {
     ListExRect rc;
-    UpdateMetrics();
     if (!m_pCore->GetItemRect(nItem, LXIR_BOUNDS, rc))
         return;
     const int nTop = GetRowsTop();
@@ -692,6 +692,14 @@ bool CListExWindow::SetItemState(int nItem, unsigned nState, unsigned nMask)
     return ChangeState(nItem, nState, nMask);
 }
 
+std::vector<int> CListExWindow::GetSelectedRows() const
+{
+    std::vector<int> rows;
+    for (int nRow = GetNextItem(-1, LXNI_SELECTED); nRow >= 0; nRow = GetNextItem(nRow, LXNI_SELECTED))
+        rows.push_back(nRow);
+    return rows;
+}
+
 bool CListExWindow::SetCheck(int nItem, bool bCheck)
 {
     return ChangeState(nItem, ListExStateImage(bCheck ? 2 : 1), LXIS_STATEIMAGEMASK);
@@ -711,7 +719,6 @@ void CListExWindow::EnsureVisible(int nItem)
 {
     if (nItem < 0 || nItem >= GetItemCount())
         return;
-    UpdateMetrics();
     const int nPage = GetCountPerPage();
     if (nItem < m_nTopRow)
         ScrollTo(nItem, m_nScrollX);
@@ -766,13 +773,11 @@ void CListExWindow::SetSortKey(int nSortKey)
 
 int CListExWindow::HitTest(const wxPoint& point, unsigned& nFlags) const
 {
-    const_cast<CListExWindow*>(this)->UpdateMetrics();
     return m_pCore->HitTest(point.x, point.y - GetRowsTop(), nFlags);
 }
 
 bool CListExWindow::GetCellRect(int nItem, int nColumn, int nKind, wxRect& rect) const
 {
-    const_cast<CListExWindow*>(this)->UpdateMetrics();
     ListExRect rc;
     if (!m_pCore->GetCellRect(nItem, nColumn, nKind, rc))
         return false;
@@ -817,7 +822,6 @@ void CListExWindow::ApplyHot(const ListExHotChange& change)
 void CListExWindow::OnLeftDown(wxMouseEvent& event)
 {
     SetFocus();
-    UpdateMetrics();
     const wxPoint point = event.GetPosition();
     const int nX = point.x;
     const int nY = point.y - GetRowsTop();
@@ -871,11 +875,11 @@ void CListExWindow::OnLeftUp(wxMouseEvent& event)
 
 void CListExWindow::OnLeftDClick(wxMouseEvent& event)
 {
-    UpdateMetrics();
     const int nX = event.GetPosition().x;
     const int nY = event.GetPosition().y - GetRowsTop();
-    if (m_pCore->ToggleCheckAt(nX, nY)) {
-        Refresh();
+    std::vector<int> changed;
+    if (m_pCore->ToggleCheckAt(nX, nY, &changed)) {
+        ReportChanged(changed);
         return;
     }
     unsigned nFlags = 0;
@@ -902,7 +906,6 @@ void CListExWindow::OnRightDown(wxMouseEvent& event)
 
 void CListExWindow::OnMouseMove(wxMouseEvent& event)
 {
-    UpdateMetrics();
     if (event.Leaving())
         ApplyHot(m_pCore->UpdateHotItem(-1, -1));
     else

@@ -67,6 +67,8 @@ public:
     bool SetItemState(int nItem, unsigned nState, unsigned nMask);
     int GetNextItem(int nStart, unsigned nRelation) const { return m_pCore->GetNextItem(nStart, nRelation); }
     int GetSelectedCount() const { return m_pCore->GetSelectedCount(); }
+    // The selected rows, top to bottom.
+    std::vector<int> GetSelectedRows() const;
     bool GetCheck(int nItem) const { return m_pCore->GetCheck(nItem); }
     bool SetCheck(int nItem, bool bCheck);
     void EnsureVisible(int nItem);

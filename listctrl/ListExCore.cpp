@@ -914,7 +914,7 @@ ListExHotChange CListExCore::UpdateHotItem(int nX, int nY)
     return change;
 }
 
-bool CListExCore::ToggleCheckAt(int nX, int nY)
+bool CListExCore::ToggleCheckAt(int nX, int nY, std::vector<int>* pChanged)
 {
     if (!(m_nStyle & LXS_OWNERDRAWFIXED) || !(m_dwExStyle & LXS_EX_CHECKBOXES))
         return false;
@@ -922,7 +922,7 @@ bool CListExCore::ToggleCheckAt(int nX, int nY)
     const int nHit = HitTest(nX, nY, nFlags);
     if (nHit < 0 || nFlags != LXHT_ONITEMSTATEICON)
         return false;
-    SetCheck(nHit, !GetCheck(nHit));
+    SetItemState(nHit, ListExStateImage(GetCheck(nHit) ? 1 : 2), LXIS_STATEIMAGEMASK, pChanged);
     return true;
 }
 

@@ -464,8 +464,9 @@ public:
     ListExHotChange UpdateHotItem(int nX, int nY);
     // A press of the left button at (nX, nY) in an owner-drawn list with
     // check boxes: true when it hit a state image and flipped the check
-    // instead of the ordinary handling.
-    bool ToggleCheckAt(int nX, int nY);
+    // instead of the ordinary handling. The row is reported through
+    // changed (when given).
+    bool ToggleCheckAt(int nX, int nY, std::vector<int>* pChanged = nullptr);
 
     // Painting. The plan of row nItem: its fills, cells and focus mark.
     ListExRowPlan PlanRow(int nItem, IListExPainter& painter) const;

@@ -105,22 +105,17 @@ int CAAListView::GetFirstSelectedRow() const
 std::vector<int> CAAListView::GetSelectedAAs() const
 {
     std::vector<int> aas;
-    for (int nRow = GetNextItem(-1, LXNI_SELECTED); nRow >= 0; nRow = GetNextItem(nRow, LXNI_SELECTED))
+    for (int nRow : GetSelectedRows())
         aas.push_back(GetRowAA(nRow));
     return aas;
 }
 
 void CAAListView::DeleteSelected()
 {
-    std::vector<int> rows;
-    for (int nRow = GetNextItem(-1, LXNI_SELECTED); nRow >= 0; nRow = GetNextItem(nRow, LXNI_SELECTED))
-        rows.push_back(nRow);
+    const std::vector<int> rows = GetSelectedRows();
     if (rows.empty() || !m_pCategory)
         return;
-    std::vector<int> aas;
-    aas.reserve(rows.size());
-    for (int nRow : rows)
-        aas.push_back(GetRowAA(nRow));
+    const std::vector<int> aas = GetSelectedAAs();
     // One pass over the category and one over the rows, so that deleting
     // every row of a large folder takes no longer than listing it.
     m_pCategory->RemoveAAs(aas);
