@@ -11,6 +11,7 @@
 #include <limits>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
@@ -136,6 +137,28 @@ void CCategory::RemoveAllChildren()
         for (auto& child : category->m_children)
             pending.push_back(std::move(child));
         category->m_children.clear();
+    }
+}
+
+void CCategory::RemoveCategories(const std::vector<CCategory*>& categories)
+{
+    const std::unordered_set<const CCategory*> given(categories.begin(), categories.end());
+    // Decide everything before anything is destroyed: only the categories
+    // with no given ancestor are removed, and their subtrees are disjoint,
+    // so removing one never touches another.
+    std::vector<CCategory*> tops;
+    for (const CCategory* pCategory : given) {
+        bool bUnderGiven = false;
+        for (const CCategory* pUp = pCategory->m_pParent; pUp && !bUnderGiven; pUp = pUp->m_pParent)
+            bUnderGiven = given.count(pUp) != 0;
+        if (!bUnderGiven)
+            tops.push_back(const_cast<CCategory*>(pCategory));
+    }
+    for (CCategory* pTop : tops) {
+        if (pTop->m_pParent)
+            pTop->m_pParent->RemoveChild(pTop);
+        else
+            pTop->RemoveAllChildren();
     }
 }
 

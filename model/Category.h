@@ -54,6 +54,12 @@ public:
     bool RemoveChild(const CCategory* pChild);
     // Destroys every child with its subtree.
     void RemoveAllChildren();
+    // Destroys each given category with its subtree, as deleting their tree
+    // items asks: one whose ancestor is given too goes with that ancestor,
+    // so each is destroyed exactly once whatever the order or repetitions
+    // of the list. A root given keeps itself, its name and its AAs and loses
+    // its children. Every category given must still exist.
+    static void RemoveCategories(const std::vector<CCategory*>& categories);
 
     int GetChildCount() const { return static_cast<int>(m_children.size()); }
     // The child at nPos, or null when nPos is out of range.
