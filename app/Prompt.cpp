@@ -3,7 +3,9 @@
 #include "Resources.h"
 #include "RidaxoError.h"
 
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/window.h>
 
 #include <utility>
 
@@ -12,6 +14,12 @@ namespace
 MessageBoxHandler& CurrentHandler()
 {
     static MessageBoxHandler fnHandler;
+    return fnHandler;
+}
+
+PopupMenuHandler& CurrentPopupHandler()
+{
+    static PopupMenuHandler fnHandler;
     return fnHandler;
 }
 } // namespace
@@ -51,10 +59,24 @@ void ShowRidaxoError(const wxString& strWhat, const CRidaxoError& error)
 }
 
 CMessageBoxOverride::CMessageBoxOverride(MessageBoxHandler fnHandler)
-    : m_fnPrevious(std::exchange(CurrentHandler(), std::move(fnHandler)))
+    : CScopedOverride(CurrentHandler(), std::move(fnHandler))
 {}
 
-CMessageBoxOverride::~CMessageBoxOverride()
+void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point)
 {
-    CurrentHandler() = std::move(m_fnPrevious);
+    const PopupMenuHandler& fnHandler = CurrentPopupHandler();
+    if (!fnHandler) {
+        window.PopupMenu(&menu, point);
+        return;
+    }
+    const int nId = fnHandler(menu);
+    if (nId == wxID_NONE)
+        return;
+    wxCommandEvent event(wxEVT_MENU, nId);
+    event.SetEventObject(&menu);
+    window.GetEventHandler()->ProcessEvent(event);
 }
+
+CPopupMenuOverride::CPopupMenuOverride(PopupMenuHandler fnHandler)
+    : CScopedOverride(CurrentPopupHandler(), std::move(fnHandler))
+{}

@@ -1,11 +1,31 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 #include <wx/string.h>
 
 class CRidaxoError;
+class wxMenu;
+class wxPoint;
 class wxWindow;
+
+// While one lives, a handler slot holds another handler; the one it held
+// comes back when it goes. Tests use these to stand in for the user.
+template <typename THandler> class CScopedOverride
+{
+public:
+    CScopedOverride(THandler& slot, THandler fnHandler)
+        : m_slot(slot), m_fnPrevious(std::exchange(slot, std::move(fnHandler)))
+    {}
+    ~CScopedOverride() { m_slot = std::move(m_fnPrevious); }
+    CScopedOverride(const CScopedOverride&) = delete;
+    CScopedOverride& operator=(const CScopedOverride&) = delete;
+
+private:
+    THandler& m_slot;
+    THandler m_fnPrevious;
+};
 
 // Every message box of the program goes through RidaxoMessageBox, so that
 // one place decides how a question is put, and a test can answer it.
@@ -24,14 +44,24 @@ using MessageBoxHandler = std::function<int(const wxString& strText, long nStyle
 
 // Replaces the message box by fnHandler until the returned guard goes away
 // (tests use this to answer questions); an empty handler restores it.
-class CMessageBoxOverride
+class CMessageBoxOverride : public CScopedOverride<MessageBoxHandler>
 {
 public:
     explicit CMessageBoxOverride(MessageBoxHandler fnHandler);
-    ~CMessageBoxOverride();
-    CMessageBoxOverride(const CMessageBoxOverride&) = delete;
-    CMessageBoxOverride& operator=(const CMessageBoxOverride&) = delete;
+};
 
-private:
-    MessageBoxHandler m_fnPrevious;
+// Every popup menu goes through ShowPopupMenu: it shows menu at point, in
+// window's client coordinates, and the chosen command reaches window.
+void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point);
+
+// Chooses from a popup menu in the user's place: returns the command chosen,
+// or wxID_NONE.
+using PopupMenuHandler = std::function<int(wxMenu& menu)>;
+
+// Replaces the popup menu by fnHandler while it lives (a popup menu is
+// modal on some platforms, where a test could not choose from it).
+class CPopupMenuOverride : public CScopedOverride<PopupMenuHandler>
+{
+public:
+    explicit CPopupMenuOverride(PopupMenuHandler fnHandler);
 };

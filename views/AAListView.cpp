@@ -4,6 +4,7 @@
 #include "Category.h"
 #include "DisplayText.h"
 #include "MainFrame.h"
+#include "Prompt.h"
 #include "Resources.h"
 #include "RidaxoDoc.h"
 
@@ -17,9 +18,9 @@ namespace
 
 constexpr size_t kDragDataSize = 4096;
 
-CDragOverride::DragHandler& DragHandlerSlot()
+DragHandler& DragHandlerSlot()
 {
-    static CDragOverride::DragHandler s_fnHandler;
+    static DragHandler s_fnHandler;
     return s_fnHandler;
 }
 
@@ -31,15 +32,7 @@ CRidaxoDoc* ActiveDocument()
 
 } // namespace
 
-CDragOverride::CDragOverride(DragHandler fnHandler) : m_fnPrevious(std::move(DragHandlerSlot()))
-{
-    DragHandlerSlot() = std::move(fnHandler);
-}
-
-CDragOverride::~CDragOverride()
-{
-    DragHandlerSlot() = std::move(m_fnPrevious);
-}
+CDragOverride::CDragOverride(DragHandler fnHandler) : CScopedOverride(DragHandlerSlot(), std::move(fnHandler)) {}
 
 CAAListView::CAAListView(wxWindow* pParent) : CListViewEx(pParent, LXS_SHOWSELALWAYS)
 {
@@ -189,15 +182,21 @@ void CAAListView::DragSelected()
     data.SetData(block.size(), block.data());
 
     wxDragResult nResult = wxDragNone;
+    m_bDragging = true;
     if (DragHandlerSlot())
         nResult = DragHandlerSlot()(data);
     else {
         wxDropSource source(data, this);
         nResult = source.DoDragDrop(wxDrag_AllowMove);
     }
+    m_bDragging = false;
     // The folder they were dropped on took them; a copy leaves them here.
     if (nResult == wxDragMove)
         DeleteSelected();
+    // Dropped on the listed folder itself, they were appended to it: list
+    // it anew rather than show fewer rows than it holds.
+    if (m_pCategory && m_pCategory->GetAACount() != GetRowCount())
+        Fill(m_pCategory);
 }
 
 void CAAListView::OnRightDown(wxMouseEvent& event)
@@ -207,5 +206,5 @@ void CAAListView::OnRightDown(wxMouseEvent& event)
         return;
     std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP);
     if (pMenu)
-        PopupMenu(pMenu.get(), event.GetPosition());
+        ShowPopupMenu(*this, *pMenu, event.GetPosition());
 }

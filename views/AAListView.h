@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListCtrlEx.h"
+#include "Prompt.h"
 
 #include <functional>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     // Starts the drag of the selected rows, as a press and move on them
     // does; with a move result the rows leave the category.
     void DragSelected();
+    // True while a drag of rows started here runs: drops of AAs are taken
+    // only from this window's own list.
+    bool IsDraggingRows() const { return m_bDragging; }
 
 protected:
     wxString OnGetItemText(int nItem, int nColumn) const override;
@@ -69,19 +73,14 @@ private:
     CCategory* m_pCategory = nullptr;
     int m_nSortParam = 1;
     bool m_bShowPending = false;
+    bool m_bDragging = false;
 };
 
 // While one lives, the AA list's drags are handed to a function instead of
 // the platform, which a test cannot drive with a real mouse.
-class CDragOverride
+using DragHandler = std::function<wxDragResult(wxDataObject& data)>;
+class CDragOverride : public CScopedOverride<DragHandler>
 {
 public:
-    using DragHandler = std::function<wxDragResult(wxDataObject& data)>;
     explicit CDragOverride(DragHandler fnHandler);
-    ~CDragOverride();
-    CDragOverride(const CDragOverride&) = delete;
-    CDragOverride& operator=(const CDragOverride&) = delete;
-
-private:
-    DragHandler m_fnPrevious;
 };
