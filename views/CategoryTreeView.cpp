@@ -1,5 +1,6 @@
 #include "CategoryTreeView.h"
 
+#include "AAListView.h"
 #include "Bitmaps.h"
 #include "Category.h"
 #include "DisplayText.h"
@@ -8,7 +9,13 @@
 #include "Resources.h"
 #include "RidaxoDoc.h"
 
+#include <wx/dnd.h>
 #include <wx/imaglist.h>
+#include <wx/menu.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -17,6 +24,8 @@ enum : int
     kImageClosed = 0,
     kImageOpen = 1,
 };
+
+const char* const kNewFolderName = "(新規)";
 
 // Inserts categories as tree items, each carrying its category.
 class CTreeInserter : public ICategoryTreeSink
@@ -27,7 +36,7 @@ public:
     void* InsertItem(void* hParent, CCategory& category) override
     {
         const wxString strName = ToDisplay(category.GetNameRef());
-        auto* pData = new CCategoryItemData(&category);
+        auto* pData = new CTreeItemParam(&category);
         const wxTreeItemId item =
             hParent ? m_tree.AppendItem(wxTreeItemId(hParent), strName, kImageClosed, kImageOpen, pData)
                     : m_tree.AddRoot(strName, kImageClosed, kImageOpen, pData);
@@ -37,21 +46,68 @@ public:
 private:
     wxTreeCtrl& m_tree;
 };
+
+// Takes AAs dragged from the list. The platform refuses data of any other
+// format before it asks this target; which AAs are meant is read from the
+// list's selection, not from the data.
+class CAADropTarget : public wxDropTarget
+{
+public:
+    explicit CAADropTarget(CCategoryTreeView& tree)
+        : wxDropTarget(new wxCustomDataObject(wxDataFormat(CAAListView::DragFormatName()))), m_tree(tree)
+    {}
+
+    wxDragResult OnEnter(wxCoord x, wxCoord y, wxDragResult def) override { return OnDragOver(x, y, def); }
+    wxDragResult OnDragOver(wxCoord x, wxCoord y, wxDragResult /*def*/) override
+    {
+        return m_tree.OnAADragOver(wxPoint(x, y), wxGetKeyState(WXK_CONTROL));
+    }
+    void OnLeave() override { m_tree.OnAADragLeave(); }
+    bool OnDrop(wxCoord x, wxCoord y) override { return m_tree.OnAADrop(wxPoint(x, y)); }
+    // The AAs were taken in OnDrop; the effect is the one the last move
+    // showed, which tells the list whether to let them go.
+    wxDragResult OnData(wxCoord /*x*/, wxCoord /*y*/, wxDragResult def) override { return def; }
+
+private:
+    CCategoryTreeView& m_tree;
+};
+
+CAAListView* ListView()
+{
+    const CMainFrame* pFrame = GetMainFrame();
+    return pFrame ? pFrame->GetListView() : nullptr;
+}
+
 } // namespace
 
 CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
-    : wxTreeCtrl(pParent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_EDIT_LABELS | wxTR_SINGLE)
+    : CTreeViewEx(pParent, wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_EDIT_LABELS | wxTR_SINGLE)
 {
     auto* pImages = new wxImageList(16, 16, true, 3);
     pImages->Add(LoadBitmap(EBitmap::FolderClosed));
     pImages->Add(LoadBitmap(EBitmap::FolderOpen));
     pImages->Add(LoadBitmap(EBitmap::Smile));
     AssignImageList(pImages);
+    // A folder dropped on another always becomes its last child.
+    m_bKeepDepth = false;
+    SetDropTarget(new CAADropTarget(*this));
 
     Bind(wxEVT_TREE_SEL_CHANGING, &CCategoryTreeView::OnSelChanging, this);
     Bind(wxEVT_TREE_SEL_CHANGED, &CCategoryTreeView::OnSelChanged, this);
     Bind(wxEVT_TREE_END_LABEL_EDIT, &CCategoryTreeView::OnEndLabelEdit, this);
+    Bind(wxEVT_TREE_DELETE_ITEM, &CCategoryTreeView::OnDeleteItemEvent, this);
+    Bind(wxEVT_RIGHT_DOWN, &CCategoryTreeView::OnRightDown, this);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { AddFolder(); }, ID_FOLDER_ADD);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { DeleteFolder(); }, ID_FOLDER_DELETE);
+}
+
+CCategoryTreeView::~CCategoryTreeView()
+{
+    // The items go while this object can still hear of them; the categories
+    // belong to the document and stay.
+    DeleteAllItems();
 }
 
 void CCategoryTreeView::RebuildTree()
@@ -72,9 +128,10 @@ void CCategoryTreeView::OnInternalIdle()
 {
     // On idle the generic tree selects the root whenever nothing is
     // selected. Here "nothing selected" is a state of its own: after a load,
-    // and once folders can be deleted or a click lands on empty space.
+    // after the selected folder's branch went, or after a right click on
+    // empty space.
     m_bInIdle = true;
-    wxTreeCtrl::OnInternalIdle();
+    CTreeViewEx::OnInternalIdle();
     m_bInIdle = false;
 }
 
@@ -86,16 +143,21 @@ void CCategoryTreeView::OnSelChanging(wxTreeEvent& event)
 
 CCategory* CCategoryTreeView::GetItemCategory(const wxTreeItemId& item) const
 {
-    if (!item.IsOk())
-        return nullptr;
-    const auto* pData = dynamic_cast<const CCategoryItemData*>(GetItemData(item));
-    return pData ? pData->m_pCategory : nullptr;
+    return static_cast<CCategory*>(GetItemParam(item));
 }
 
 void CCategoryTreeView::OnSelChanged(wxTreeEvent& /*event*/)
 {
     if (CMainFrame* pFrame = GetMainFrame())
         pFrame->ShowCategory();
+}
+
+void CCategoryTreeView::MarkChanged()
+{
+    if (CMainFrame* pFrame = GetMainFrame()) {
+        if (CRidaxoDoc* pDoc = pFrame->GetActiveDocument())
+            pDoc->MarkArrangementChanged();
+    }
 }
 
 void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
@@ -120,8 +182,141 @@ void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
     if (*strName == pCategory->GetNameRef())
         return;
     pCategory->SetName(std::move(*strName));
-    if (CMainFrame* pFrame = GetMainFrame()) {
-        if (CRidaxoDoc* pDoc = pFrame->GetActiveDocument())
-            pDoc->MarkArrangementChanged();
+    MarkChanged();
+}
+
+void CCategoryTreeView::SelectAt(const wxPoint& point)
+{
+    int nFlags = 0;
+    const wxTreeItemId item = HitTest(point, nFlags);
+    if (item.IsOk()) {
+        SelectItem(item);
+        return;
     }
+    // The tree tells no one when its selection is cleared.
+    Unselect();
+    if (CMainFrame* pFrame = GetMainFrame())
+        pFrame->ShowCategory();
+}
+
+void CCategoryTreeView::OnRightDown(wxMouseEvent& event)
+{
+    SelectAt(event.GetPosition());
+    if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_TREEPOPUP))
+        ShowPopupMenu(*this, *pMenu, event.GetPosition());
+}
+
+void CCategoryTreeView::AddFolder()
+{
+    const wxTreeItemId item = GetSelection();
+    CCategory* pCategory = GetItemCategory(item);
+    if (!pCategory)
+        return;
+    CCategory* pChild = pCategory->AddChild(FromDisplay(U8(kNewFolderName)).value_or(std::string()));
+    const wxTreeItemId hNewItem =
+        AppendItem(item, ToDisplay(pChild->GetNameRef()), kImageClosed, kImageOpen, new CTreeItemParam(pChild));
+    MarkChanged();
+    SelectItem(hNewItem);
+    EnsureVisible(hNewItem);
+    // The user names the new folder at once.
+    EditLabel(hNewItem);
+}
+
+void CCategoryTreeView::DeleteFolder()
+{
+    const wxTreeItemId item = GetSelection();
+    if (!item.IsOk())
+        return;
+    const wxTreeItemId hParent = GetItemParent(item);
+    DeleteItem(item);
+    // The folder above takes the selection, so the list shows a folder
+    // that still exists.
+    if (hParent.IsOk())
+        SelectItem(hParent);
+}
+
+void CCategoryTreeView::OnDeleteItemEvent(wxTreeEvent& event)
+{
+    if (m_pDeleted) {
+        if (CCategory* pCategory = GetItemCategory(event.GetItem()))
+            m_pDeleted->push_back(pCategory);
+    }
+    event.Skip();
+}
+
+void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
+{
+    // The tree reports every item of the branch, in an order of its own;
+    // the categories are destroyed together once it has finished, each
+    // exactly once.
+    std::vector<CCategory*> deleted;
+    std::vector<CCategory*>* pOuter = std::exchange(m_pDeleted, &deleted);
+    CTreeViewEx::DeleteItem(item);
+    m_pDeleted = pOuter;
+    if (deleted.empty())
+        return;
+    // The list must not keep showing a category about to go.
+    CAAListView* pList = ListView();
+    if (pList && std::find(deleted.begin(), deleted.end(), pList->GetCategory()) != deleted.end()) {
+        pList->Clear();
+        if (CMainFrame* pFrame = GetMainFrame())
+            pFrame->ShowCategory();
+    }
+    CCategory::RemoveCategories(deleted);
+    MarkChanged();
+}
+
+bool CCategoryTreeView::OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem,
+                                     const wxTreeItemId& hNewParent, const wxTreeItemId& /*hInsertAfter*/)
+{
+    // The copied item still carries the old category, which goes when the
+    // old item is deleted; it must carry its own copy, or none.
+    CCategory* pSource = GetItemCategory(hOldItem);
+    CCategory* pNewParent = GetItemCategory(hNewParent);
+    if (!pSource || !pNewParent) {
+        SetItemParam(hNewItem, nullptr);
+        return false;
+    }
+    // Parents are copied before their children, so each child's new parent
+    // category is already in place; both append, so the order matches.
+    SetItemParam(hNewItem, pNewParent->AddChildCopy(*pSource));
+    MarkChanged();
+    return true;
+}
+
+wxDragResult CCategoryTreeView::OnAADragOver(const wxPoint& point, bool bCopy)
+{
+    const CAAListView* pList = ListView();
+    int nFlags = 0;
+    const wxTreeItemId item = HitTest(point, nFlags);
+    // Another running copy of the program offers the same format, but its
+    // AAs are not this window's: only drags from this list are taken.
+    if (!pList || !pList->IsDraggingRows() || !item.IsOk()) {
+        SetDropHighlight(wxTreeItemId());
+        return wxDragNone;
+    }
+    SetDropHighlight(item);
+    return bCopy ? wxDragCopy : wxDragMove;
+}
+
+void CCategoryTreeView::OnAADragLeave()
+{
+    SetDropHighlight(wxTreeItemId());
+}
+
+bool CCategoryTreeView::OnAADrop(const wxPoint& point)
+{
+    SetDropHighlight(wxTreeItemId());
+    const CAAListView* pList = ListView();
+    int nFlags = 0;
+    CCategory* pTarget = GetItemCategory(HitTest(point, nFlags));
+    if (!pList || !pList->IsDraggingRows() || !pTarget)
+        return false;
+    const std::vector<int> aas = pList->GetSelectedAAs();
+    for (int nIndex : aas)
+        pTarget->AddAA(nIndex);
+    if (aas.empty())
+        return false;
+    MarkChanged();
+    return true;
 }

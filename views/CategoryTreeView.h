@@ -1,32 +1,61 @@
 #pragma once
 
-#include <wx/treectrl.h>
+#include "TreeViewEx.h"
+
+#include <wx/dnd.h>
+
+#include <memory>
+#include <vector>
 
 class CCategory;
-
-// What a tree item carries: the category it shows, owned by the document's
-// category model.
-class CCategoryItemData : public wxTreeItemData
-{
-public:
-    explicit CCategoryItemData(CCategory* pCategory) : m_pCategory(pCategory) {}
-    CCategory* m_pCategory;
-};
+class CRidaxoDoc;
 
 // The category tree: one folder an item, the root category the only
-// top-level item. Selecting a folder lists its AAs; a folder's label is
-// edited in place to rename it.
-class CCategoryTreeView : public wxTreeCtrl
+// top-level item, each item carrying the category it shows. It is where the
+// user arranges the categories: selecting a folder lists its AAs; the popup
+// adds and deletes folders; a label edited in place renames its folder;
+// dragging a folder onto another moves it there, last, with everything
+// under it; AAs dragged from the list are dropped onto a folder (moved, or
+// copied with Ctrl). The model changes together with the tree.
+class CCategoryTreeView : public CTreeViewEx
 {
 public:
     explicit CCategoryTreeView(wxWindow* pParent);
+    ~CCategoryTreeView() override;
 
     // Deletes every item and inserts the document's category tree anew, all
-    // collapsed and nothing selected.
+    // collapsed and nothing selected. Categories are not touched.
     void RebuildTree();
 
     // The category an item shows, or null.
     CCategory* GetItemCategory(const wxTreeItemId& item) const;
+
+    // The popup's commands. AddFolder appends "(新規)" to the selected
+    // folder, selects it and opens its label for editing; DeleteFolder
+    // deletes the selected folder with its branch, without a question.
+    // Without a selected folder neither does anything.
+    void AddFolder();
+    void DeleteFolder();
+
+    // What a right click does before its popup opens: the item under point
+    // becomes the selected one; on empty space nothing stays selected.
+    void SelectAt(const wxPoint& point);
+
+    // The drop of AAs dragged from the list, as the drop target sees it:
+    // the folder under point is highlighted and the result says whether a
+    // drop would copy (bCopy: Ctrl held) or move; wxDragNone for a drag
+    // that did not start in this window's list. OnAADrop appends the list's
+    // selected AAs to the folder under point and returns false when it
+    // appends nothing.
+    wxDragResult OnAADragOver(const wxPoint& point, bool bCopy);
+    void OnAADragLeave();
+    bool OnAADrop(const wxPoint& point);
+
+    // Deleting an item destroys its category with the branch below; the
+    // root category loses only its children.
+    void DeleteItem(const wxTreeItemId& item) override;
+    bool OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem, const wxTreeItemId& hNewParent,
+                      const wxTreeItemId& hInsertAfter) override;
 
     void OnInternalIdle() override;
 
@@ -34,6 +63,12 @@ private:
     void OnSelChanging(wxTreeEvent& event);
     void OnSelChanged(wxTreeEvent& event);
     void OnEndLabelEdit(wxTreeEvent& event);
+    void OnDeleteItemEvent(wxTreeEvent& event);
+    void OnRightDown(wxMouseEvent& event);
+    void MarkChanged();
 
     bool m_bInIdle = false;
+    // The categories of the items deleted by the DeleteItem under way;
+    // null outside one, when deleted items leave their categories alone.
+    std::vector<CCategory*>* m_pDeleted = nullptr;
 };

@@ -1,0 +1,396 @@
+#include "TreeViewEx.h"
+
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/imaglist.h>
+#include <wx/popupwin.h>
+#include <wx/settings.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+namespace
+{
+
+// The dragged item's picture, following the pointer in a window of its own:
+// drawing over other windows is not possible on every platform.
+class CDragImageWindow : public wxPopupWindow
+{
+public:
+    CDragImageWindow(wxWindow* pParent, const wxBitmap& bitmap)
+        : wxPopupWindow(pParent, wxBORDER_NONE), m_bitmap(bitmap)
+    {
+        SetBackgroundStyle(wxBG_STYLE_PAINT);
+        SetClientSize(bitmap.GetSize());
+        Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+            wxPaintDC dc(this);
+            dc.DrawBitmap(m_bitmap, 0, 0);
+        });
+    }
+
+private:
+    wxBitmap m_bitmap;
+};
+
+} // namespace
+
+void CTreeViewEx::SPopupDeleter::operator()(wxPopupWindow* pWindow) const
+{
+    pWindow->Hide();
+    pWindow->Destroy();
+}
+
+CTreeViewEx::CTreeViewEx(wxWindow* pParent, long nStyle)
+    : wxTreeCtrl(pParent, wxID_ANY, wxDefaultPosition, wxDefaultSize, nStyle), m_hoverTimer(this, HOVER_TIMER_ID)
+{
+    Bind(wxEVT_TREE_BEGIN_DRAG, &CTreeViewEx::OnBeginDrag, this);
+    Bind(wxEVT_TREE_END_LABEL_EDIT, &CTreeViewEx::OnEndLabelEdit, this);
+    Bind(wxEVT_TREE_DELETE_ITEM, [this](wxTreeEvent& event) {
+        // The drag's items may go while it runs, when another part of the
+        // program changes the tree; nothing may refer to them afterwards.
+        const wxTreeItemId item = event.GetItem();
+        if (item == m_hDropHighlight)
+            m_hDropHighlight = wxTreeItemId();
+        if (item == m_hDropTarget)
+            m_hDropTarget = wxTreeItemId();
+        if (item == m_hDragItem) {
+            CancelItemDrag();
+            m_hDragItem = wxTreeItemId();
+        }
+        event.Skip();
+    });
+    Bind(wxEVT_MOTION, &CTreeViewEx::OnMotion, this);
+    Bind(wxEVT_LEFT_UP, &CTreeViewEx::OnLeftUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CTreeViewEx::OnCaptureLost, this);
+    Bind(wxEVT_KEY_DOWN, &CTreeViewEx::OnKeyDown, this);
+    Bind(wxEVT_TIMER, &CTreeViewEx::OnHoverTimer, this, HOVER_TIMER_ID);
+}
+
+CTreeViewEx::~CTreeViewEx()
+{
+    CancelItemDrag();
+    // Deleting the items reports each of them; this object must still be
+    // whole when it hears of them.
+    DeleteAllItems();
+}
+
+int CTreeViewEx::GetItemDepth(const wxTreeItemId& item) const
+{
+    int nDepth = 0;
+    for (wxTreeItemId up = GetItemParent(item); up.IsOk(); up = GetItemParent(up))
+        ++nDepth;
+    return nDepth;
+}
+
+void* CTreeViewEx::GetItemParam(const wxTreeItemId& item) const
+{
+    if (!item.IsOk())
+        return nullptr;
+    const auto* pData = dynamic_cast<const CTreeItemParam*>(GetItemData(item));
+    return pData ? pData->m_pParam : nullptr;
+}
+
+void CTreeViewEx::SetItemParam(const wxTreeItemId& item, void* pParam)
+{
+    if (auto* pData = dynamic_cast<CTreeItemParam*>(GetItemData(item)))
+        pData->m_pParam = pParam;
+    else
+        SetItemData(item, new CTreeItemParam(pParam));
+}
+
+bool CTreeViewEx::IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& ancestor) const
+{
+    for (wxTreeItemId up = item; up.IsOk(); up = GetItemParent(up)) {
+        if (up == ancestor)
+            return true;
+    }
+    return false;
+}
+
+bool CTreeViewEx::CanCopyItem(const wxTreeItemId& /*item*/, const wxTreeItemId& /*hNewParent*/,
+                              const wxTreeItemId& /*hInsertAfter*/)
+{
+    return true;
+}
+
+bool CTreeViewEx::OnItemCopied(const wxTreeItemId& /*hNewItem*/, const wxTreeItemId& /*hOldItem*/,
+                               const wxTreeItemId& /*hNewParent*/, const wxTreeItemId& /*hInsertAfter*/)
+{
+    return true;
+}
+
+void CTreeViewEx::SelectItem(const wxTreeItemId& item, bool bSelect)
+{
+    wxTreeCtrl::SelectItem(item, bSelect);
+}
+
+void CTreeViewEx::DeleteItem(const wxTreeItemId& item)
+{
+    Delete(item);
+}
+
+wxTreeItemId CTreeViewEx::CopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                   const wxTreeItemId& hInsertAfter)
+{
+    if (!CanCopyItem(item, hNewParent, hInsertAfter))
+        return {};
+    const wxString strText = GetItemText(item);
+    const int nImage = GetItemImage(item, wxTreeItemIcon_Normal);
+    const int nSelectedImage = GetItemImage(item, wxTreeItemIcon_Selected);
+    // The copy starts with the old item's value; a derived class that keeps
+    // its own object per item replaces it in OnItemCopied.
+    auto* pData = new CTreeItemParam(GetItemParam(item));
+    const wxTreeItemId hNewItem = hInsertAfter.IsOk()
+                                      ? InsertItem(hNewParent, hInsertAfter, strText, nImage, nSelectedImage, pData)
+                                      : AppendItem(hNewParent, strText, nImage, nSelectedImage, pData);
+    const int nState = GetItemState(item);
+    if (nState != wxTREE_ITEMSTATE_NONE)
+        SetItemState(hNewItem, nState);
+    OnItemCopied(hNewItem, item, hNewParent, hInsertAfter);
+    return hNewItem;
+}
+
+wxTreeItemId CTreeViewEx::CopySubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                      const wxTreeItemId& hInsertAfter)
+{
+    const wxTreeItemId hNewItem = CopyItem(item, hNewParent, hInsertAfter);
+    if (!hNewItem.IsOk())
+        return {};
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk(); child = GetNextChild(item, cookie)) {
+        if (!CopySubtree(child, hNewItem, wxTreeItemId()).IsOk()) {
+            // Half a copy would leave the branch in two places, neither of
+            // them whole: take it back, and the original stays as it was.
+            DeleteItem(hNewItem);
+            return {};
+        }
+    }
+    return hNewItem;
+}
+
+wxTreeItemId CTreeViewEx::MoveSubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                      const wxTreeItemId& hInsertAfter)
+{
+    const wxTreeItemId hNewItem = CopySubtree(item, hNewParent, hInsertAfter);
+    if (hNewItem.IsOk())
+        DeleteItem(item);
+    return hNewItem;
+}
+
+wxTextCtrl* CTreeViewEx::EditLabel(const wxTreeItemId& item, wxClassInfo* pTextCtrlClass)
+{
+    wxTextCtrl* pEdit = wxTreeCtrl::EditLabel(item, pTextCtrlClass);
+    // A longer label, from an index file, is not cut short by merely
+    // opening the editor on it.
+    if (pEdit)
+        pEdit->SetMaxLength(std::max<unsigned long>(kLabelLimit, pEdit->GetValue().length()));
+    return pEdit;
+}
+
+void CTreeViewEx::OnEndLabelEdit(wxTreeEvent& event)
+{
+    // A derived class that names its items takes the new label; here it is
+    // refused.
+    event.Veto();
+}
+
+void CTreeViewEx::OnBeginDrag(wxTreeEvent& event)
+{
+    // The event stays vetoed: the tree's own drag mode would capture the
+    // mouse and draw its own feedback.
+    BeginItemDrag(event.GetPoint());
+}
+
+bool CTreeViewEx::BeginItemDrag(const wxPoint& point)
+{
+    if (m_bDragging)
+        return false;
+    int nFlags = 0;
+    const wxTreeItemId item = HitTest(point, nFlags);
+    if (!item.IsOk() || !CreateDragImage(item))
+        return false;
+    m_hDragItem = item;
+    m_hDropTarget = wxTreeItemId();
+    m_hoverRule.Reset();
+    m_bDragging = true;
+    MoveDragImage(ClientToScreen(point));
+    m_pDragImage->Show();
+    CaptureMouse();
+    return true;
+}
+
+bool CTreeViewEx::CreateDragImage(const wxTreeItemId& item)
+{
+    const wxString strText = GetItemText(item);
+    wxImageList* pImages = GetImageList();
+    const int nImage = GetItemImage(item, wxTreeItemIcon_Normal);
+    wxSize imageSize(0, 0);
+    if (pImages && nImage >= 0)
+        pImages->GetSize(nImage, imageSize.x, imageSize.y);
+
+    wxMemoryDC dc;
+    dc.SetFont(GetFont());
+    const wxSize textSize = dc.GetTextExtent(strText.empty() ? wxString(" ") : strText);
+    const int nGap = imageSize.x > 0 ? 4 : 0;
+    const wxSize size(2 + imageSize.x + nGap + textSize.x + 4, std::max(imageSize.y, textSize.y) + 4);
+    wxBitmap bitmap(size);
+    if (!bitmap.IsOk())
+        return false;
+    dc.SelectObject(bitmap);
+    dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
+    dc.Clear();
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT)));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(wxPoint(0, 0), size);
+    if (imageSize.x > 0)
+        pImages->Draw(nImage, dc, 2, (size.y - imageSize.y) / 2, wxIMAGELIST_DRAW_TRANSPARENT);
+    dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
+    dc.DrawText(strText, 2 + imageSize.x + nGap, (size.y - textSize.y) / 2);
+    dc.SelectObject(wxNullBitmap);
+
+    // The pointer holds the picture by its middle.
+    m_ptHotSpot = wxPoint(size.x / 2, size.y / 2);
+    m_pDragImage.reset(new CDragImageWindow(this, bitmap));
+    return true;
+}
+
+void CTreeViewEx::MoveDragImage(const wxPoint& ptScreen)
+{
+    if (m_pDragImage)
+        m_pDragImage->Move(ptScreen - m_ptHotSpot);
+}
+
+void CTreeViewEx::DragItemTo(const wxPoint& point)
+{
+    if (!m_bDragging)
+        return;
+    MoveDragImage(ClientToScreen(point));
+    int nFlags = 0;
+    const wxTreeItemId item = HitTest(point, nFlags);
+    // Off the items the last target stays: a release outside the tree drops
+    // onto the item the pointer passed last.
+    if (!item.IsOk())
+        return;
+    const CHoverRule::EAction nAction =
+        m_hoverRule.OnMoveOverItem(item.GetID(), m_hDropHighlight.GetID(), m_hoverTimer.IsRunning());
+    SetDropHighlight(item);
+    m_hDropTarget = item;
+    if (nAction != CHoverRule::EAction::None)
+        m_hoverTimer.Start(kHoverPeriodMs); // a running timer starts its period anew
+}
+
+void CTreeViewEx::SetDropHighlight(const wxTreeItemId& item)
+{
+    if (item == m_hDropHighlight)
+        return;
+    if (m_hDropHighlight.IsOk())
+        SetItemDropHighlight(m_hDropHighlight, false);
+    m_hDropHighlight = item;
+    if (item.IsOk())
+        SetItemDropHighlight(item, true);
+}
+
+void CTreeViewEx::OnHoverTimer(wxTimerEvent& /*event*/)
+{
+    const wxTreeItemId item = m_hDropHighlight;
+    if (item.IsOk() && item == m_hDropTarget && ItemHasChildren(item))
+        Expand(item);
+}
+
+void CTreeViewEx::EndDragState()
+{
+    m_bDragging = false;
+    m_pDragImage.reset();
+    if (HasCapture())
+        ReleaseMouse();
+    SetDropHighlight(wxTreeItemId());
+    m_hoverRule.Reset();
+    m_hoverTimer.Stop();
+}
+
+void CTreeViewEx::CancelItemDrag()
+{
+    if (!m_bDragging)
+        return;
+    EndDragState();
+    m_hDropTarget = wxTreeItemId();
+}
+
+void CTreeViewEx::DropItem()
+{
+    if (!m_bDragging)
+        return;
+    EndDragState();
+    const wxTreeItemId hDragItem = m_hDragItem;
+    const wxTreeItemId hTarget = m_hDropTarget;
+    m_hDragItem = wxTreeItemId();
+    m_hDropTarget = wxTreeItemId();
+    const bool bHasTarget = hTarget.IsOk() && hDragItem.IsOk();
+    const EDropPlace nPlace =
+        ChooseDropPlace(bHasTarget, bHasTarget && IsItemInSubtree(hTarget, hDragItem), m_bKeepDepth,
+                        bHasTarget ? GetItemDepth(hDragItem) : 0, bHasTarget ? GetItemDepth(hTarget) : 0);
+    wxTreeItemId hNewParent;
+    wxTreeItemId hInsertAfter;
+    switch (nPlace) {
+    case EDropPlace::Refused:
+        return;
+    case EDropPlace::LastChildOfTarget:
+        hNewParent = hTarget;
+        break;
+    case EDropPlace::AfterTarget:
+        // This tree has one top-level item, so a target of depth 0 is the
+        // dragged item itself, refused above; every other has a parent.
+        hNewParent = GetItemParent(hTarget);
+        hInsertAfter = hTarget;
+        if (!hNewParent.IsOk())
+            return;
+        break;
+    }
+    Expand(hNewParent);
+    const wxTreeItemId hNewItem = MoveSubtree(hDragItem, hNewParent, hInsertAfter);
+    if (!hNewItem.IsOk())
+        return;
+    // A target that had no children could not open before the move.
+    Expand(hNewParent);
+    SelectItem(hNewItem);
+}
+
+void CTreeViewEx::OnMotion(wxMouseEvent& event)
+{
+    if (m_bDragging)
+        DragItemTo(event.GetPosition());
+    event.Skip();
+}
+
+void CTreeViewEx::OnLeftUp(wxMouseEvent& event)
+{
+    // The tree's own handling of a release may start a label edit on the
+    // item it is over; after a drag that would be a surprise.
+    if (!m_bDragging) {
+        event.Skip();
+        return;
+    }
+    DropItem();
+}
+
+void CTreeViewEx::OnCaptureLost(wxMouseCaptureLostEvent& /*event*/)
+{
+    // Another window took the mouse: the drag ends with nothing dropped.
+    CancelItemDrag();
+}
+
+void CTreeViewEx::OnKeyDown(wxKeyEvent& event)
+{
+    if (m_bDragging && event.GetKeyCode() == WXK_ESCAPE) {
+        CancelItemDrag();
+        return;
+    }
+    if (event.GetKeyCode() == WXK_F2 && !event.HasAnyModifiers() && !GetEditControl()) {
+        const wxTreeItemId item = GetSelection();
+        if (item.IsOk()) {
+            EditLabel(item);
+            return;
+        }
+    }
+    event.Skip();
+}
