@@ -1,0 +1,478 @@
+// The category tree in the running program: folders added, renamed,
+// deleted and moved, and AAs dropped on folders, each checked in the tree,
+// in the model and in the saved index file.
+#include "CategoryTreeView.h"
+
+#include "AAListView.h"
+#include "AAStore.h"
+#include "Category.h"
+#include "GuiTestSupport.h"
+#include "MainFrame.h"
+#include "Resources.h"
+#include "RidaxoApp.h"
+#include "RidaxoDoc.h"
+#include "ShiftJis.h"
+#include "TempFiles.h"
+
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+namespace
+{
+
+std::string Utf8Name(const CCategory& category)
+{
+    return Cp932ToUtf8(category.GetNameRef());
+}
+
+// Folders only, names in UTF-8: name(child child...).
+std::string Folders(const CCategory& category)
+{
+    std::string strOut = Utf8Name(category);
+    std::string strChildren;
+    for (int i = 0; i < category.GetChildCount(); ++i)
+        strChildren += (i ? " " : "") + Folders(*category.GetChildAt(i));
+    return strChildren.empty() ? strOut : strOut + "(" + strChildren + ")";
+}
+
+const CCategory* FindFolder(const CCategory& category, const std::string& strName)
+{
+    if (Utf8Name(category) == strName)
+        return &category;
+    for (int i = 0; i < category.GetChildCount(); ++i) {
+        if (const CCategory* pFound = FindFolder(*category.GetChildAt(i), strName))
+            return pFound;
+    }
+    return nullptr;
+}
+
+class CategoryTreeViewTest : public CSampleFixture
+{
+protected:
+    void SetUp() override
+    {
+        CSampleFixture::SetUp();
+        ImportSample(wxYES);
+        m_messages.clear();
+    }
+
+    CCategory& Root() const { return Doc().m_model.GetRoot(); }
+
+    // The root's folders after grouping the sample, in order.
+    static std::string SampleFolders(const std::string& strMore = std::string())
+    {
+        return "sample-aa.txt(ねこ・ かお・ いぬ・ わく・ うさぎ・" + strMore + ")";
+    }
+
+    wxTreeItemId Item(const std::string& strName, wxTreeItemId from = wxTreeItemId()) const
+    {
+        if (!from.IsOk())
+            from = Tree().GetRootItem();
+        if (!from.IsOk())
+            return {};
+        if (Tree().GetItemText(from).utf8_string() == strName)
+            return from;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = Tree().GetFirstChild(from, cookie); child.IsOk();
+             child = Tree().GetNextChild(from, cookie)) {
+            if (const wxTreeItemId found = Item(strName, child); found.IsOk())
+                return found;
+        }
+        return {};
+    }
+
+    CCategory* Category(const std::string& strName) const { return Tree().GetItemCategory(Item(strName)); }
+
+    wxPoint PointOf(const wxTreeItemId& item) const
+    {
+        Tree().EnsureVisible(item);
+        PumpEvents();
+        wxRect rect;
+        EXPECT_TRUE(Tree().GetBoundingRect(item, rect, true));
+        return rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2);
+    }
+
+    // A point below every item.
+    wxPoint EmptySpace() const { return wxPoint(5, Tree().GetClientSize().y - 5); }
+
+    // Every item shows the category at the same place in the model, under
+    // the same name.
+    void ExpectTreeMirrorsModel(const wxTreeItemId& item, const CCategory& category) const
+    {
+        EXPECT_EQ(Tree().GetItemCategory(item), &category);
+        EXPECT_EQ(Tree().GetItemText(item).utf8_string(), Utf8Name(category));
+        ASSERT_EQ(static_cast<int>(Tree().GetChildrenCount(item, false)), category.GetChildCount())
+            << Utf8Name(category);
+        wxTreeItemIdValue cookie;
+        int i = 0;
+        for (wxTreeItemId child = Tree().GetFirstChild(item, cookie); child.IsOk();
+             child = Tree().GetNextChild(item, cookie))
+            ExpectTreeMirrorsModel(child, *category.GetChildAt(i++));
+    }
+    void ExpectTreeMirrorsModel() const
+    {
+        if (Tree().GetRootItem().IsOk())
+            ExpectTreeMirrorsModel(Tree().GetRootItem(), Root());
+    }
+
+    // A right click at point, choosing nCommand from the popup.
+    void RightClickAndChoose(const wxPoint& point, int nCommand)
+    {
+        std::vector<std::pair<int, wxString>> items;
+        CPopupMenuOverride popup([&](wxMenu& menu) {
+            for (const wxMenuItem* pItem : menu.GetMenuItems())
+                items.emplace_back(pItem->GetId(), pItem->GetItemLabelText());
+            return nCommand;
+        });
+        wxMouseEvent event(wxEVT_RIGHT_DOWN);
+        event.SetPosition(point);
+        event.SetEventObject(&Tree());
+        Tree().ProcessWindowEvent(event);
+        PumpEvents();
+        const std::vector<std::pair<int, wxString>> expected = {{ID_FOLDER_ADD, U8("フォルダの追加")},
+                                                                {ID_FOLDER_DELETE, U8("フォルダの削除")}};
+        EXPECT_EQ(items, expected);
+    }
+
+    void Key(wxWindow& window, int nKeyCode)
+    {
+        for (wxEventType nType : {wxEVT_KEY_DOWN, wxEVT_CHAR}) {
+            wxKeyEvent event(nType);
+            event.m_keyCode = nKeyCode;
+            event.SetEventObject(&window);
+            window.ProcessWindowEvent(event);
+        }
+        PumpEvents();
+    }
+
+    // Types strText into the open label editor and presses Enter.
+    void TypeLabel(const wxString& strText)
+    {
+        wxTextCtrl* pEdit = Tree().GetEditControl();
+        ASSERT_NE(pEdit, nullptr);
+        pEdit->SetValue(strText);
+        Key(*pEdit, WXK_RETURN);
+        EXPECT_EQ(Tree().GetEditControl(), nullptr);
+    }
+
+    void MouseOnTree(wxEventType nType, const wxPoint& point, bool bLeftDown)
+    {
+        wxMouseEvent event(nType);
+        event.SetPosition(point);
+        event.m_leftDown = bLeftDown;
+        event.SetEventObject(&Tree());
+        Tree().ProcessWindowEvent(event);
+    }
+
+    // Drags folder strFrom onto strOnto with the mouse.
+    void DragFolder(const std::string& strFrom, const std::string& strOnto)
+    {
+        const wxPoint from = PointOf(Item(strFrom));
+        const wxPoint onto = PointOf(Item(strOnto));
+        MouseOnTree(wxEVT_LEFT_DOWN, from, true);
+        for (int i = 1; i <= 3; ++i)
+            MouseOnTree(wxEVT_MOTION, from + wxPoint(2 * i, 0), true);
+        EXPECT_TRUE(Tree().IsDraggingItem());
+        MouseOnTree(wxEVT_MOTION, onto, true);
+        MouseOnTree(wxEVT_LEFT_UP, onto, false);
+        PumpEvents();
+    }
+
+    // Saves under a new name and opens the saved file again.
+    void SaveAndReopen()
+    {
+        const std::string strIndex = m_dir.File("arranged.rix");
+        ASSERT_TRUE(Doc().SaveAsPath(wxString::FromUTF8(strIndex)));
+        ASSERT_TRUE(Manager().OpenPath(wxString::FromUTF8(strIndex)));
+        PumpEvents();
+    }
+
+    std::vector<int> ListedAAs() const
+    {
+        std::vector<int> aas;
+        for (int i = 0; i < List().GetRowCount(); ++i)
+            aas.push_back(List().GetRowAA(i));
+        return aas;
+    }
+
+    CTempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(CategoryTreeViewTest, ANewFolderComesLastSelectedAndOpenForItsName)
+{
+    RightClickAndChoose(PointOf(Tree().GetRootItem()), ID_FOLDER_ADD);
+
+    // Last under the folder clicked, in the tree and the model; selected,
+    // listing nothing, its label open for editing.
+    EXPECT_EQ(Folders(Root()), SampleFolders(" (新規)"));
+    ExpectTreeMirrorsModel();
+    const wxTreeItemId added = Tree().GetLastChild(Tree().GetRootItem());
+    EXPECT_EQ(Tree().GetSelection(), added);
+    EXPECT_EQ(List().GetCategory(), Root().GetChildAt(5));
+    EXPECT_EQ(List().GetRowCount(), 0);
+    EXPECT_TRUE(Doc().IsModified());
+    ASSERT_NE(Tree().GetEditControl(), nullptr);
+
+    // Esc keeps "(新規)".
+    Key(*Tree().GetEditControl(), WXK_ESCAPE);
+    EXPECT_EQ(Tree().GetEditControl(), nullptr);
+    EXPECT_EQ(Tree().GetItemText(added), U8("(新規)"));
+
+    // F2 opens it again: a name is taken, an empty one refused.
+    Key(Tree(), WXK_F2);
+    TypeLabel(U8("ひよこ"));
+    Key(Tree(), WXK_F2);
+    TypeLabel(wxString());
+    EXPECT_EQ(Tree().GetItemText(added), U8("ひよこ"));
+    // A folder under the new one; then the new one takes a sibling's name.
+    RightClickAndChoose(PointOf(added), ID_FOLDER_ADD);
+    TypeLabel(U8("わく・"));
+    SelectFolder(added);
+    Key(Tree(), WXK_F2);
+    TypeLabel(U8("いぬ・"));
+    EXPECT_EQ(Folders(Root()), SampleFolders(" いぬ・(わく・)"));
+    ExpectTreeMirrorsModel();
+    EXPECT_TRUE(m_messages.empty());
+
+    SaveAndReopen();
+    EXPECT_EQ(Folders(Root()), SampleFolders(" いぬ・(わく・)"));
+    ExpectTreeMirrorsModel();
+}
+
+TEST_F(CategoryTreeViewTest, DeletingAFolderTakesItsBranchAndKeepsTheAAs)
+{
+    // ねこ・ gets a branch two levels deep, holding AAs of other folders.
+    CCategory* pCats = Category("ねこ・");
+    ASSERT_NE(pCats, nullptr);
+    SelectFolder(Item("ねこ・"));
+    Tree().AddFolder();
+    TypeLabel("kitten");
+    Tree().AddFolder();
+    TypeLabel("tiny");
+    Category("kitten")->AddAA(2);
+    Category("tiny")->AddAA(7);
+    const int nAACount = Doc().m_store.GetCount();
+    const std::vector<int> faces = Category("かお・")->GetAAList();
+    SelectFolder(Item("tiny"));
+    ASSERT_EQ(List().GetCategory(), Category("tiny"));
+
+    RightClickAndChoose(PointOf(Item("ねこ・")), ID_FOLDER_DELETE);
+
+    // No question; the branch is gone at once, the folder above selected
+    // and listed.
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(かお・ いぬ・ わく・ うさぎ・)");
+    ExpectTreeMirrorsModel();
+    EXPECT_EQ(Tree().GetSelection(), Tree().GetRootItem());
+    EXPECT_EQ(List().GetCategory(), &Root());
+    EXPECT_EQ(Doc().m_store.GetCount(), nAACount);
+    EXPECT_EQ(Category("かお・")->GetAAList(), faces);
+    EXPECT_TRUE(Doc().IsModified());
+
+    SaveAndReopen();
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(かお・ いぬ・ わく・ うさぎ・)");
+    EXPECT_EQ(Category("かお・")->GetAAList(), faces);
+}
+
+TEST_F(CategoryTreeViewTest, DeletingTheTopFolderEmptiesTheTreeAndTheRootComesBackAlone)
+{
+    const std::vector<int> rootAAs = Root().GetAAList();
+    SelectFolder(Item("いぬ・"));
+    RightClickAndChoose(PointOf(Tree().GetRootItem()), ID_FOLDER_DELETE);
+
+    EXPECT_EQ(Tree().GetCount(), 0U);
+    EXPECT_EQ(List().GetCategory(), nullptr);
+    EXPECT_EQ(List().GetRowCount(), 0);
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt");
+    EXPECT_EQ(Root().GetAAList(), rootAAs);
+    // With no folder left the popup's commands do nothing.
+    RightClickAndChoose(EmptySpace(), ID_FOLDER_ADD);
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt");
+
+    SaveAndReopen();
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt");
+    EXPECT_EQ(Root().GetAAList(), rootAAs);
+    EXPECT_EQ(Tree().GetCount(), 1U);
+}
+
+TEST_F(CategoryTreeViewTest, ARightClickOnEmptySpaceClearsTheSelectionAndTheCommandsDoNothing)
+{
+    SelectFolder(Item("かお・"));
+    ASSERT_GT(List().GetRowCount(), 0);
+    for (int nCommand : {ID_FOLDER_ADD, ID_FOLDER_DELETE}) {
+        RightClickAndChoose(EmptySpace(), nCommand);
+        EXPECT_FALSE(Tree().GetSelection().IsOk());
+        EXPECT_EQ(List().GetCategory(), nullptr);
+        EXPECT_EQ(List().GetRowCount(), 0);
+        EXPECT_EQ(Folders(Root()), SampleFolders());
+    }
+    // Idle time does not bring a selection back.
+    PumpEvents();
+    EXPECT_FALSE(Tree().GetSelection().IsOk());
+    EXPECT_FALSE(Doc().IsModified());
+}
+
+TEST_F(CategoryTreeViewTest, DraggingAFolderMovesItsBranchLastUnderTheTarget)
+{
+    SelectFolder(Item("ねこ・"));
+    Tree().AddFolder();
+    TypeLabel("kitten");
+    Category("kitten")->AddAA(2);
+    const std::vector<int> cats = Category("ねこ・")->GetAAList();
+    Doc().Modify(false);
+
+    // Onto itself, below itself, or the top folder anywhere: refused.
+    for (const auto& [strFrom, strOnto] : std::vector<std::pair<std::string, std::string>>{
+             {"ねこ・", "ねこ・"}, {"ねこ・", "kitten"}, {"sample-aa.txt", "かお・"}}) {
+        DragFolder(strFrom, strOnto);
+        EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・(kitten) かお・ いぬ・ わく・ うさぎ・)")
+            << strFrom << " onto " << strOnto;
+        EXPECT_FALSE(Doc().IsModified());
+    }
+
+    DragFolder("ねこ・", "かお・");
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(かお・(ねこ・(kitten)) いぬ・ わく・ うさぎ・)");
+    ExpectTreeMirrorsModel();
+    EXPECT_EQ(Category("ねこ・")->GetAAList(), cats);
+    EXPECT_EQ(Category("kitten")->GetAAList(), std::vector<int>{2});
+    // Selected and listed, the folder it went to open.
+    EXPECT_EQ(Tree().GetSelection(), Item("ねこ・"));
+    EXPECT_EQ(List().GetCategory(), Category("ねこ・"));
+    EXPECT_EQ(List().GetRowCount(), static_cast<int>(cats.size()));
+    EXPECT_TRUE(Tree().IsExpanded(Item("かお・")));
+    EXPECT_TRUE(Doc().IsModified());
+
+    // Onto its own parent: last among its siblings.
+    DragFolder("いぬ・", "sample-aa.txt");
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(かお・(ねこ・(kitten)) わく・ うさぎ・ いぬ・)");
+    ExpectTreeMirrorsModel();
+
+    SaveAndReopen();
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(かお・(ねこ・(kitten)) わく・ うさぎ・ いぬ・)");
+    EXPECT_EQ(FindFolder(Root(), "ねこ・")->GetAAList(), cats);
+    EXPECT_EQ(FindFolder(Root(), "kitten")->GetAAList(), std::vector<int>{2});
+}
+
+TEST_F(CategoryTreeViewTest, DroppedAAsAreMovedOrWithCtrlCopiedInRowOrder)
+{
+    const std::vector<int> faces = Category("かお・")->GetAAList();
+    const std::vector<int> dogs = Category("いぬ・")->GetAAList();
+    for (bool bCopy : {false, true}) {
+        ImportSample(wxYES);
+        SelectFolder(Item("かお・"));
+        SelectRow(1);
+        List().SetItemState(3, LXIS_SELECTED, LXIS_SELECTED);
+        const std::vector<int> dropped = List().GetSelectedAAs();
+        ASSERT_EQ(dropped.size(), 2U);
+
+        const wxPoint onto = PointOf(Item("いぬ・"));
+        wxDragResult nOver = wxDragError;
+        CDragOverride drag([&](wxDataObject&) {
+            nOver = Tree().OnAADragOver(onto, bCopy);
+            EXPECT_EQ(Tree().GetDropHighlight(), Item("いぬ・"));
+            return Tree().OnAADrop(onto) ? nOver : wxDragNone;
+        });
+        List().DragSelected();
+        PumpEvents();
+
+        EXPECT_EQ(nOver, bCopy ? wxDragCopy : wxDragMove);
+        EXPECT_FALSE(Tree().GetDropHighlight().IsOk());
+        std::vector<int> expectedDogs = dogs;
+        expectedDogs.insert(expectedDogs.end(), dropped.begin(), dropped.end());
+        EXPECT_EQ(Category("いぬ・")->GetAAList(), expectedDogs) << bCopy;
+        std::vector<int> expectedFaces = faces;
+        if (!bCopy) {
+            for (int nIndex : dropped)
+                expectedFaces.erase(std::find(expectedFaces.begin(), expectedFaces.end(), nIndex));
+        }
+        EXPECT_EQ(Category("かお・")->GetAAList(), expectedFaces) << bCopy;
+        EXPECT_EQ(List().GetRowCount(), static_cast<int>(expectedFaces.size()));
+        EXPECT_TRUE(Doc().IsModified());
+
+        SaveAndReopen();
+        EXPECT_EQ(FindFolder(Root(), "いぬ・")->GetAAList(), expectedDogs);
+        EXPECT_EQ(FindFolder(Root(), "かお・")->GetAAList(), expectedFaces);
+    }
+}
+
+TEST_F(CategoryTreeViewTest, DropsOnTheListedFolderOrOnNothingAndForeignDrags)
+{
+    SelectFolder(Item("かお・"));
+    std::vector<int> faces = Category("かお・")->GetAAList();
+    const auto dragRows = [&](std::initializer_list<int> rows, const wxPoint& onto, bool bCopy) {
+        SelectRow(*rows.begin());
+        for (int nRow : rows)
+            List().SetItemState(nRow, LXIS_SELECTED, LXIS_SELECTED);
+        const std::vector<int> dropped = List().GetSelectedAAs();
+        CDragOverride drag([&](wxDataObject&) {
+            const wxDragResult nOver = Tree().OnAADragOver(onto, bCopy);
+            return Tree().OnAADrop(onto) ? nOver : wxDragNone;
+        });
+        List().DragSelected();
+        PumpEvents();
+        return dropped;
+    };
+
+    // With Ctrl onto the listed folder: held twice, and listed so.
+    std::vector<int> dropped = dragRows({0}, PointOf(Item("かお・")), true);
+    faces.push_back(dropped[0]);
+    EXPECT_EQ(Category("かお・")->GetAAList(), faces);
+    EXPECT_EQ(List().GetRowCount(), static_cast<int>(faces.size()));
+
+    // Without Ctrl onto the listed folder: the AAs move to its end, and the
+    // list shows every one of them.
+    dropped = dragRows({2, 4}, PointOf(Item("かお・")), false);
+    for (int nIndex : dropped) {
+        faces.erase(std::find(faces.begin(), faces.end(), nIndex));
+        faces.push_back(nIndex);
+    }
+    EXPECT_EQ(Category("かお・")->GetAAList(), faces);
+    EXPECT_EQ(List().GetRowCount(), static_cast<int>(faces.size()));
+
+    // Onto empty space: refused, the list keeps its rows.
+    Doc().Modify(false);
+    dragRows({1}, EmptySpace(), false);
+    EXPECT_EQ(Category("かお・")->GetAAList(), faces);
+    EXPECT_EQ(List().GetRowCount(), static_cast<int>(faces.size()));
+    EXPECT_FALSE(Doc().IsModified());
+
+    // A drag that did not start in this list (another running copy of the
+    // program offers the same format) is refused.
+    SelectRow(0);
+    EXPECT_EQ(Tree().OnAADragOver(PointOf(Item("いぬ・")), false), wxDragNone);
+    EXPECT_FALSE(Tree().OnAADrop(PointOf(Item("いぬ・"))));
+    EXPECT_FALSE(Doc().IsModified());
+}
+
+TEST_F(CategoryTreeViewTest, TheDropTargetAcceptsOnlyTheAAFormatAndClearsItsHighlight)
+{
+    wxDropTarget* pTarget = Tree().GetDropTarget();
+    ASSERT_NE(pTarget, nullptr);
+    wxDataFormat formats[2];
+    ASSERT_EQ(pTarget->GetDataObject()->GetFormatCount(), 1U);
+    pTarget->GetDataObject()->GetAllFormats(formats);
+    EXPECT_EQ(formats[0].GetId(), "RIDAXO_AA_DATA");
+
+    SelectFolder(Item("かお・"));
+    SelectRow(0);
+    const int nFirst = List().GetRowAA(0);
+    const wxPoint onto = PointOf(Item("わく・"));
+    CDragOverride drag([&](wxDataObject&) {
+        // Ctrl is not held on the test display: a move.
+        EXPECT_EQ(pTarget->OnEnter(onto.x, onto.y, wxDragCopy), wxDragMove);
+        EXPECT_EQ(Tree().GetDropHighlight(), Item("わく・"));
+        pTarget->OnLeave();
+        EXPECT_FALSE(Tree().GetDropHighlight().IsOk());
+        EXPECT_EQ(pTarget->OnDragOver(onto.x, onto.y, wxDragCopy), wxDragMove);
+        EXPECT_TRUE(pTarget->OnDrop(onto.x, onto.y));
+        return pTarget->OnData(onto.x, onto.y, wxDragMove);
+    });
+    List().DragSelected();
+    PumpEvents();
+    EXPECT_EQ(Category("わく・")->GetAAList().back(), nFirst);
+    EXPECT_EQ(std::count(Category("かお・")->GetAAList().begin(), Category("かお・")->GetAAList().end(), nFirst), 0);
+}
