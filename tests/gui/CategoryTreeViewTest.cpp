@@ -85,14 +85,7 @@ protected:
 
     CCategory* Category(const std::string& strName) const { return Tree().GetItemCategory(Item(strName)); }
 
-    wxPoint PointOf(const wxTreeItemId& item) const
-    {
-        Tree().EnsureVisible(item);
-        PumpEvents();
-        wxRect rect;
-        EXPECT_TRUE(Tree().GetBoundingRect(item, rect, true));
-        return rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2);
-    }
+    wxPoint PointOf(const wxTreeItemId& item) const { return FolderPoint(item); }
 
     // A point below every item.
     wxPoint EmptySpace() const { return wxPoint(5, Tree().GetClientSize().y - 5); }
@@ -157,6 +150,13 @@ protected:
         EXPECT_EQ(Tree().GetEditControl(), nullptr);
     }
 
+    // Adds a folder under the selected one and names it.
+    void AddNamedFolder(const wxString& strName)
+    {
+        Tree().AddFolder();
+        ASSERT_TRUE(RenameFolder(Tree().GetSelection(), strName));
+    }
+
     void MouseOnTree(wxEventType nType, const wxPoint& point, bool bLeftDown)
     {
         wxMouseEvent event(nType);
@@ -200,9 +200,15 @@ protected:
     CTempDir m_dir;
 };
 
+// Tests that need the display to themselves: they move the real pointer, or
+// keep a label editor open, which closes when another test's window takes
+// the focus. CTest runs them alone.
+class CategoryTreeOwnDisplayTest : public CategoryTreeViewTest
+{};
+
 } // namespace
 
-TEST_F(CategoryTreeViewTest, ANewFolderComesLastSelectedAndOpenForItsName)
+TEST_F(CategoryTreeOwnDisplayTest, ANewFolderComesLastSelectedAndOpenForItsName)
 {
     RightClickAndChoose(PointOf(Tree().GetRootItem()), ID_FOLDER_ADD);
 
@@ -249,10 +255,8 @@ TEST_F(CategoryTreeViewTest, DeletingAFolderTakesItsBranchAndKeepsTheAAs)
     CCategory* pCats = Category("ねこ・");
     ASSERT_NE(pCats, nullptr);
     SelectFolder(Item("ねこ・"));
-    Tree().AddFolder();
-    TypeLabel("kitten");
-    Tree().AddFolder();
-    TypeLabel("tiny");
+    AddNamedFolder("kitten");
+    AddNamedFolder("tiny");
     Category("kitten")->AddAA(2);
     Category("tiny")->AddAA(7);
     const int nAACount = Doc().m_store.GetCount();
@@ -319,8 +323,7 @@ TEST_F(CategoryTreeViewTest, ARightClickOnEmptySpaceClearsTheSelectionAndTheComm
 TEST_F(CategoryTreeViewTest, DraggingAFolderMovesItsBranchLastUnderTheTarget)
 {
     SelectFolder(Item("ねこ・"));
-    Tree().AddFolder();
-    TypeLabel("kitten");
+    AddNamedFolder("kitten");
     Category("kitten")->AddAA(2);
     const std::vector<int> cats = Category("ねこ・")->GetAAList();
     Doc().Modify(false);
@@ -475,4 +478,83 @@ TEST_F(CategoryTreeViewTest, TheDropTargetAcceptsOnlyTheAAFormatAndClearsItsHigh
     PumpEvents();
     EXPECT_EQ(Category("わく・")->GetAAList().back(), nFirst);
     EXPECT_EQ(std::count(Category("かお・")->GetAAList().begin(), Category("かお・")->GetAAList().end(), nFirst), 0);
+}
+
+TEST_F(CategoryTreeOwnDisplayTest, ARealDragOfRowsOntoAFolderMovesThem)
+{
+    SelectFolder(Item("かお・"));
+    SelectRow(1);
+    List().SetItemState(3, LXIS_SELECTED, LXIS_SELECTED);
+    const std::vector<int> dropped = List().GetSelectedAAs();
+    const std::vector<int> dogs = Category("いぬ・")->GetAAList();
+    Frame()->Raise();
+    PumpEvents();
+
+    wxRect rowRect;
+    ASSERT_TRUE(List().GetCellRect(1, 0, 2, rowRect));
+    const wxPoint from = List().ClientToScreen(rowRect.GetPosition() + wxPoint(10, rowRect.height / 2));
+    const wxPoint onto = Tree().ClientToScreen(PointOf(Item("いぬ・")));
+    using EKind = SPointerStep::EKind;
+    std::vector<SPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
+    for (int i = 1; i <= 12; ++i) {
+        const wxPoint point = from + (onto - from) * i / 12;
+        steps.push_back({EKind::Move, point.x, point.y});
+    }
+    steps.push_back({EKind::Move, onto.x + 1, onto.y});
+    steps.push_back({EKind::Release});
+    if (!RunRealPointer(steps))
+        GTEST_SKIP() << "this display cannot fake pointer input";
+
+    std::vector<int> expected = dogs;
+    expected.insert(expected.end(), dropped.begin(), dropped.end());
+    EXPECT_EQ(Category("いぬ・")->GetAAList(), expected);
+    const std::vector<int>& faces = Category("かお・")->GetAAList();
+    for (int nIndex : dropped)
+        EXPECT_EQ(std::count(faces.begin(), faces.end(), nIndex), 0) << nIndex;
+    EXPECT_FALSE(Tree().GetDropHighlight().IsOk());
+}
+
+TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFolderToOpenIt)
+{
+    using EKind = SPointerStep::EKind;
+    const auto dragSteps = [this](const wxPoint& from, const std::vector<wxPoint>& path, int nRestMs) {
+        std::vector<SPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
+        // The tree starts a drag at its third move with the button down;
+        // a busy program may receive several moves as one.
+        for (int i = 1; i <= 8; ++i)
+            steps.push_back({EKind::Move, from.x + i, from.y + (i % 2)});
+        for (const wxPoint& point : path) {
+            steps.push_back({EKind::Move, point.x, point.y});
+            steps.push_back({EKind::Move, point.x + 1, point.y});
+        }
+        if (nRestMs > 0)
+            steps.push_back({EKind::Rest, nRestMs});
+        return steps;
+    };
+    Frame()->Raise();
+    PumpEvents();
+    const auto screen = [this](const std::string& strName) { return Tree().ClientToScreen(PointOf(Item(strName))); };
+
+    // いぬ・ onto かお・.
+    std::vector<SPointerStep> steps = dragSteps(screen("いぬ・"), {screen("かお・")}, 0);
+    steps.push_back({EKind::Release});
+    if (!RunRealPointer(steps))
+        GTEST_SKIP() << "this display cannot fake pointer input";
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・ かお・(いぬ・) わく・ うさぎ・)");
+
+    // わく・ rests on the closed かお・ until it opens, then goes onto いぬ・.
+    Tree().Collapse(Item("かお・"));
+    PumpEvents();
+    steps = dragSteps(screen("わく・"), {screen("かお・")}, 2300);
+    ASSERT_TRUE(RunRealPointer(steps));
+    EXPECT_TRUE(Tree().IsDraggingItem());
+    EXPECT_TRUE(Tree().IsExpanded(Item("かお・")));
+    const wxPoint dogs = screen("いぬ・");
+    ASSERT_TRUE(RunRealPointer({{EKind::Move, dogs.x, dogs.y}, {EKind::Move, dogs.x + 1, dogs.y}, {EKind::Release}}));
+    EXPECT_FALSE(Tree().IsDraggingItem());
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・ かお・(いぬ・(わく・)) うさぎ・)");
+    ExpectTreeMirrorsModel();
+
+    SaveAndReopen();
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・ かお・(いぬ・(わく・)) うさぎ・)");
 }

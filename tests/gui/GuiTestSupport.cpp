@@ -152,6 +152,29 @@ void CSampleFixture::SelectFolder(const wxTreeItemId& item)
     PumpEvents();
 }
 
+bool CSampleFixture::RenameFolder(const wxTreeItemId& item, const wxString& strName)
+{
+    if (Tree().GetEditControl())
+        Tree().EndEditLabel(item, true);
+    wxTreeEvent event(wxEVT_TREE_END_LABEL_EDIT, &Tree(), item);
+    event.SetLabel(strName);
+    Tree().ProcessWindowEvent(event);
+    if (!event.IsAllowed())
+        return false;
+    Tree().SetItemText(item, strName);
+    PumpEvents();
+    return true;
+}
+
+wxPoint CSampleFixture::FolderPoint(const wxTreeItemId& item) const
+{
+    Tree().EnsureVisible(item);
+    PumpEvents();
+    wxRect rect;
+    EXPECT_TRUE(Tree().GetBoundingRect(item, rect, true));
+    return rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2);
+}
+
 void CSampleFixture::SelectRow(int nRow)
 {
     List().SetItemState(-1, 0, LXIS_SELECTED);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/gdicmn.h>
 #include <wx/string.h>
 #include <wx/treebase.h>
 
@@ -64,6 +65,12 @@ protected:
     CCategoryTreeView& Tree() const;
     CAAListView& List() const;
     void SelectFolder(const wxTreeItemId& item);
+    // Renames the folder of item as a finished label edit does, without the
+    // editor (which closes when another window takes the focus); false when
+    // the name is refused.
+    bool RenameFolder(const wxTreeItemId& item, const wxString& strName);
+    // The middle of item's label in the tree, scrolled into view.
+    wxPoint FolderPoint(const wxTreeItemId& item) const;
     // Selects exactly row nRow, as a click does.
     void SelectRow(int nRow);
     wxString PaneText() const;
@@ -78,3 +85,26 @@ void RunModal(const std::function<void()>& fnShow, std::vector<std::function<voi
 void PressButton(wxDialog& dialog, int nId);
 
 std::string SamplePath();
+
+// One step of the real pointer: a move to a screen point, the left button
+// going down or up, or a rest of m_nX milliseconds.
+struct SPointerStep
+{
+    enum class EKind
+    {
+        Move,
+        Press,
+        Release,
+        Rest
+    };
+    EKind m_nKind;
+    int m_nX = 0;
+    int m_nY = 0;
+};
+
+// Moves the display's real pointer through steps, one every nStepMs, from a
+// thread of its own with its own display connection, while this thread
+// keeps processing events: a platform drag runs a loop of its own that a
+// test's code would otherwise never get back from. Returns false when the
+// display cannot fake pointer input.
+bool RunRealPointer(const std::vector<SPointerStep>& steps, int nStepMs = 40);

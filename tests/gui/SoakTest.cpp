@@ -1,5 +1,5 @@
 // A long run of what a user does all day: open an index file, rearrange
-// folders and AAs, save, open again. The saved bytes must be right every
+// folders and AAs in the tree and the list, save, open again. The saved bytes must be right every
 // time and the memory must not grow with the number of rounds.
 #include "AAListView.h"
 #include "CategoryTreeView.h"
@@ -40,31 +40,51 @@ long ResidentBytes()
     return nResident * sysconf(_SC_PAGESIZE);
 }
 
-// One round's rearrangement: a new folder holding some AAs, the oldest
-// folder dropped once there are six, the first renamed, and an AA moved
-// from the root into the newest folder.
-void Rearrange(CCategory& root, int nRound, int nAAs)
-{
-    CCategory* pNew = root.AddChild("round " + std::to_string(nRound));
-    for (int i = 0; i < 3; ++i)
-        pNew->AddAA((nRound + i * 7) % nAAs);
-    if (root.GetChildCount() > 6)
-        root.RemoveChild(root.GetChildAt(0));
-    root.GetChildAt(0)->SetName("first since " + std::to_string(nRound));
-    if (root.GetAACount() > 0) {
-        const int nMoved = root.GetAAAt(nRound % root.GetAACount());
-        root.RemoveAA(nMoved);
-        pNew->AddAA(nMoved);
-    } else {
-        // Every AA has moved out once: they all go back.
-        for (int i = 0; i < nAAs; ++i)
-            root.AddAA(i);
-    }
-}
 } // namespace
 
 class SoakTest : public CSampleFixture
-{};
+{
+protected:
+    // One round's rearrangement, made through the tree and the list as a
+    // user makes it: a new folder under the top one, moved under the folder
+    // before it every other round; the oldest folder deleted with its branch
+    // once there are six; the first renamed; and an AA of the top folder
+    // dragged into the new folder.
+    void Rearrange(int nRound, int nAAs)
+    {
+        const wxTreeItemId top = Tree().GetRootItem();
+        SelectFolder(top);
+        Tree().AddFolder();
+        wxTreeItemId added = Tree().GetSelection();
+        ASSERT_TRUE(RenameFolder(added, "round " + std::to_string(nRound)));
+        const wxTreeItemId before = Tree().GetPrevSibling(added);
+        if (nRound % 2 == 0 && before.IsOk())
+            added = Tree().MoveSubtree(added, before, wxTreeItemId());
+        ASSERT_TRUE(added.IsOk());
+        if (Tree().GetChildrenCount(top, false) > 6) {
+            wxTreeItemIdValue cookie;
+            Tree().DeleteItem(Tree().GetFirstChild(top, cookie));
+        }
+        wxTreeItemIdValue cookie;
+        ASSERT_TRUE(RenameFolder(Tree().GetFirstChild(top, cookie), "first since " + std::to_string(nRound)));
+
+        SelectFolder(top);
+        if (List().GetRowCount() == 0) {
+            // Every AA has moved out once: they all go back.
+            for (int i = 0; i < nAAs; ++i)
+                Doc().m_model.GetRoot().AddAA(i);
+            return;
+        }
+        SelectRow(nRound % List().GetRowCount());
+        const wxPoint onto = FolderPoint(added);
+        CDragOverride drag([&](wxDataObject&) {
+            const wxDragResult nResult = Tree().OnAADragOver(onto, false);
+            return Tree().OnAADrop(onto) ? nResult : wxDragNone;
+        });
+        List().DragSelected();
+        PumpEvents();
+    }
+};
 
 TEST_F(SoakTest, OpenRearrangeSaveAndReopenAgainAndAgainKeepsBytesAndMemory)
 {
@@ -87,12 +107,8 @@ TEST_F(SoakTest, OpenRearrangeSaveAndReopenAgainAndAgainKeepsBytesAndMemory)
     long nResidentSettled = 0;
     for (int nRound = 1; nRound <= nRounds; ++nRound) {
         ASSERT_TRUE(Manager().OpenPath(strIndex)) << "round " << nRound;
-        Rearrange(Doc().m_model.GetRoot(), nRound, static_cast<int>(names.size()));
-        Doc().MarkArrangementChanged();
-        Frame()->RefreshTree();
-        SelectFolder(Tree().GetRootItem());
-        if (List().GetRowCount() > 0)
-            SelectRow(0);
+        Rearrange(nRound, static_cast<int>(names.size()));
+        ASSERT_TRUE(Doc().IsModified());
         const std::string expected = FormatIndexFile(Doc().m_store, Doc().m_model);
         ASSERT_TRUE(Doc().SaveAsPath(strIndex)) << "round " << nRound;
         ASSERT_EQ(ReadBytes(strIndex), expected) << "round " << nRound;

@@ -1,0 +1,51 @@
+// The real pointer, moved through the X server's test extension. Kept apart
+// from the other support code: the X headers define macros (None, Bool,
+// Status) that clash with other headers.
+#include "GuiTestSupport.h"
+
+#include <wx/utils.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+bool RunRealPointer(const std::vector<SPointerStep>& steps, int nStepMs)
+{
+    Display* pDisplay = XOpenDisplay(nullptr);
+    if (!pDisplay)
+        return false;
+    int nEvent = 0, nError = 0, nMajor = 0, nMinor = 0;
+    if (!XTestQueryExtension(pDisplay, &nEvent, &nError, &nMajor, &nMinor)) {
+        XCloseDisplay(pDisplay);
+        return false;
+    }
+    std::atomic<bool> bDone{false};
+    std::thread pointer([&] {
+        for (const SPointerStep& step : steps) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(nStepMs));
+            if (step.m_nKind == SPointerStep::EKind::Rest)
+                std::this_thread::sleep_for(std::chrono::milliseconds(step.m_nX));
+            else if (step.m_nKind == SPointerStep::EKind::Move)
+                XTestFakeMotionEvent(pDisplay, -1, step.m_nX, step.m_nY, CurrentTime);
+            else
+                XTestFakeButtonEvent(pDisplay, 1, step.m_nKind == SPointerStep::EKind::Press, CurrentTime);
+            XFlush(pDisplay);
+        }
+        bDone = true;
+    });
+    while (!bDone) {
+        wxMilliSleep(5);
+        PumpEvents();
+    }
+    pointer.join();
+    XCloseDisplay(pDisplay);
+    // What the last steps started finishes here.
+    for (int i = 0; i < 20; ++i) {
+        wxMilliSleep(10);
+        PumpEvents();
+    }
+    return true;
+}
