@@ -77,6 +77,9 @@ void CAAListView::Fill(CCategory* pCategory)
     }
     SortItems(&CAAListView::CompareAAs, m_nSortParam);
     RowsChanged();
+    // The text pane follows: it shows the new first row, never an AA of the
+    // folder listed before.
+    ScheduleShowSelectedAA();
 }
 
 void CAAListView::Clear()

@@ -243,3 +243,25 @@ TEST_F(AAListViewTest, AClickWithoutMovingSelectsTheRowAndShowsItsText)
     EXPECT_EQ(Root().GetAACount(), 40);
     EXPECT_FALSE(Doc().IsModified());
 }
+
+TEST_F(AAListViewTest, ListingAFolderShowsItsFirstAANeverOneOfTheFolderBefore)
+{
+    ImportSample(wxYES);
+    std::vector<wxTreeItemId> folders = {Tree().GetRootItem()};
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId item = Tree().GetFirstChild(folders[0], cookie); item.IsOk();
+         item = Tree().GetNextChild(folders[0], cookie))
+        folders.push_back(item);
+    ASSERT_GT(folders.size(), 2U);
+    for (const wxTreeItemId& folder : folders) {
+        SelectFolder(folder);
+        ASSERT_GT(List().GetRowCount(), 1);
+        const wxString strListed = PaneText();
+        // What the pane shows for the first row, chosen.
+        SelectRow(0);
+        EXPECT_FALSE(strListed.empty()) << Tree().GetItemText(folder);
+        EXPECT_EQ(strListed, PaneText()) << Tree().GetItemText(folder);
+        // The next folder is listed while another row is selected here.
+        SelectRow(1);
+    }
+}
