@@ -218,8 +218,13 @@ void CCategoryTreeView::AddFolder()
     MarkChanged();
     SelectItem(hNewItem);
     EnsureVisible(hNewItem);
-    // The user names the new folder at once.
-    EditLabel(hNewItem);
+    // The user names the new folder at once. The editor opens once the
+    // popup menu that chose this command has closed: the focus going back
+    // from the menu would otherwise end the edit as soon as it began.
+    CallAfter([this, hNewItem] {
+        if (GetSelection() == hNewItem && !GetEditControl())
+            EditLabel(hNewItem);
+    });
 }
 
 void CCategoryTreeView::DeleteFolder()

@@ -555,6 +555,25 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFo
     EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・ かお・(いぬ・(わく・)) うさぎ・)");
     ExpectTreeMirrorsModel();
 
+    // A real click, a right click and the popup's first command: the new
+    // folder's label is open for its name once the menu has gone.
+    const wxPoint cats = screen("ねこ・");
+    ASSERT_TRUE(RunRealPointer({{EKind::Move, cats.x, cats.y},
+                                {EKind::Press},
+                                {EKind::Release},
+                                {EKind::Rest, 300},
+                                {EKind::RightClick},
+                                {EKind::Rest, 300},
+                                {EKind::Move, cats.x + 30, cats.y + 15},
+                                {EKind::Move, cats.x + 31, cats.y + 15},
+                                {EKind::Press},
+                                {EKind::Release},
+                                {EKind::Rest, 300}}));
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・((新規)) かお・(いぬ・(わく・)) うさぎ・)");
+    ASSERT_NE(Tree().GetEditControl(), nullptr);
+    EXPECT_EQ(Tree().GetEditControl()->GetValue(), U8("(新規)"));
+    Tree().EndEditLabel(Tree().GetSelection(), true);
+
     SaveAndReopen();
-    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・ かお・(いぬ・(わく・)) うさぎ・)");
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・((新規)) かお・(いぬ・(わく・)) うさぎ・)");
 }

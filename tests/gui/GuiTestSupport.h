@@ -87,7 +87,8 @@ void PressButton(wxDialog& dialog, int nId);
 std::string SamplePath();
 
 // One step of the real pointer: a move to a screen point, the left button
-// going down or up, or a rest of m_nX milliseconds.
+// going down or up, a click of the right button, or a rest of m_nX
+// milliseconds.
 struct SPointerStep
 {
     enum class EKind
@@ -95,6 +96,7 @@ struct SPointerStep
         Move,
         Press,
         Release,
+        RightClick,
         Rest
     };
     EKind m_nKind;

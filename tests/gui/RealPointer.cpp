@@ -30,7 +30,10 @@ bool RunRealPointer(const std::vector<SPointerStep>& steps, int nStepMs)
                 std::this_thread::sleep_for(std::chrono::milliseconds(step.m_nX));
             else if (step.m_nKind == SPointerStep::EKind::Move)
                 XTestFakeMotionEvent(pDisplay, -1, step.m_nX, step.m_nY, CurrentTime);
-            else
+            else if (step.m_nKind == SPointerStep::EKind::RightClick) {
+                XTestFakeButtonEvent(pDisplay, 3, True, CurrentTime);
+                XTestFakeButtonEvent(pDisplay, 3, False, CurrentTime);
+            } else
                 XTestFakeButtonEvent(pDisplay, 1, step.m_nKind == SPointerStep::EKind::Press, CurrentTime);
             XFlush(pDisplay);
         }
