@@ -248,8 +248,10 @@ bool CTreeViewEx::CreateDragImage(const wxTreeItemId& item)
     dc.DrawText(strText, 2 + imageSize.x + nGap, (size.y - textSize.y) / 2);
     dc.SelectObject(wxNullBitmap);
 
-    // The pointer holds the picture by its middle.
-    m_ptHotSpot = wxPoint(size.x / 2, size.y / 2);
+    // The picture is a window of its own and hides what lies under it, so
+    // it hangs below and right of the pointer: held by its middle, it would
+    // cover the very folder that shows where the drop goes.
+    m_ptHotSpot = wxPoint(-kDragImageOffset, -kDragImageOffset);
     m_pDragImage.reset(new CDragImageWindow(this, bitmap));
     return true;
 }

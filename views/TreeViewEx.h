@@ -35,6 +35,8 @@ public:
         HOVER_TIMER_ID = 1000,
         kHoverPeriodMs = 2000,
         kLabelLimit = 127,
+        // How far below and right of the pointer the dragged picture hangs.
+        kDragImageOffset = 12,
     };
 
     CTreeViewEx(wxWindow* pParent, long nStyle);
@@ -123,6 +125,7 @@ private:
         void operator()(wxPopupWindow* pWindow) const;
     };
     std::unique_ptr<wxPopupWindow, SPopupDeleter> m_pDragImage;
+    // The point of the picture the pointer holds.
     wxPoint m_ptHotSpot;
     wxTreeItemId m_hDragItem;
     wxTreeItemId m_hDropTarget;

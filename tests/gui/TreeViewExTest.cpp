@@ -308,13 +308,12 @@ TEST_F(TreeViewExTest, TheDragShowsPictureAndHighlightAndEveryEndingClearsThem)
         wxPopupWindow* pImage = m_pTree->GetDragImageWindow();
         ASSERT_NE(pImage, nullptr);
         EXPECT_TRUE(pImage->IsShown());
-        // The picture holds the icon and the label, centred on the pointer.
+        // The picture holds the icon and the label and hangs below and right
+        // of the pointer, leaving the highlighted target in sight.
         EXPECT_GT(pImage->GetClientSize().x, 16 + m_pTree->GetTextExtent("c").x);
         const wxPoint ptScreen = m_pTree->ClientToScreen(PointOf(Item("b")));
         Mouse(wxEVT_MOTION, PointOf(Item("b")), true);
-        const wxRect imageRect = pImage->GetScreenRect();
-        EXPECT_LE(std::abs(imageRect.x + imageRect.width / 2 - ptScreen.x), 1);
-        EXPECT_LE(std::abs(imageRect.y + imageRect.height / 2 - ptScreen.y), 1);
+        EXPECT_EQ(pImage->GetScreenPosition(), ptScreen + wxPoint(12, 12));
         EXPECT_EQ(m_pTree->GetDropHighlight(), Item("b"));
         EXPECT_TRUE(m_pTree->GetHoverTimer().IsRunning());
 
