@@ -271,6 +271,12 @@ void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
     MarkChanged();
 }
 
+bool CCategoryTreeView::CanCopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                    const wxTreeItemId& /*hInsertAfter*/)
+{
+    return GetItemCategory(item) && GetItemCategory(hNewParent);
+}
+
 bool CCategoryTreeView::OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem,
                                      const wxTreeItemId& hNewParent, const wxTreeItemId& /*hInsertAfter*/)
 {

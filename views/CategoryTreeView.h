@@ -54,6 +54,10 @@ public:
     // Deleting an item destroys its category with the branch below; the
     // root category loses only its children.
     void DeleteItem(const wxTreeItemId& item) override;
+    // Every folder may be copied; an item without a category, which the
+    // tree never holds, would refuse, so a move stays whole or does nothing.
+    bool CanCopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                     const wxTreeItemId& hInsertAfter) override;
     bool OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem, const wxTreeItemId& hNewParent,
                       const wxTreeItemId& hInsertAfter) override;
 
