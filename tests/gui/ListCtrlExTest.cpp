@@ -105,9 +105,15 @@ protected:
     CListCtrlEx* m_pList = nullptr;
 };
 
+// The highlight's colour depends on the list having the keyboard focus,
+// which another test's window would take: CTest runs these alone.
+class ListCtrlExOwnDisplayTest : public ListCtrlExTest
+{
+};
+
 } // namespace
 
-TEST_F(ListCtrlExTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows)
+TEST_F(ListCtrlExOwnDisplayTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows)
 {
     const ListExSysColours& colours = m_pList->GetCore().GetSysColours();
     m_pList->SetItemState(1, LXIS_SELECTED, LXIS_SELECTED);
