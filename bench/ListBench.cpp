@@ -1,80 +1,27 @@
 // How long the AA list takes to list and to sort a folder of a million AAs:
 // the real program window, on a display (run it under xvfb-run on a machine
 // without one).
-#include "AAFileGenerator.h"
 #include "AAListView.h"
 #include "CategoryTreeView.h"
 #include "MainFrame.h"
-#include "Prompt.h"
-#include "RidaxoApp.h"
 #include "RidaxoDoc.h"
-
-#include <wx/init.h>
-#include <wx/log.h>
+#include "WindowBench.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
-
-namespace
-{
-
-double BestMs(int nRuns, const std::function<void()>& fnRun)
-{
-    double dBest = 1e300;
-    for (int i = 0; i < nRuns; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        fnRun();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        dBest = std::min(dBest, elapsed.count());
-    }
-    return dBest;
-}
-
-void Pump()
-{
-    for (int i = 0; i < 3; ++i) {
-        wxYield();
-        wxTheApp->ProcessPendingEvents();
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     const long nCount = argc > 1 ? std::atol(argv[1]) : 1000000;
     const int nRuns = argc > 2 ? std::atoi(argv[2]) : 7;
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "list-bench needs a display: run it under xvfb-run.\n");
+    const CBenchProgram program("list-bench", argv[0], nCount);
+    CMainFrame* pFrame = program.GetFrame();
+    if (!pFrame)
         return 1;
-    }
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ridaxo-list-bench";
-    std::filesystem::create_directories(dir);
-    const std::string strFile = (dir / ("aa-" + std::to_string(nCount) + ".txt")).string();
-    if (!std::filesystem::exists(strFile))
-        WriteAAFile(strFile, CAAFileShape{static_cast<std::uint64_t>(nCount), 1});
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-
-    delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxApp::SetInstance(new CRidaxoApp);
-    int nArgc = 1;
-    wxInitializer initializer(nArgc, argv);
-    if (!initializer.IsOk())
-        return 1;
-    // Every AA in one folder: the import's grouping question is answered no.
-    CMessageBoxOverride answers([](const wxString&, long nStyle) { return (nStyle & wxYES_NO) ? wxNO : wxOK; });
-    auto& app = dynamic_cast<CRidaxoApp&>(*wxTheApp);
-    if (!app.StartUp(wxString::FromUTF8(strFile)))
-        return 1;
-    Pump();
-    CMainFrame* pFrame = GetMainFrame();
     CAAListView& list = *pFrame->GetListView();
     CCategory& root = pFrame->GetActiveDocument()->m_model.GetRoot();
 
@@ -103,6 +50,5 @@ int main(int argc, char** argv)
     std::printf("sort by the header:                 %8.1f ms  (goal < 300 ms)\n", dSort);
     std::printf("list the folder, shuffled order:    %8.1f ms\n", dShuffled);
     std::printf("(best of %d runs each)\n", nRuns);
-    app.ShutDown();
     return dFill < 100 && dSort < 300 ? 0 : 2;
 }

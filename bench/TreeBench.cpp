@@ -1,23 +1,15 @@
 // How long the category tree takes to show a large arrangement anew: the
 // real program window, on a display (run it under xvfb-run on a machine
 // without one).
-#include "AAFileGenerator.h"
 #include "CategoryTreeView.h"
 #include "MainFrame.h"
-#include "Prompt.h"
-#include "RidaxoApp.h"
 #include "RidaxoDoc.h"
-
-#include <wx/init.h>
-#include <wx/log.h>
+#include "WindowBench.h"
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,26 +21,6 @@ namespace
 // Folders are made level by level until there are as many as asked for, so
 // the deepest level is only partly filled.
 constexpr std::array<int, 6> kFanOut = {50, 4, 3, 3, 2, 2};
-
-double BestMs(int nRuns, const std::function<void()>& fnRun)
-{
-    double dBest = 1e300;
-    for (int i = 0; i < nRuns; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        fnRun();
-        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        dBest = std::min(dBest, elapsed.count());
-    }
-    return dBest;
-}
-
-void Pump()
-{
-    for (int i = 0; i < 3; ++i) {
-        wxYield();
-        wxTheApp->ProcessPendingEvents();
-    }
-}
 
 // Replaces the root's children by nFolders folders shaped by kFanOut and
 // deals the root's AAs out over the root and the folders in runs of file
@@ -101,33 +73,11 @@ int main(int argc, char** argv)
     const long nFolders = argc > 1 ? std::atol(argv[1]) : 10000;
     const long nCount = argc > 2 ? std::atol(argv[2]) : 1000000;
     const int nRuns = argc > 3 ? std::atoi(argv[3]) : 7;
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "tree-bench needs a display: run it under xvfb-run.\n");
+    // Every AA starts in the top folder; the folders are made here.
+    const CBenchProgram program("tree-bench", argv[0], nCount);
+    CMainFrame* pFrame = program.GetFrame();
+    if (!pFrame)
         return 1;
-    }
-    // The same folder as list-bench's, so that the two share the generated
-    // file of a given size.
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ridaxo-list-bench";
-    std::filesystem::create_directories(dir);
-    const std::string strFile = (dir / ("aa-" + std::to_string(nCount) + ".txt")).string();
-    if (!std::filesystem::exists(strFile))
-        WriteAAFile(strFile, CAAFileShape{static_cast<std::uint64_t>(nCount), 1});
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-
-    delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxApp::SetInstance(new CRidaxoApp);
-    int nArgc = 1;
-    wxInitializer initializer(nArgc, argv);
-    if (!initializer.IsOk())
-        return 1;
-    // Every AA in the top folder: the import's grouping question is answered
-    // no, and the folders are made here.
-    CMessageBoxOverride answers([](const wxString&, long nStyle) { return (nStyle & wxYES_NO) ? wxNO : wxOK; });
-    auto& app = dynamic_cast<CRidaxoApp&>(*wxTheApp);
-    if (!app.StartUp(wxString::FromUTF8(strFile)))
-        return 1;
-    Pump();
-    CMainFrame* pFrame = GetMainFrame();
     CCategoryTreeView& tree = *pFrame->GetTreeView();
     CRidaxoDoc& doc = *pFrame->GetActiveDocument();
     const int nDepth = BuildTree(doc.m_model.GetRoot(), doc.m_store, nFolders);
@@ -136,7 +86,7 @@ int main(int argc, char** argv)
     // the tree lays out its visible items and paints them.
     const double dRebuild = BestMs(nRuns, [&] {
         pFrame->RefreshTree();
-        Pump();
+        PumpWindows();
         tree.Update();
     });
     const std::size_t nItems = tree.GetCount();
@@ -144,7 +94,7 @@ int main(int argc, char** argv)
     // pays who opens them all, and is timed once.
     const double dExpandAll = BestMs(1, [&] {
         tree.ExpandAll();
-        Pump();
+        PumpWindows();
         tree.Update();
     });
 
@@ -155,6 +105,5 @@ int main(int argc, char** argv)
     std::printf("| rebuild the tree (best of %2d)          | %9.1f | < 300 ms | %-3s |\n", nRuns, dRebuild,
                 dRebuild < 300 ? "yes" : "no");
     std::printf("| then open every folder (once)          | %9.1f |          |     |\n", dExpandAll);
-    app.ShutDown();
     return dRebuild < 300 ? 0 : 2;
 }
