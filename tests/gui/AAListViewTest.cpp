@@ -44,14 +44,7 @@ protected:
         PumpEvents();
     }
 
-    void Mouse(wxEventType nType, const wxPoint& point, bool bLeftDown)
-    {
-        wxMouseEvent event(nType);
-        event.SetPosition(point);
-        event.m_leftDown = bLeftDown;
-        event.SetEventObject(&List());
-        List().ProcessWindowEvent(event);
-    }
+    void Mouse(wxEventType nType, const wxPoint& point, bool bLeftDown) { SendMouse(List(), nType, point, bLeftDown); }
 
     wxPoint RowPoint(int nRow)
     {

@@ -159,11 +159,7 @@ protected:
 
     void MouseOnTree(wxEventType nType, const wxPoint& point, bool bLeftDown)
     {
-        wxMouseEvent event(nType);
-        event.SetPosition(point);
-        event.m_leftDown = bLeftDown;
-        event.SetEventObject(&Tree());
-        Tree().ProcessWindowEvent(event);
+        SendMouse(Tree(), nType, point, bLeftDown);
     }
 
     // Drags folder strFrom onto strOnto with the mouse.
@@ -187,14 +183,6 @@ protected:
         ASSERT_TRUE(Doc().SaveAsPath(wxString::FromUTF8(strIndex)));
         ASSERT_TRUE(Manager().OpenPath(wxString::FromUTF8(strIndex)));
         PumpEvents();
-    }
-
-    std::vector<int> ListedAAs() const
-    {
-        std::vector<int> aas;
-        for (int i = 0; i < List().GetRowCount(); ++i)
-            aas.push_back(List().GetRowAA(i));
-        return aas;
     }
 
     CTempDir m_dir;

@@ -15,6 +15,15 @@
 
 #include <memory>
 
+void SendMouse(wxWindow& window, wxEventType nType, const wxPoint& point, bool bLeftDown)
+{
+    wxMouseEvent event(nType);
+    event.SetPosition(point);
+    event.m_leftDown = bLeftDown;
+    event.SetEventObject(&window);
+    window.ProcessWindowEvent(event);
+}
+
 void PumpEvents()
 {
     for (int i = 0; i < 3; ++i) {
@@ -154,8 +163,13 @@ void CSampleFixture::SelectFolder(const wxTreeItemId& item)
 
 bool CSampleFixture::RenameFolder(const wxTreeItemId& item, const wxString& strName)
 {
-    if (Tree().GetEditControl())
+    // A new folder's editor opens once the events queued are done; it is
+    // closed unchanged first.
+    PumpEvents();
+    if (Tree().GetEditControl()) {
         Tree().EndEditLabel(item, true);
+        PumpEvents();
+    }
     wxTreeEvent event(wxEVT_TREE_END_LABEL_EDIT, &Tree(), item);
     event.SetLabel(strName);
     Tree().ProcessWindowEvent(event);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/event.h>
 #include <wx/gdicmn.h>
 #include <wx/string.h>
 #include <wx/treebase.h>
@@ -19,6 +20,12 @@ class CRidaxoApp;
 class CRidaxoDoc;
 class CRidaxoDocManager;
 class wxDialog;
+
+class wxWindow;
+
+// Sends window the mouse event of type nType at point (client coordinates),
+// with the left button down or not, as the window system would.
+void SendMouse(wxWindow& window, wxEventType nType, const wxPoint& point, bool bLeftDown);
 
 // Processes everything queued: window-system events, calls made with
 // CallAfter and windows waiting to be destroyed.

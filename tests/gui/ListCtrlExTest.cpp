@@ -59,11 +59,7 @@ protected:
 
     void MouseAt(wxEventType nType, const wxPoint& point)
     {
-        wxMouseEvent event(nType);
-        event.SetPosition(point);
-        event.m_leftDown = nType == wxEVT_LEFT_DOWN;
-        event.SetEventObject(m_pList);
-        m_pList->ProcessWindowEvent(event);
+        SendMouse(*m_pList, nType, point, nType == wxEVT_LEFT_DOWN);
     }
 
     wxRect Cell(int nItem, int nColumn)
@@ -108,8 +104,7 @@ protected:
 // The highlight's colour depends on the list having the keyboard focus,
 // which another test's window would take: CTest runs these alone.
 class ListCtrlExOwnDisplayTest : public ListCtrlExTest
-{
-};
+{};
 
 } // namespace
 

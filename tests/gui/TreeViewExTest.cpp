@@ -144,11 +144,7 @@ protected:
 
     void Mouse(wxEventType nType, const wxPoint& point, bool bLeftDown)
     {
-        wxMouseEvent event(nType);
-        event.SetPosition(point);
-        event.m_leftDown = bLeftDown;
-        event.SetEventObject(m_pTree);
-        m_pTree->ProcessWindowEvent(event);
+        SendMouse(*m_pTree, nType, point, bLeftDown);
     }
 
     // Presses on from and moves a little with the button down, as the tree
