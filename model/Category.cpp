@@ -142,17 +142,19 @@ void CCategory::RemoveAllChildren()
 
 void CCategory::RemoveCategories(const std::vector<CCategory*>& categories)
 {
-    const std::unordered_set<const CCategory*> given(categories.begin(), categories.end());
+    const std::unordered_set<CCategory*> given(categories.begin(), categories.end());
     // Decide everything before anything is destroyed: only the categories
     // with no given ancestor are removed, and their subtrees are disjoint,
-    // so removing one never touches another.
+    // so removing one never touches another. A deleted branch reports
+    // every category in it, so each walk up stops at the first step but the
+    // branch top's.
     std::vector<CCategory*> tops;
-    for (const CCategory* pCategory : given) {
+    for (CCategory* pCategory : given) {
         bool bUnderGiven = false;
-        for (const CCategory* pUp = pCategory->m_pParent; pUp && !bUnderGiven; pUp = pUp->m_pParent)
+        for (CCategory* pUp = pCategory->m_pParent; pUp && !bUnderGiven; pUp = pUp->m_pParent)
             bUnderGiven = given.count(pUp) != 0;
         if (!bUnderGiven)
-            tops.push_back(const_cast<CCategory*>(pCategory));
+            tops.push_back(pCategory);
     }
     for (CCategory* pTop : tops) {
         if (pTop->m_pParent)
