@@ -88,7 +88,6 @@ public:
     void CancelItemDrag();
 
     bool IsDraggingItem() const { return m_bDragging; }
-    wxTreeItemId GetDragItem() const { return m_hDragItem; }
     wxTreeItemId GetItemDropTarget() const { return m_hDropTarget; }
     // The item that carries the drop highlight, or an invalid item.
     wxTreeItemId GetDropHighlight() const { return m_hDropHighlight; }

@@ -66,26 +66,9 @@ protected:
         return "sample-aa.txt(ねこ・ かお・ いぬ・ わく・ うさぎ・" + strMore + ")";
     }
 
-    wxTreeItemId Item(const std::string& strName, wxTreeItemId from = wxTreeItemId()) const
-    {
-        if (!from.IsOk())
-            from = Tree().GetRootItem();
-        if (!from.IsOk())
-            return {};
-        if (Tree().GetItemText(from).utf8_string() == strName)
-            return from;
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId child = Tree().GetFirstChild(from, cookie); child.IsOk();
-             child = Tree().GetNextChild(from, cookie)) {
-            if (const wxTreeItemId found = Item(strName, child); found.IsOk())
-                return found;
-        }
-        return {};
-    }
+    wxTreeItemId Item(const std::string& strName) const { return FindTreeItem(Tree(), wxString::FromUTF8(strName)); }
 
     CCategory* Category(const std::string& strName) const { return Tree().GetItemCategory(Item(strName)); }
-
-    wxPoint PointOf(const wxTreeItemId& item) const { return FolderPoint(item); }
 
     // A point below every item.
     wxPoint EmptySpace() const { return wxPoint(5, Tree().GetClientSize().y - 5); }
@@ -150,13 +133,6 @@ protected:
         EXPECT_EQ(Tree().GetEditControl(), nullptr);
     }
 
-    // Adds a folder under the selected one and names it.
-    void AddNamedFolder(const wxString& strName)
-    {
-        Tree().AddFolder();
-        ASSERT_TRUE(RenameFolder(Tree().GetSelection(), strName));
-    }
-
     void MouseOnTree(wxEventType nType, const wxPoint& point, bool bLeftDown)
     {
         SendMouse(Tree(), nType, point, bLeftDown);
@@ -165,8 +141,8 @@ protected:
     // Drags folder strFrom onto strOnto with the mouse.
     void DragFolder(const std::string& strFrom, const std::string& strOnto)
     {
-        const wxPoint from = PointOf(Item(strFrom));
-        const wxPoint onto = PointOf(Item(strOnto));
+        const wxPoint from = FolderPoint(Item(strFrom));
+        const wxPoint onto = FolderPoint(Item(strOnto));
         MouseOnTree(wxEVT_LEFT_DOWN, from, true);
         for (int i = 1; i <= 3; ++i)
             MouseOnTree(wxEVT_MOTION, from + wxPoint(2 * i, 0), true);
@@ -198,7 +174,7 @@ class CategoryTreeOwnDisplayTest : public CategoryTreeViewTest
 
 TEST_F(CategoryTreeOwnDisplayTest, ANewFolderComesLastSelectedAndOpenForItsName)
 {
-    RightClickAndChoose(PointOf(Tree().GetRootItem()), ID_FOLDER_ADD);
+    RightClickAndChoose(FolderPoint(Tree().GetRootItem()), ID_FOLDER_ADD);
 
     // Last under the folder clicked, in the tree and the model; selected,
     // listing nothing, its label open for editing.
@@ -223,7 +199,7 @@ TEST_F(CategoryTreeOwnDisplayTest, ANewFolderComesLastSelectedAndOpenForItsName)
     TypeLabel(wxString());
     EXPECT_EQ(Tree().GetItemText(added), U8("ひよこ"));
     // A folder under the new one; then the new one takes a sibling's name.
-    RightClickAndChoose(PointOf(added), ID_FOLDER_ADD);
+    RightClickAndChoose(FolderPoint(added), ID_FOLDER_ADD);
     TypeLabel(U8("わく・"));
     SelectFolder(added);
     Key(Tree(), WXK_F2);
@@ -252,7 +228,7 @@ TEST_F(CategoryTreeViewTest, DeletingAFolderTakesItsBranchAndKeepsTheAAs)
     SelectFolder(Item("tiny"));
     ASSERT_EQ(List().GetCategory(), Category("tiny"));
 
-    RightClickAndChoose(PointOf(Item("ねこ・")), ID_FOLDER_DELETE);
+    RightClickAndChoose(FolderPoint(Item("ねこ・")), ID_FOLDER_DELETE);
 
     // No question; the branch is gone at once, the folder above selected
     // and listed.
@@ -274,7 +250,7 @@ TEST_F(CategoryTreeViewTest, DeletingTheTopFolderEmptiesTheTreeAndTheRootComesBa
 {
     const std::vector<int> rootAAs = Root().GetAAList();
     SelectFolder(Item("いぬ・"));
-    RightClickAndChoose(PointOf(Tree().GetRootItem()), ID_FOLDER_DELETE);
+    RightClickAndChoose(FolderPoint(Tree().GetRootItem()), ID_FOLDER_DELETE);
 
     EXPECT_EQ(Tree().GetCount(), 0U);
     EXPECT_EQ(List().GetCategory(), nullptr);
@@ -360,7 +336,7 @@ TEST_F(CategoryTreeViewTest, DroppedAAsAreMovedOrWithCtrlCopiedInRowOrder)
         const std::vector<int> dropped = List().GetSelectedAAs();
         ASSERT_EQ(dropped.size(), 2U);
 
-        const wxPoint onto = PointOf(Item("いぬ・"));
+        const wxPoint onto = FolderPoint(Item("いぬ・"));
         wxDragResult nOver = wxDragError;
         CDragOverride drag([&](wxDataObject&) {
             nOver = Tree().OnAADragOver(onto, bCopy);
@@ -409,14 +385,14 @@ TEST_F(CategoryTreeViewTest, DropsOnTheListedFolderOrOnNothingAndForeignDrags)
     };
 
     // With Ctrl onto the listed folder: held twice, and listed so.
-    std::vector<int> dropped = dragRows({0}, PointOf(Item("かお・")), true);
+    std::vector<int> dropped = dragRows({0}, FolderPoint(Item("かお・")), true);
     faces.push_back(dropped[0]);
     EXPECT_EQ(Category("かお・")->GetAAList(), faces);
     EXPECT_EQ(List().GetRowCount(), static_cast<int>(faces.size()));
 
     // Without Ctrl onto the listed folder: the AAs move to its end, and the
     // list shows every one of them.
-    dropped = dragRows({2, 4}, PointOf(Item("かお・")), false);
+    dropped = dragRows({2, 4}, FolderPoint(Item("かお・")), false);
     for (int nIndex : dropped) {
         faces.erase(std::find(faces.begin(), faces.end(), nIndex));
         faces.push_back(nIndex);
@@ -434,8 +410,8 @@ TEST_F(CategoryTreeViewTest, DropsOnTheListedFolderOrOnNothingAndForeignDrags)
     // A drag that did not start in this list (another running copy of the
     // program offers the same format) is refused.
     SelectRow(0);
-    EXPECT_EQ(Tree().OnAADragOver(PointOf(Item("いぬ・")), false), wxDragNone);
-    EXPECT_FALSE(Tree().OnAADrop(PointOf(Item("いぬ・"))));
+    EXPECT_EQ(Tree().OnAADragOver(FolderPoint(Item("いぬ・")), false), wxDragNone);
+    EXPECT_FALSE(Tree().OnAADrop(FolderPoint(Item("いぬ・"))));
     EXPECT_FALSE(Doc().IsModified());
 }
 
@@ -451,7 +427,7 @@ TEST_F(CategoryTreeViewTest, TheDropTargetAcceptsOnlyTheAAFormatAndClearsItsHigh
     SelectFolder(Item("かお・"));
     SelectRow(0);
     const int nFirst = List().GetRowAA(0);
-    const wxPoint onto = PointOf(Item("わく・"));
+    const wxPoint onto = FolderPoint(Item("わく・"));
     CDragOverride drag([&](wxDataObject&) {
         // Ctrl is not held on the test display: a move.
         EXPECT_EQ(pTarget->OnEnter(onto.x, onto.y, wxDragCopy), wxDragMove);
@@ -481,7 +457,7 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealDragOfRowsOntoAFolderMovesThem)
     wxRect rowRect;
     ASSERT_TRUE(List().GetCellRect(1, 0, 2, rowRect));
     const wxPoint from = List().ClientToScreen(rowRect.GetPosition() + wxPoint(10, rowRect.height / 2));
-    const wxPoint onto = Tree().ClientToScreen(PointOf(Item("いぬ・")));
+    const wxPoint onto = Tree().ClientToScreen(FolderPoint(Item("いぬ・")));
     using EKind = SPointerStep::EKind;
     std::vector<SPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
     for (int i = 1; i <= 12; ++i) {
@@ -521,7 +497,9 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFo
     };
     Frame()->Raise();
     PumpEvents();
-    const auto screen = [this](const std::string& strName) { return Tree().ClientToScreen(PointOf(Item(strName))); };
+    const auto screen = [this](const std::string& strName) {
+        return Tree().ClientToScreen(FolderPoint(Item(strName)));
+    };
 
     // いぬ・ onto かお・.
     std::vector<SPointerStep> steps = dragSteps(screen("いぬ・"), {screen("かお・")}, 0);

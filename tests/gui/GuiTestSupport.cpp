@@ -12,8 +12,39 @@
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/treectrl.h>
 
 #include <memory>
+
+namespace
+{
+wxTreeItemId FindTreeItemFrom(const wxTreeCtrl& tree, const wxTreeItemId& from, const wxString& strLabel)
+{
+    if (tree.GetItemText(from) == strLabel)
+        return from;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree.GetFirstChild(from, cookie); child.IsOk(); child = tree.GetNextChild(from, cookie)) {
+        if (const wxTreeItemId found = FindTreeItemFrom(tree, child, strLabel); found.IsOk())
+            return found;
+    }
+    return {};
+}
+} // namespace
+
+wxTreeItemId FindTreeItem(const wxTreeCtrl& tree, const wxString& strLabel)
+{
+    const wxTreeItemId root = tree.GetRootItem();
+    return root.IsOk() ? FindTreeItemFrom(tree, root, strLabel) : wxTreeItemId();
+}
+
+wxPoint TreeLabelPoint(wxTreeCtrl& tree, const wxTreeItemId& item)
+{
+    tree.EnsureVisible(item);
+    PumpEvents();
+    wxRect rect;
+    EXPECT_TRUE(tree.GetBoundingRect(item, rect, true));
+    return rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2);
+}
 
 void SendMouse(wxWindow& window, wxEventType nType, const wxPoint& point, bool bLeftDown)
 {
@@ -182,11 +213,13 @@ bool CSampleFixture::RenameFolder(const wxTreeItemId& item, const wxString& strN
 
 wxPoint CSampleFixture::FolderPoint(const wxTreeItemId& item) const
 {
-    Tree().EnsureVisible(item);
-    PumpEvents();
-    wxRect rect;
-    EXPECT_TRUE(Tree().GetBoundingRect(item, rect, true));
-    return rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2);
+    return TreeLabelPoint(Tree(), item);
+}
+
+void CSampleFixture::AddNamedFolder(const wxString& strName)
+{
+    Tree().AddFolder();
+    ASSERT_TRUE(RenameFolder(Tree().GetSelection(), strName));
 }
 
 void CSampleFixture::SelectRow(int nRow)

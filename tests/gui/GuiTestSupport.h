@@ -23,6 +23,15 @@ class wxDialog;
 
 class wxWindow;
 
+class wxTreeCtrl;
+
+// The first item of tree labelled strLabel, depth first; an invalid item
+// when there is none.
+wxTreeItemId FindTreeItem(const wxTreeCtrl& tree, const wxString& strLabel);
+// The middle of item's label in tree's client coordinates, scrolled into
+// view.
+wxPoint TreeLabelPoint(wxTreeCtrl& tree, const wxTreeItemId& item);
+
 // Sends window the mouse event of type nType at point (client coordinates),
 // with the left button down or not, as the window system would.
 void SendMouse(wxWindow& window, wxEventType nType, const wxPoint& point, bool bLeftDown);
@@ -78,6 +87,9 @@ protected:
     bool RenameFolder(const wxTreeItemId& item, const wxString& strName);
     // The middle of item's label in the tree, scrolled into view.
     wxPoint FolderPoint(const wxTreeItemId& item) const;
+    // Adds a folder under the selected one, as the popup's command does,
+    // and names it; the new folder stays selected.
+    void AddNamedFolder(const wxString& strName);
     // Selects exactly row nRow, as a click does.
     void SelectRow(int nRow);
     wxString PaneText() const;

@@ -54,9 +54,8 @@ protected:
     {
         const wxTreeItemId top = Tree().GetRootItem();
         SelectFolder(top);
-        Tree().AddFolder();
+        AddNamedFolder("round " + std::to_string(nRound));
         wxTreeItemId added = Tree().GetSelection();
-        ASSERT_TRUE(RenameFolder(added, "round " + std::to_string(nRound)));
         const wxTreeItemId before = Tree().GetPrevSibling(added);
         if (nRound % 2 == 0 && before.IsOk())
             added = Tree().MoveSubtree(added, before, wxTreeItemId());

@@ -105,21 +105,8 @@ protected:
 
     wxTreeItemId Item(const std::string& strName) const { return m_items.at(strName); }
 
-    // The first item of that name now in the tree, searched depth first.
-    wxTreeItemId Find(const wxString& strName, wxTreeItemId from = wxTreeItemId()) const
-    {
-        if (!from.IsOk())
-            from = m_pTree->GetRootItem();
-        if (m_pTree->GetItemText(from) == strName)
-            return from;
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId child = m_pTree->GetFirstChild(from, cookie); child.IsOk();
-             child = m_pTree->GetNextChild(from, cookie)) {
-            if (const wxTreeItemId found = Find(strName, child); found.IsOk())
-                return found;
-        }
-        return {};
-    }
+    // The first item of that name now in the tree.
+    wxTreeItemId Find(const wxString& strName) const { return FindTreeItem(*m_pTree, strName); }
 
     // The tree as text: name(children...), depth first.
     std::string Shape(wxTreeItemId item = wxTreeItemId()) const
@@ -135,12 +122,7 @@ protected:
         return strChildren.empty() ? strOut : strOut + "(" + strChildren + ")";
     }
 
-    wxPoint PointOf(const wxTreeItemId& item) const
-    {
-        wxRect rect;
-        EXPECT_TRUE(m_pTree->GetBoundingRect(item, rect, true));
-        return rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2);
-    }
+    wxPoint PointOf(const wxTreeItemId& item) const { return TreeLabelPoint(*m_pTree, item); }
 
     void Mouse(wxEventType nType, const wxPoint& point, bool bLeftDown)
     {
