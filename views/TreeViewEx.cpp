@@ -59,6 +59,7 @@ CTreeViewEx::CTreeViewEx(wxWindow* pParent, long nStyle)
         }
         event.Skip();
     });
+    Bind(wxEVT_LEFT_DOWN, &CTreeViewEx::OnLeftDown, this);
     Bind(wxEVT_MOTION, &CTreeViewEx::OnMotion, this);
     Bind(wxEVT_LEFT_UP, &CTreeViewEx::OnLeftUp, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CTreeViewEx::OnCaptureLost, this);
@@ -194,11 +195,24 @@ void CTreeViewEx::OnEndLabelEdit(wxTreeEvent& event)
     event.Veto();
 }
 
+void CTreeViewEx::OnLeftDown(wxMouseEvent& event)
+{
+    m_ptPress = event.GetPosition();
+    event.Skip();
+}
+
 void CTreeViewEx::OnBeginDrag(wxTreeEvent& event)
 {
-    // The event stays vetoed: the tree's own drag mode would capture the
-    // mouse and draw its own feedback.
-    BeginItemDrag(event.GetPoint());
+    // The tree reports a drag a few moves after the press, at the point
+    // where it noticed it: a quick flick is by then over another item, or
+    // past the last one. The item dragged is the one the button went down
+    // on. The event stays vetoed: the tree's own drag mode would capture
+    // the mouse and draw its own feedback.
+    const wxPoint ptPress = m_ptPress.value_or(event.GetPoint());
+    m_ptPress.reset();
+    // The pointer has moved on meanwhile: the picture follows it at once.
+    if (BeginItemDrag(ptPress))
+        MoveDragImage(ClientToScreen(event.GetPoint()));
 }
 
 bool CTreeViewEx::BeginItemDrag(const wxPoint& point)
@@ -366,6 +380,7 @@ void CTreeViewEx::OnMotion(wxMouseEvent& event)
 
 void CTreeViewEx::OnLeftUp(wxMouseEvent& event)
 {
+    m_ptPress.reset();
     // The tree's own handling of a release may start a label edit on the
     // item it is over; after a drag that would be a surprise.
     if (!m_bDragging) {

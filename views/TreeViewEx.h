@@ -6,6 +6,7 @@
 #include <wx/treectrl.h>
 
 #include <memory>
+#include <optional>
 
 class wxPopupWindow;
 
@@ -105,6 +106,7 @@ protected:
     bool m_bKeepDepth = true;
 
 private:
+    void OnLeftDown(wxMouseEvent& event);
     void OnBeginDrag(wxTreeEvent& event);
     void OnEndLabelEdit(wxTreeEvent& event);
     void OnMotion(wxMouseEvent& event);
@@ -126,6 +128,9 @@ private:
     std::unique_ptr<wxPopupWindow, SPopupDeleter> m_pDragImage;
     // The point of the picture the pointer holds.
     wxPoint m_ptHotSpot;
+    // Where the left button went down, while it is down: the item pressed
+    // there is the one a drag takes.
+    std::optional<wxPoint> m_ptPress;
     wxTreeItemId m_hDragItem;
     wxTreeItemId m_hDropTarget;
     wxTreeItemId m_hDropHighlight;

@@ -483,10 +483,11 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFo
     using EKind = SPointerStep::EKind;
     const auto dragSteps = [this](const wxPoint& from, const std::vector<wxPoint>& path, int nRestMs) {
         std::vector<SPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
-        // The tree starts a drag at its third move with the button down;
-        // a busy program may receive several moves as one.
-        for (int i = 1; i <= 8; ++i)
-            steps.push_back({EKind::Move, from.x + i, from.y + (i % 2)});
+        // A quick flick down, as people drag: the tree notices the drag
+        // at its third move with the button down, rows away from the
+        // folder pressed, which is the one dragged all the same.
+        for (int i = 1; i <= 3; ++i)
+            steps.push_back({EKind::Move, from.x + i, from.y + i * 40});
         for (const wxPoint& point : path) {
             steps.push_back({EKind::Move, point.x, point.y});
             steps.push_back({EKind::Move, point.x + 1, point.y});

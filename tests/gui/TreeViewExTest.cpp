@@ -217,6 +217,36 @@ TEST_F(TreeViewExTest, DropsGoWhereTheModeSaysAndIntoItselfNever)
     }
 }
 
+TEST_F(TreeViewExTest, AQuickFlickDragsTheItemPressedNotTheOneUnderThePointerLater)
+{
+    // The tree notices a drag at its third move with the button down; a
+    // flick of 40 px a move is by then rows further on, or past the last
+    // row.
+    struct SCase
+    {
+        const char* pszFrom;
+        const char* pszOnto;
+        const char* pszShape;
+    };
+    const SCase cases[] = {
+        {"a", "c", "root(b(b1) c(a(a1(a1x) a2)))"},
+        {"c", "b", "root(a(a1(a1x) a2) b(b1 c))"},
+    };
+    m_pTree->SetKeepDepth(false);
+    for (const SCase& test : cases) {
+        Build();
+        const wxPoint from = PointOf(Item(test.pszFrom));
+        Mouse(wxEVT_LEFT_DOWN, from, true);
+        for (int i = 1; i <= 3; ++i)
+            Mouse(wxEVT_MOTION, from + wxPoint(0, i * 40), true);
+        ASSERT_TRUE(m_pTree->IsDraggingItem()) << test.pszFrom;
+        Mouse(wxEVT_MOTION, PointOf(Item(test.pszOnto)), true);
+        Mouse(wxEVT_LEFT_UP, PointOf(Item(test.pszOnto)), false);
+        PumpEvents();
+        EXPECT_EQ(Shape(), test.pszShape) << test.pszFrom << " flicked onto " << test.pszOnto;
+    }
+}
+
 TEST_F(TreeViewExTest, AMovedItemKeepsItsLookValueAndStateAndCopiesParentsFirst)
 {
     m_pTree->SetKeepDepth(false);
