@@ -17,17 +17,16 @@ const char* const kVendorName = "Local AppWizard-Generated Applications";
 constexpr int kRecentFiles = 8;
 } // namespace
 
-wxBEGIN_EVENT_TABLE(CRidaxoDocManager, wxDocManager) EVT_MENU(wxID_OPEN, CRidaxoDocManager::OnOpen)
-    EVT_MENU(wxID_NEW, CRidaxoDocManager::OnNew) EVT_MENU_RANGE(wxID_FILE1, wxID_FILE9, CRidaxoDocManager::OnRecentFile)
-        EVT_UPDATE_UI(wxID_SAVE, CRidaxoDocManager::OnUpdateSave) wxEND_EVENT_TABLE()
-
-    // The library's default constructor would make its file history before ours
-    // is in place; Initialize then makes the one of eight entries.
-    CRidaxoDocManager::CRidaxoDocManager()
-    : wxDocManager(0, false)
+// The library's default constructor would make its file history before ours
+// is in place; Initialize then makes the one of eight entries.
+CRidaxoDocManager::CRidaxoDocManager() : wxDocManager(0, false)
 {
     SetMaxDocsOpen(1);
     Initialize();
+    Bind(wxEVT_MENU, &CRidaxoDocManager::OnOpen, this, wxID_OPEN);
+    Bind(wxEVT_MENU, &CRidaxoDocManager::OnNew, this, wxID_NEW);
+    Bind(wxEVT_MENU, &CRidaxoDocManager::OnRecentFile, this, wxID_FILE1, wxID_FILE9);
+    Bind(wxEVT_UPDATE_UI, &CRidaxoDocManager::OnUpdateSave, this, wxID_SAVE);
 }
 
 wxFileHistory* CRidaxoDocManager::OnCreateFileHistory()

@@ -31,8 +31,6 @@ private:
     void OnNew(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
     void OnUpdateSave(wxUpdateUIEvent& event);
-
-    wxDECLARE_EVENT_TABLE();
 };
 
 // The application: settings store, recent files, the document template, the
