@@ -48,7 +48,7 @@ CRidaxoDoc* CRidaxoDocManager::GetRidaxoDoc() const
 bool CRidaxoDocManager::OpenPath(const wxString& strPath)
 {
     CRidaxoDoc* pDoc = GetRidaxoDoc();
-    return pDoc && pDoc->OpenFile(strPath);
+    return pDoc && pDoc->OpenFile(strPath) == CRidaxoDoc::EOpenResult::Opened;
 }
 
 void CRidaxoDocManager::OnOpen(wxCommandEvent& /*event*/)
@@ -77,7 +77,11 @@ void CRidaxoDocManager::OnRecentFile(wxCommandEvent& event)
         OnMRUFileNotExist(nIndex, strPath);
         return;
     }
-    OpenPath(strPath);
+    // A file that fails to open would fail the same way every time it was
+    // chosen; the error has been shown.
+    CRidaxoDoc* pDoc = GetRidaxoDoc();
+    if (pDoc && pDoc->OpenFile(strPath) == CRidaxoDoc::EOpenResult::Failed)
+        RemoveFileFromHistory(nIndex);
 }
 
 void CRidaxoDocManager::OnMRUFileNotExist(unsigned nIndex, const wxString& strPath)

@@ -45,20 +45,33 @@ bool CRidaxoDoc::OnCreate(const wxString& /*strPath*/, long nFlags)
     return GetDocumentTemplate()->CreateView(this, nFlags) != nullptr;
 }
 
-bool CRidaxoDoc::OnSaveModified()
+CRidaxoDoc::ESaveAnswer CRidaxoDoc::AskToSaveChanges()
 {
     if (!IsModified())
-        return true;
+        return ESaveAnswer::Kept;
     const wxString strQuestion = wxString::Format(U8("%s への変更を保存しますか?"), GetUserReadableName());
     switch (RidaxoMessageBox(strQuestion, wxYES_NO | wxCANCEL | wxICON_EXCLAMATION)) {
     case wxYES:
-        return Save();
+        return Save() ? ESaveAnswer::Kept : ESaveAnswer::Cancelled;
     case wxNO:
+        return ESaveAnswer::Discarded;
+    default:
+        return ESaveAnswer::Cancelled;
+    }
+}
+
+bool CRidaxoDoc::OnSaveModified()
+{
+    switch (AskToSaveChanges()) {
+    case ESaveAnswer::Cancelled:
+        return false;
+    case ESaveAnswer::Discarded:
         Modify(false);
         return true;
-    default:
-        return false;
+    case ESaveAnswer::Kept:
+        break;
     }
+    return true;
 }
 
 void CRidaxoDoc::Modify(bool bModified)
@@ -71,10 +84,20 @@ void CRidaxoDoc::Modify(bool bModified)
     }
 }
 
-bool CRidaxoDoc::OpenFile(const wxString& strPath)
+CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
 {
-    if (!OnSaveModified())
-        return false;
+    // An empty file holds no AA and no arrangement: reading it would only
+    // throw away what is open.
+    if (const std::optional<CFileStamp> stamp = ReadFileStamp(ToNativePath(strPath)); stamp && stamp->m_nSize == 0) {
+        if (CMainFrame* pFrame = GetMainFrame())
+            pFrame->SetStatusText(
+                wxString::Format(U8("%s は空のファイルです。何も読み込みませんでした。"), wxFileNameFromPath(strPath)));
+        return EOpenResult::Opened;
+    }
+    // Changes the user chose not to save stay marked until the new file has
+    // been read: if it cannot be, they are still on screen and still unsaved.
+    if (AskToSaveChanges() == ESaveAnswer::Cancelled)
+        return EOpenResult::Cancelled;
 
     CAAStore store;
     CCategoryModel model;
@@ -91,7 +114,7 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
         OpenDocumentFile(ToNativePath(strPath), store, model, bFromText, fnAsk, settings);
     } catch (const CRidaxoError& error) {
         ShowRidaxoError(U8("ファイルを開けませんでした。"), error);
-        return false;
+        return EOpenResult::Failed;
     }
 
     CMainFrame* pFrame = GetMainFrame();
@@ -113,7 +136,7 @@ bool CRidaxoDoc::OpenFile(const wxString& strPath)
     }
     if (wxDocManager* pManager = GetDocumentManager())
         pManager->AddFileToHistory(strFullPath);
-    return true;
+    return EOpenResult::Opened;
 }
 
 bool CRidaxoDoc::HasUnansweredTextFileChange() const
@@ -150,7 +173,7 @@ bool CRidaxoDoc::DoOpenDocument(const wxString& strPath)
 {
     // Every open goes through OpenFile, which never replaces the contents
     // before the new file has been read; nothing should call this.
-    return OpenFile(strPath);
+    return OpenFile(strPath) == EOpenResult::Opened;
 }
 
 bool CRidaxoDoc::DoSaveDocument(const wxString& strPath)

@@ -15,12 +15,22 @@ class CRidaxoDoc : public wxDocument
 public:
     CRidaxoDoc() = default;
 
+    // What an open came to.
+    enum class EOpenResult
+    {
+        Opened,    // the file is the document's now, or it was empty and nothing changed
+        Cancelled, // the user kept what was open
+        Failed,    // the file could not be read; the error has been shown
+    };
+
     // Opens strPath as the program opens any file: an AA text file (its name
     // ends in ".txt", any case) is imported, after asking whether to group
     // it; every other file is read as an index file. Unsaved changes are
-    // offered for saving first. On failure the error is shown, naming the
-    // file, and the document stays as it was.
-    bool OpenFile(const wxString& strPath);
+    // offered for saving first. A file of no bytes holds nothing to read:
+    // nothing is asked and nothing changes. On failure the error is shown,
+    // naming the file, and the document stays as it was, unsaved changes
+    // included.
+    EOpenResult OpenFile(const wxString& strPath);
 
     // Asks for a file name and saves the index file there.
     bool SaveAs() override;
@@ -29,6 +39,8 @@ public:
 
     // New (the library's OnNewDocument) only gives the document the untitled
     // name: the store, the model, m_bFromText and unsaved changes stay.
+    // Before the document is closed, unsaved changes are offered for saving;
+    // answered No, they are dropped.
     bool OnSaveModified() override;
     void Modify(bool bModified) override;
 
@@ -63,6 +75,16 @@ protected:
     wxCommandProcessor* OnCreateCommandProcessor() override { return nullptr; }
 
 private:
+    enum class ESaveAnswer
+    {
+        Kept,      // saved, or there was nothing to save
+        Discarded, // the user chose not to save them
+        Cancelled,
+    };
+    // Offers unsaved changes for saving. Changes the user chose not to save
+    // keep their mark: whoever asked decides when they are gone.
+    ESaveAnswer AskToSaveChanges();
+
     // The stamp of a changed AA text file that the user chose to go on with.
     std::optional<CFileStamp> m_keptTextStamp;
 

@@ -185,6 +185,18 @@ TEST_F(MainFrameTest, UnsavedChangesAreOfferedBeforeTheyAreLost)
     EXPECT_NE(m_messages[0].m_strText.Find(Utf8("への変更を保存しますか")), wxNOT_FOUND);
     EXPECT_TRUE(Doc().IsModified());
 
+    // Answering No, then the file fails to open: the changes are still on
+    // screen, and still offered for saving later.
+    CTempDir dir;
+    const std::string strUtf8 = dir.Write("utf8.txt", "\xEF\xBB\xBF[MojieName=x]\r\n");
+    const std::string strOrphan = dir.Write("orphan.rix", "\"" + dir.File("gone.txt") + "\"\n\"x\"\n0\n0\n");
+    for (const std::string& strPath : {strUtf8, strOrphan}) {
+        m_answers = {wxNO};
+        EXPECT_FALSE(Manager().OpenPath(strPath));
+        EXPECT_TRUE(Doc().IsModified()) << strPath;
+        EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt* - Ridaxo") << strPath;
+    }
+
     // Closing: Cancel keeps the window, its panes still served.
     m_answers = {wxCANCEL};
     EXPECT_FALSE(CloseFrame());
@@ -276,6 +288,44 @@ TEST_F(MainFrameTest, RecentFileListHoldsEightAndDropsTheOldest)
     ASSERT_EQ(Manager().GetHistoryFilesCount(), 8U);
     EXPECT_EQ(Manager().GetHistoryFile(0), dir.File("aa8.txt"));
     EXPECT_EQ(Manager().GetHistoryFile(7), dir.File("aa1.txt"));
+
+    // An entry whose file is there but no longer opens goes, once its
+    // error has been shown; one kept by a cancel stays.
+    dir.Write("aa8.txt", "\xEF\xBB\xBF[MojieName=x]\r\n");
+    Doc().MarkArrangementChanged();
+    const auto chooseFirst = [this] {
+        wxCommandEvent command(wxEVT_MENU, wxID_FILE1);
+        Frame()->ProcessWindowEvent(command);
+    };
+    m_answers = {wxCANCEL};
+    chooseFirst();
+    EXPECT_EQ(Manager().GetHistoryFilesCount(), 8U);
+    m_messages.clear();
+    m_answers = {wxNO};
+    chooseFirst();
+    ASSERT_EQ(m_messages.size(), 2U);
+    EXPECT_TRUE(m_messages[1].m_nStyle & wxICON_ERROR);
+    ASSERT_EQ(Manager().GetHistoryFilesCount(), 7U);
+    EXPECT_EQ(Manager().GetHistoryFile(0), dir.File("aa7.txt"));
+}
+
+TEST_F(MainFrameTest, AnEmptyFileIsNotReadAndChangesNothing)
+{
+    ImportSample(wxNO);
+    Doc().MarkArrangementChanged();
+    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    const size_t nRecent = Manager().GetHistoryFilesCount();
+    CTempDir dir;
+    for (const char* pszName : {"empty.txt", "empty.rix"}) {
+        m_messages.clear();
+        EXPECT_TRUE(Manager().OpenPath(dir.Write(pszName, "")));
+        EXPECT_TRUE(m_messages.empty()) << pszName << ": no question, no error";
+        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree) << pszName;
+        EXPECT_TRUE(Tree().GetRootItem().IsOk()) << pszName;
+        EXPECT_TRUE(Doc().IsModified()) << pszName;
+        EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt* - Ridaxo") << pszName;
+        EXPECT_EQ(Manager().GetHistoryFilesCount(), nRecent) << pszName;
+    }
 }
 
 TEST_F(MainFrameTest, NewKeepsTheContentsUnderTheUntitledName)
