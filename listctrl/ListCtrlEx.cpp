@@ -728,10 +728,14 @@ void CListExWindow::EnsureVisible(int nItem)
 
 unsigned CListExWindow::SetExtendedStyle(unsigned nMask, unsigned nStyles)
 {
-    const unsigned nOld = m_pCore->SetExtendedStyle(nMask, nStyles);
+    std::vector<int> changed;
+    const unsigned nOld = m_pCore->SetExtendedStyle(nMask, nStyles, &changed);
     UpdateHeader();
+    // Check boxes change the rows' height: the rows are laid out for it
+    // before the rows whose boxes came or went are repainted and reported.
     UpdateScrollbars();
     Refresh();
+    ReportChanged(changed);
     return nOld;
 }
 

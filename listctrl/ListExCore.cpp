@@ -128,8 +128,16 @@ int CListExCore::InsertItem(const ListExItemInfo& info)
     m_rows.insert(m_rows.begin() + nPos, std::move(row));
     if (m_nHotItem >= nPos)
         ++m_nHotItem;
-    if (info.mask & LXIF_STATE)
-        SetItemState(nPos, info.state, info.stateMask);
+    unsigned nState = (info.mask & LXIF_STATE) ? info.state : 0;
+    unsigned nStateMask = (info.mask & LXIF_STATE) ? info.stateMask : 0;
+    // A row inserted while check boxes are shown starts unchecked, unless
+    // the caller chose its state image.
+    if ((m_dwExStyle & LXS_EX_CHECKBOXES) && !(nStateMask & LXIS_STATEIMAGEMASK)) {
+        nState = (nState & ~unsigned{LXIS_STATEIMAGEMASK}) | ListExStateImage(1);
+        nStateMask |= LXIS_STATEIMAGEMASK;
+    }
+    if (nStateMask)
+        SetItemState(nPos, nState, nStateMask);
     return nPos;
 }
 
@@ -621,12 +629,19 @@ int CListExCore::GetHeaderAlignment(int nColumn) const
     return m_columns[static_cast<size_t>(nColumn)]->info.fmt & LXCFMT_JUSTIFYMASK;
 }
 
-unsigned CListExCore::SetExtendedStyle(unsigned nMask, unsigned nStyles)
+unsigned CListExCore::SetExtendedStyle(unsigned nMask, unsigned nStyles, std::vector<int>* pChanged)
 {
     const unsigned nOld = m_dwExStyle;
     if (nMask == 0)
         nMask = ~0u;
     m_dwExStyle = (nOld & ~nMask) | (nStyles & nMask);
+    // A box is drawn only for a row that has a state image: without one a
+    // row would show no box until a click gave it one. Setting the style
+    // again leaves the checks as they are.
+    if ((nOld ^ m_dwExStyle) & LXS_EX_CHECKBOXES) {
+        const unsigned nImage = (m_dwExStyle & LXS_EX_CHECKBOXES) ? ListExStateImage(1) : 0;
+        SetItemState(-1, nImage, LXIS_STATEIMAGEMASK, pChanged);
+    }
     return nOld;
 }
 

@@ -419,8 +419,11 @@ public:
     // the given format only when the owner draws or selects whole rows.
     int GetHeaderAlignment(int nColumn) const;
 
-    // Extended style: the own copy.
-    unsigned SetExtendedStyle(unsigned nMask, unsigned nStyles);
+    // Extended style: the own copy; the previous style is returned. Check
+    // boxes switched on give every row the unchecked box, switched off take
+    // the boxes away; the rows whose state changed are reported through
+    // changed (when given).
+    unsigned SetExtendedStyle(unsigned nMask, unsigned nStyles, std::vector<int>* pChanged = nullptr);
     unsigned GetExtendedStyle() const { return m_dwExStyle; }
 
     // Sort marks and shading.

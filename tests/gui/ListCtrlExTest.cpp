@@ -39,7 +39,6 @@ protected:
             m_pList->InsertItem(i, wxString::Format("item %d", i));
             m_pList->SetItemText(i, 1, wxString::Format("%d", i * 10));
             m_pList->SetItemText(i, 2, "x");
-            m_pList->SetCheck(i, false);
         }
         m_pList->EnableSortShading(true, 2);
         m_pFrame->Show();

@@ -314,6 +314,36 @@ TEST(ListExCoreTest, ExtendedStyleIsAnOwnCopyChangedUnderItsMask)
     EXPECT_EQ(core.GetColumn0Format(), LXCFMT_CENTER);
 }
 
+TEST(ListExCoreTest, CheckBoxesGiveEveryRowItsBoxWhileTheyAreOn)
+{
+    auto stateImages = [](const CListExCore& core) {
+        std::vector<unsigned> images;
+        for (int i = 0; i < core.GetItemCount(); ++i)
+            images.push_back(core.GetItemState(i, LXIS_STATEIMAGEMASK) >> 12);
+        return images;
+    };
+    CListExCore core;
+    Populate(core, 2);
+    std::vector<int> changed;
+    core.SetExtendedStyle(LXS_EX_CHECKBOXES, LXS_EX_CHECKBOXES, &changed);
+    EXPECT_EQ(stateImages(core), (std::vector<unsigned>{1, 1}));
+    EXPECT_EQ(changed, (std::vector<int>{0, 1}));
+
+    // Rows inserted meanwhile start unchecked, unless given a state image;
+    // the style set again keeps the checks.
+    core.InsertItem(TextItem(2, "new"));
+    ListExItemInfo checked = TextItem(3, "checked");
+    checked.mask |= LXIF_STATE;
+    checked.state = ListExStateImage(2);
+    checked.stateMask = LXIS_STATEIMAGEMASK;
+    core.InsertItem(checked);
+    core.SetExtendedStyle(LXS_EX_CHECKBOXES, LXS_EX_CHECKBOXES);
+    EXPECT_EQ(stateImages(core), (std::vector<unsigned>{1, 1, 1, 2}));
+
+    core.SetExtendedStyle(LXS_EX_CHECKBOXES, 0);
+    EXPECT_EQ(stateImages(core), (std::vector<unsigned>{0, 0, 0, 0}));
+}
+
 TEST(ListExCoreTest, ShadeColourAndSortKeyRules)
 {
     struct SColour
