@@ -100,6 +100,23 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// The owner's texts, for a search of the rows.
+
+class CListExWindow::COwnerTexts : public IListExOwnerTexts
+{
+public:
+    explicit COwnerTexts(const CListExWindow& list) : m_list(list) {}
+
+    std::string GetOwnerText(int nItem, int nColumn) override
+    {
+        return m_list.OnGetItemText(nItem, nColumn).utf8_string();
+    }
+
+private:
+    const CListExWindow& m_list;
+};
+
+// ---------------------------------------------------------------------------
 // Painting a row on a device context.
 
 class CListExWindow::CPainter : public IListExPainter
@@ -606,6 +623,14 @@ wxString CListExWindow::GetItemText(int nItem, int nSubItem) const
     if (const std::string* pText = m_pCore->GetOwnText(nItem, nSubItem))
         return wxString::FromUTF8(*pText);
     return OnGetItemText(nItem, nSubItem);
+}
+
+int CListExWindow::FindItem(int nStart, const ListExFindInfo& info) const
+{
+    // Rows whose text is the owner's, as every row of the AA list, are
+    // found by the text the owner shows for them.
+    COwnerTexts owner(*this);
+    return m_pCore->FindItem(nStart, info, &owner);
 }
 
 bool CListExWindow::DeleteItem(int nItem)

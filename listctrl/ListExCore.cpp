@@ -296,14 +296,16 @@ bool CListExCore::DeleteAllItems()
     return true;
 }
 
-int CListExCore::FindItem(int nStart, const ListExFindInfo& info) const
+int CListExCore::FindItem(int nStart, const ListExFindInfo& info, IListExOwnerTexts* pOwner) const
 {
     const int nCount = GetItemCount();
+    const bool bPartial = (info.flags & LXFI_PARTIAL) != 0;
     auto matches = [&](int nItem) {
         if (info.flags & LXFI_PARAM)
             return m_rows[static_cast<size_t>(nItem)].item.lParam == info.lParam;
-        const std::string* pText = GetOwnText(nItem, 0);
-        return pText && TextMatches(*pText, info.strText, (info.flags & LXFI_PARTIAL) != 0);
+        if (const std::string* pText = GetOwnText(nItem, 0))
+            return TextMatches(*pText, info.strText, bPartial);
+        return pOwner && TextMatches(pOwner->GetOwnerText(nItem, 0), info.strText, bPartial);
     };
     for (int nItem = nStart < 0 ? 0 : nStart + 1; nItem < nCount; ++nItem) {
         if (matches(nItem))
@@ -944,10 +946,10 @@ bool CListExCore::ToggleCheckAt(int nX, int nY, std::vector<int>* pChanged)
 // ---------------------------------------------------------------------------
 // Painting
 
-std::string CListExCore::CellText(IListExPainter& painter, int nItem, int nSubItem) const
+std::string CListExCore::CellText(IListExOwnerTexts& owner, int nItem, int nSubItem) const
 {
     const std::string* pText = GetOwnText(nItem, nSubItem);
-    return pText ? *pText : painter.GetOwnerText(nItem, nSubItem);
+    return pText ? *pText : owner.GetOwnerText(nItem, nSubItem);
 }
 
 ListExRowPlan CListExCore::PlanRow(int nItem, IListExPainter& painter) const

@@ -315,13 +315,19 @@ struct ListExHotChange
     bool bHandCursor = false;
 };
 
-// The surface a row is painted on, and the texts it shows.
-class IListExPainter
+// The owner of the list, asked for the texts it keeps itself.
+class IListExOwnerTexts
 {
 public:
-    virtual ~IListExPainter() = default;
+    virtual ~IListExOwnerTexts() = default;
     // The owner's text of a cell that has none of its own.
     virtual std::string GetOwnerText(int nItem, int nColumn) = 0;
+};
+
+// The surface a row is painted on, and the texts it shows.
+class IListExPainter : public IListExOwnerTexts
+{
+public:
     virtual int MeasureText(const std::string& strText) = 0;
     virtual void FillRect(const ListExRect& rc, ListExColour cr) = 0;
     // Draws image nImage of the state images (bState) or the small images,
@@ -378,7 +384,9 @@ public:
     bool DeleteAllItems();
     // The first row after nStart matching info (with LXFI_WRAP and a start
     // of 0 or more the search goes on from the top up to nStart), or -1.
-    int FindItem(int nStart, const ListExFindInfo& info) const;
+    // Texts are matched as shown: rows whose text is the owner's are asked
+    // of pOwner, and match nothing without one.
+    int FindItem(int nStart, const ListExFindInfo& info, IListExOwnerTexts* pOwner = nullptr) const;
     // Sorts the rows with the caller's function on the caller's values; rows
     // keep their states.
     bool SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort);
@@ -500,7 +508,7 @@ private:
     bool IsItemValid(int nItem) const { return nItem >= 0 && nItem < GetItemCount(); }
     void StoreCell(CRow& row, int nColumn, std::unique_ptr<ListExCell> pCell, unsigned nMask);
     int SortedInsertPos(const std::string& strText) const;
-    std::string CellText(IListExPainter& painter, int nItem, int nSubItem) const;
+    std::string CellText(IListExOwnerTexts& owner, int nItem, int nSubItem) const;
     int StateImageOf(int nItem) const;
     void MoveColumnOrder(int nColumn, int nOrder);
 

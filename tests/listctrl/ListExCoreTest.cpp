@@ -153,10 +153,44 @@ TEST(ListExCoreTest, FindItemByValueWithAndWithoutWrap)
         find.lParam = test.lParam;
         EXPECT_EQ(core.FindItem(test.nStart, find), test.nExpected) << test.nStart << " " << test.nFlags;
     }
-    ListExFindInfo text;
-    text.flags = LXFI_STRING | LXFI_PARTIAL;
-    text.strText = "ROW3";
-    EXPECT_EQ(core.FindItem(-1, text), 3);
+}
+
+TEST(ListExCoreTest, FindItemByTextMatchesTheShownTextAskingTheOwner)
+{
+    // Rows 0 and 2 have their own texts; rows 1 and 3 show the owner's,
+    // "owner1.0" and "owner3.0".
+    CListExCore core;
+    Populate(core, 4);
+    ListExItemInfo callback;
+    callback.mask = LXIF_TEXT;
+    callback.bTextCallback = true;
+    for (int nItem : {1, 3}) {
+        callback.iItem = nItem;
+        core.SetItem(callback);
+    }
+    CRecordingPainter owner;
+    struct SCase
+    {
+        int nStart;
+        const char* pszText;
+        unsigned nFlags;
+        int nExpected;
+    };
+    const SCase cases[] = {
+        {-1, "owner1.0", LXFI_STRING, 1},
+        {-1, "OWNER3.0", LXFI_STRING, 3},
+        {-1, "owner3", LXFI_STRING, -1},
+        {-1, "ROW2", LXFI_STRING | LXFI_PARTIAL, 2},
+        {1, "owner", LXFI_STRING | LXFI_PARTIAL, 3},
+        {3, "owner", LXFI_STRING | LXFI_PARTIAL, -1},
+        {3, "owner", LXFI_STRING | LXFI_PARTIAL | LXFI_WRAP, 1},
+    };
+    for (const SCase& test : cases) {
+        ListExFindInfo find;
+        find.flags = test.nFlags;
+        find.strText = test.pszText;
+        EXPECT_EQ(core.FindItem(test.nStart, find, &owner), test.nExpected) << test.pszText << " from " << test.nStart;
+    }
 }
 
 TEST(ListExCoreTest, SortUsesTheCallersFunctionOnTheCallersValuesAndRowsKeepTheirState)
