@@ -168,8 +168,11 @@ bool CListExCore::SetItem(const ListExItemInfo& info)
 {
     if (!IsColumnValid(info.iSubItem) || info.iItem < 0)
         return false;
+    // The value alone is kept in the row's record only, and a row beyond
+    // the last has no record to keep it in: nothing is refused and nothing
+    // changes. Anything more needs the row.
     if (!IsItemValid(info.iItem))
-        return false;
+        return (info.mask & ~unsigned{LXIF_PARAM}) == 0;
     CRow& row = m_rows[static_cast<size_t>(info.iItem)];
     if (info.iSubItem == 0) {
         if (info.mask & LXIF_IMAGE)

@@ -368,6 +368,8 @@ public:
     // Inserts a row at info.iItem (at the end when beyond it); the index it
     // got, or -1.
     int InsertItem(const ListExItemInfo& info);
+    // Sets what info.mask names of (info.iItem, info.iSubItem). The value
+    // alone, for a row beyond the last, is no failure: nothing changes.
     bool SetItem(const ListExItemInfo& info);
     // pszText null keeps an existing cell's text.
     bool SetItemText(int nItem, int nSubItem, const char* pszText);

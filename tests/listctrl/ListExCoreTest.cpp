@@ -113,6 +113,26 @@ TEST(ListExCoreTest, ItemValuesAreTheCallersAndBadIndicesAreRefused)
     EXPECT_FALSE(core.DeleteItem(2));
     EXPECT_EQ(core.GetItemCount(), 2);
 
+    // Only the value, for a row beyond the last, succeeds without a change.
+    struct SSet
+    {
+        unsigned nMask;
+        int nItem;
+        int nSubItem;
+        bool bResult;
+    };
+    for (const SSet& test :
+         {SSet{LXIF_PARAM, 2, 0, true}, SSet{LXIF_PARAM, 9, 0, true}, SSet{LXIF_PARAM | LXIF_TEXT, 2, 0, false},
+          SSet{LXIF_STATE, 2, 0, false}, SSet{LXIF_PARAM, -1, 0, false}, SSet{LXIF_PARAM, 2, 1, false}}) {
+        ListExItemInfo set = TextItem(test.nItem, "set");
+        set.mask = test.nMask;
+        set.iSubItem = test.nSubItem;
+        set.lParam = 7;
+        EXPECT_EQ(core.SetItem(set), test.bResult) << test.nMask << " " << test.nItem << "," << test.nSubItem;
+    }
+    EXPECT_EQ(core.GetItemCount(), 2);
+    EXPECT_EQ(core.GetItemData(1), 0);
+
     // The owner's texts have no record of their own.
     ListExItemInfo callback;
     callback.mask = LXIF_TEXT;
