@@ -919,7 +919,9 @@ ListExHotChange CListExCore::UpdateHotItem(int nX, int nY)
     unsigned nFlags = 0;
     const int nHit = HitTest(nX, nY, nFlags);
     int nHot = -1;
-    if (nHit >= 0 && (nFlags & (LXHT_ONITEMICON | LXHT_ONITEMLABEL)) && !(nFlags == LXHT_ONITEM)) {
+    // "On the item" holds the icon and label bits, so the rest of an
+    // owner-drawn row, which the hit test calls the item, is hot as well.
+    if (nHit >= 0 && (nFlags & (LXHT_ONITEMICON | LXHT_ONITEMLABEL))) {
         if ((m_dwExStyle & LXS_EX_ONECLICKACTIVATE) ||
             ((m_dwExStyle & LXS_EX_TWOCLICKACTIVATE) && GetItemState(nHit, LXIS_SELECTED)))
             nHot = nHit;

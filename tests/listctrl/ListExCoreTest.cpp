@@ -530,6 +530,38 @@ TEST(ListExCoreTest, HotItemFollowsTheLabelsWithTheHandInOwnerDrawnLists)
     EXPECT_EQ(core.UpdateHotItem(10, 45).nNewHot, 2);
 }
 
+TEST(ListExCoreTest, HotItemIsWhatTheHitTestCallsTheItemOrItsIconOrLabel)
+{
+    // Row 1, in column 1, right of column 0's label; and on row 1's check box.
+    struct SCase
+    {
+        const char* pszWhat;
+        unsigned nStyle;
+        unsigned nExStyle;
+        bool bOnCheckBox;
+        int nHot;
+    };
+    const SCase cases[] = {
+        {"owner-drawn: the whole row", LXS_OWNERDRAWFIXED, 0, false, 1},
+        {"owner-drawn: not the check box", LXS_OWNERDRAWFIXED, 0, true, -1},
+        {"plain: nothing outside column 0", 0, 0, false, -1},
+        {"plain, whole rows: the row", 0, LXS_EX_FULLROWSELECT, false, 1},
+    };
+    for (const SCase& test : cases) {
+        CListExCore core(test.nStyle);
+        Populate(core, 3);
+        core.SetExtendedStyle(0, LXS_EX_ONECLICKACTIVATE | LXS_EX_CHECKBOXES | test.nExStyle);
+        core.SetMetrics(Metrics(13));
+        ListExRect state;
+        ASSERT_TRUE(core.GetStateIconRect(1, state));
+        const ListExHotChange change =
+            test.bOnCheckBox ? core.UpdateHotItem(state.left + 1, 25) : core.UpdateHotItem(150, 25);
+        EXPECT_EQ(change.nNewHot, test.nHot) << test.pszWhat;
+        // Only the owner-drawn list shows the hand, over its hot item.
+        EXPECT_EQ(change.bHandCursor, test.nHot >= 0 && test.nStyle == LXS_OWNERDRAWFIXED) << test.pszWhat;
+    }
+}
+
 TEST(ListExCoreTest, RowPlanColoursAndRectangles)
 {
     const ListExSysColours colours;
