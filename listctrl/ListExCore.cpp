@@ -718,6 +718,47 @@ EListExMark CListExCore::GetHeaderMark(int nColumn) const
     return EListExMark::None;
 }
 
+int CListExCore::GetImageMarkColumn() const
+{
+    const int nColumn = Magnitude(m_nSortKey) - 1;
+    const EListExMark nMark = GetHeaderMark(nColumn);
+    return nMark == EListExMark::ImageUp || nMark == EListExMark::ImageDown ? nColumn : -1;
+}
+
+bool CListExCore::GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, ListExHeaderLayout& layout) const
+{
+    if (!IsColumnValid(nColumn))
+        return false;
+    // The gap keeps the mark off the text.
+    constexpr int kMarkGap = 6;
+    const bool bMark = nColumn == GetImageMarkColumn();
+    const int nMarkSpace = bMark ? kMarkGap + LXSM_CX : 0;
+    const int nInnerLeft = GetColumnLeft(nColumn) - m_metrics.nScrollX + LXHD_TITLEMARGIN;
+    const int nInnerWidth = std::max(GetColumnWidth(nColumn) - 2 * LXHD_TITLEMARGIN, 0);
+    const int nShown = std::clamp(nTitleWidth, 0, std::max(nInnerWidth - nMarkSpace, 0));
+    // The title and the mark are aligned together, as one piece.
+    int nSpare = std::max(nInnerWidth - nShown - nMarkSpace, 0);
+    switch (GetHeaderAlignment(nColumn)) {
+    case LXCFMT_RIGHT:
+        break;
+    case LXCFMT_CENTER:
+        nSpare /= 2;
+        break;
+    default:
+        nSpare = 0;
+        break;
+    }
+    const int x = nInnerLeft + nSpare;
+    layout.rcTitle = {x, 0, x + nShown, nHeight};
+    layout.rcMark = {};
+    if (bMark) {
+        const int nMarkLeft = x + nShown + kMarkGap;
+        const int nMarkTop = (nHeight - LXSM_CY) / 2;
+        layout.rcMark = {nMarkLeft, nMarkTop, nMarkLeft + LXSM_CX, nMarkTop + LXSM_CY};
+    }
+    return true;
+}
+
 void CListExCore::SetBkColour(ListExColour cr)
 {
     m_crBk = cr;

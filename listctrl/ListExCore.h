@@ -255,6 +255,24 @@ enum class EListExMark
     ImageDown,
 };
 
+// The margin a header keeps either side of a title, and the size of the
+// list's own mark images.
+enum : int
+{
+    LXHD_TITLEMARGIN = 5,
+    LXSM_CX = 9,
+    LXSM_CY = 5,
+};
+
+// Where a header item shows its title and the list's own sort mark, in the
+// header's client coordinates.
+struct ListExHeaderLayout
+{
+    ListExRect rcTitle;
+    // Empty when the item shows none of the list's own marks.
+    ListExRect rcMark;
+};
+
 // What changing the sort key needs repainted.
 enum class EListExRepaint
 {
@@ -451,6 +469,15 @@ public:
     // same column again flips the direction, another sorts ascending.
     void OnColumnClick(int nColumn);
     EListExMark GetHeaderMark(int nColumn) const;
+    // The column whose header shows one of the list's own mark images, or
+    // -1.
+    int GetImageMarkColumn() const;
+    // Where header item nColumn, nHeight high, shows a title nTitleWidth
+    // wide and its image mark: the title within the item's margins,
+    // aligned as the header aligns it, and the mark just right of it, as a
+    // header shows a bitmap on the right. A title too wide for both is
+    // shortened, never the mark.
+    bool GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, ListExHeaderLayout& layout) const;
     ListExColour GetBkColour() const { return m_crBk; }
     void SetBkColour(ListExColour cr);
     // The system colours changed: the shade follows the background.

@@ -459,6 +459,51 @@ TEST(ListExCoreTest, HeaderMarksFollowTheKeyInBothLooks)
     CListExCore::SetComCtlLevel(nLevel);
 }
 
+TEST(ListExCoreTest, ClassicSortMarkGoesRightOfTheHeaderTitle)
+{
+    const int nLevel = CListExCore::GetComCtlLevel();
+    CListExCore::SetComCtlLevel(1);
+    // Column 1 spans 100 to 200 less the scroll; 5 pixels of margin either
+    // side leave 90 for the title, the 6 pixel gap and the 9 pixel mark.
+    struct SCase
+    {
+        const char* pszWhat;
+        int nFormat;
+        int nKey;
+        int nScrollX;
+        int nTitleWidth;
+        ListExRect rcTitle;
+        int nMarkLeft;
+    };
+    const SCase cases[] = {
+        {"left", LXCFMT_LEFT, 2, 0, 30, {105, 0, 135, 24}, 141},
+        {"right", LXCFMT_RIGHT, -2, 0, 30, {150, 0, 180, 24}, 186},
+        {"centred", LXCFMT_CENTER, 2, 0, 30, {127, 0, 157, 24}, 163},
+        {"too wide: the title is shortened", LXCFMT_LEFT, 2, 0, 200, {105, 0, 180, 24}, 186},
+        {"scrolled", LXCFMT_LEFT, 2, 40, 30, {65, 0, 95, 24}, 101},
+        {"another column sorted: no mark", LXCFMT_RIGHT, 3, 0, 30, {165, 0, 195, 24}, -1},
+    };
+    for (const SCase& test : cases) {
+        CListExCore core;
+        Populate(core, 1);
+        ListExColumnInfo format;
+        format.mask = LXCF_FMT;
+        format.fmt = test.nFormat;
+        core.SetColumn(1, format);
+        ListExMetrics metrics = Metrics();
+        metrics.nScrollX = test.nScrollX;
+        core.SetMetrics(metrics);
+        core.EnableSortMarks(true, test.nKey);
+        ListExHeaderLayout layout;
+        ASSERT_TRUE(core.GetHeaderItemLayout(1, test.nTitleWidth, 24, layout));
+        EXPECT_EQ(layout.rcTitle, test.rcTitle) << test.pszWhat;
+        const ListExRect rcMark =
+            test.nMarkLeft < 0 ? ListExRect{} : ListExRect{test.nMarkLeft, 9, test.nMarkLeft + LXSM_CX, 14};
+        EXPECT_EQ(layout.rcMark, rcMark) << test.pszWhat;
+    }
+    CListExCore::SetComCtlLevel(nLevel);
+}
+
 TEST(ListExCoreTest, OwnerDrawnHitTestFindsTheRowsParts)
 {
     CListExCore core(LXS_OWNERDRAWFIXED);
