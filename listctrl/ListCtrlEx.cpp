@@ -51,6 +51,9 @@ public:
             event.Veto();
             m_pOwner->HeaderReordered(event.GetColumn(), static_cast<int>(event.GetNewOrder()));
         });
+#ifdef wxHAS_GENERIC_HEADERCTRL
+        Bind(wxEVT_PAINT, &CListExHeader::OnPaint, this);
+#endif
     }
 
     const wxHeaderColumn& GetColumn(unsigned int nIndex) const override
@@ -95,8 +98,89 @@ public:
     }
 
 private:
+#ifdef wxHAS_GENERIC_HEADERCTRL
+    // The generic header draws a column's bitmap left of its title, and the
+    // list's own sort mark goes right of it. While one is shown, the header
+    // is painted here: every column as the header paints it, the marked one
+    // with its title and mark where the core places them.
+    void OnPaint(wxPaintEvent& event)
+    {
+        const CListExCore& core = m_pOwner->GetCore();
+        const int nMarked = core.GetImageMarkColumn();
+        if (nMarked < 0) {
+            event.Skip();
+            return;
+        }
+        wxAutoBufferedPaintDC dc(this);
+        dc.SetBackground(GetBackgroundColour());
+        dc.Clear();
+        dc.SetFont(GetFont());
+        wxRendererNative& renderer = wxRendererNative::Get();
+        const int nHeight = GetClientSize().y;
+        const wxPoint pointer = ScreenToClient(wxGetMousePosition());
+        const int nCount = core.GetColumnCount();
+        for (int nOrder = 0; nOrder < nCount; ++nOrder) {
+            const int nColumn = core.OrderToIndex(nOrder);
+            const wxHeaderColumn& column = GetColumn(static_cast<unsigned>(nColumn));
+            const wxRect rect(core.GetColumnLeft(nColumn) - core.GetMetrics().nScrollX, 0, column.GetWidth(), nHeight);
+            int nFlags = 0;
+            if (!IsEnabled())
+                nFlags |= wxCONTROL_DISABLED;
+            else if (rect.Contains(pointer))
+                nFlags |= wxCONTROL_CURRENT;
+            if (nOrder == 0)
+                nFlags |= wxCONTROL_SPECIAL;
+#ifdef __WXGTK__
+            // The last button has edges of its own.
+            if (nOrder == nCount - 1)
+                nFlags |= wxCONTROL_DIRTY;
+#endif
+            wxHeaderSortIconType nArrow = wxHDR_SORT_ICON_NONE;
+            if (column.IsSortKey())
+                nArrow = column.IsSortOrderAscending() ? wxHDR_SORT_ICON_UP : wxHDR_SORT_ICON_DOWN;
+            wxHeaderButtonParams params;
+            params.m_labelText = column.GetTitle();
+            params.m_labelAlignment = column.GetAlignment();
+            ListExHeaderLayout layout;
+            if (nColumn != nMarked ||
+                !core.GetHeaderItemLayout(nColumn, dc.GetTextExtent(params.m_labelText).x, nHeight, layout)) {
+                renderer.DrawHeaderButton(this, dc, rect, nFlags, nArrow, &params);
+                continue;
+            }
+            // The button without its title; the header draws a title within
+            // its margins of the rectangle it is given, which is the title's
+            // own widened by them.
+            wxHeaderButtonParams button;
+            renderer.DrawHeaderButton(this, dc, rect, nFlags, nArrow, &button);
+            wxDCClipper clip(dc, rect);
+            params.m_labelAlignment = wxALIGN_LEFT;
+            renderer.DrawHeaderButtonContents(this, dc, ToWx(layout.rcTitle, 0).Inflate(LXHD_TITLEMARGIN, 0), nFlags,
+                                              wxHDR_SORT_ICON_NONE, &params);
+            dc.DrawBitmap(m_pOwner->SortMarkBitmap(core.GetHeaderMark(nColumn) == EListExMark::ImageUp),
+                          layout.rcMark.left, layout.rcMark.top, true);
+        }
+    }
+#endif
+
     CListExWindow* m_pOwner;
     mutable wxHeaderColumnSimple m_column{wxString()};
+};
+
+// ---------------------------------------------------------------------------
+// The owner's texts, for a search of the rows.
+
+class CListExWindow::COwnerTexts : public IListExOwnerTexts
+{
+public:
+    explicit COwnerTexts(const CListExWindow& list) : m_list(list) {}
+
+    std::string GetOwnerText(int nItem, int nColumn) override
+    {
+        return m_list.OnGetItemText(nItem, nColumn).utf8_string();
+    }
+
+private:
+    const CListExWindow& m_list;
 };
 
 // ---------------------------------------------------------------------------
@@ -229,13 +313,14 @@ ListExSysColours CListExWindow::ReadSysColours() const
 wxBitmap CListExWindow::SortMarkBitmap(bool bUp) const
 {
     // A 9 by 5 triangle in the grey of disabled text, the rest see-through.
-    wxImage image(9, 5);
+    wxImage image(LXSM_CX, LXSM_CY);
     image.SetMaskColour(255, 255, 255);
     const ListExColour crMark = m_pCore->GetSysColours().crGrayText;
-    for (int y = 0; y < 5; ++y) {
-        const int nRow = bUp ? y : 4 - y;
-        for (int x = 0; x < 9; ++x) {
-            const bool bInside = x >= 4 - nRow && x <= 4 + nRow;
+    constexpr int nMiddle = LXSM_CX / 2;
+    for (int y = 0; y < LXSM_CY; ++y) {
+        const int nRow = bUp ? y : LXSM_CY - 1 - y;
+        for (int x = 0; x < LXSM_CX; ++x) {
+            const bool bInside = x >= nMiddle - nRow && x <= nMiddle + nRow;
             if (bInside)
                 image.SetRGB(x, y, ListExRed(crMark), ListExGreen(crMark), ListExBlue(crMark));
             else
@@ -608,6 +693,14 @@ wxString CListExWindow::GetItemText(int nItem, int nSubItem) const
     return OnGetItemText(nItem, nSubItem);
 }
 
+int CListExWindow::FindItem(int nStart, const ListExFindInfo& info) const
+{
+    // Rows whose text is the owner's, as every row of the AA list, are
+    // found by the text the owner shows for them.
+    COwnerTexts owner(*this);
+    return m_pCore->FindItem(nStart, info, &owner);
+}
+
 bool CListExWindow::DeleteItem(int nItem)
 {
     if (!m_pCore->DeleteItem(nItem))
@@ -728,10 +821,14 @@ void CListExWindow::EnsureVisible(int nItem)
 
 unsigned CListExWindow::SetExtendedStyle(unsigned nMask, unsigned nStyles)
 {
-    const unsigned nOld = m_pCore->SetExtendedStyle(nMask, nStyles);
+    std::vector<int> changed;
+    const unsigned nOld = m_pCore->SetExtendedStyle(nMask, nStyles, &changed);
     UpdateHeader();
+    // Check boxes change the rows' height: the rows are laid out for it
+    // before the rows whose boxes came or went are repainted and reported.
     UpdateScrollbars();
     Refresh();
+    ReportChanged(changed);
     return nOld;
 }
 

@@ -59,7 +59,8 @@ public:
     // Deletes the rows at the given ascending positions.
     bool DeleteItems(const std::vector<int>& items);
     bool DeleteAllItems();
-    int FindItem(int nStart, const ListExFindInfo& info) const { return m_pCore->FindItem(nStart, info); }
+    // The first row after nStart matching info; texts are matched as shown.
+    int FindItem(int nStart, const ListExFindInfo& info) const;
     bool SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort);
 
     // Item states.
@@ -133,6 +134,7 @@ protected:
     void SelectRange(int nFrom, int nTo, bool bKeepOthers);
 
 private:
+    class COwnerTexts;
     class CPainter;
     friend class CListExHeader;
 

@@ -128,8 +128,16 @@ int CListExCore::InsertItem(const ListExItemInfo& info)
     m_rows.insert(m_rows.begin() + nPos, std::move(row));
     if (m_nHotItem >= nPos)
         ++m_nHotItem;
-    if (info.mask & LXIF_STATE)
-        SetItemState(nPos, info.state, info.stateMask);
+    unsigned nState = (info.mask & LXIF_STATE) ? info.state : 0;
+    unsigned nStateMask = (info.mask & LXIF_STATE) ? info.stateMask : 0;
+    // A row inserted while check boxes are shown starts unchecked, unless
+    // the caller chose its state image.
+    if ((m_dwExStyle & LXS_EX_CHECKBOXES) && !(nStateMask & LXIS_STATEIMAGEMASK)) {
+        nState = (nState & ~unsigned{LXIS_STATEIMAGEMASK}) | ListExStateImage(1);
+        nStateMask |= LXIS_STATEIMAGEMASK;
+    }
+    if (nStateMask)
+        SetItemState(nPos, nState, nStateMask);
     return nPos;
 }
 
@@ -160,8 +168,11 @@ bool CListExCore::SetItem(const ListExItemInfo& info)
 {
     if (!IsColumnValid(info.iSubItem) || info.iItem < 0)
         return false;
+    // The value alone is kept in the row's record only, and a row beyond
+    // the last has no record to keep it in: nothing is refused and nothing
+    // changes. Anything more needs the row.
     if (!IsItemValid(info.iItem))
-        return false;
+        return (info.mask & ~unsigned{LXIF_PARAM}) == 0;
     CRow& row = m_rows[static_cast<size_t>(info.iItem)];
     if (info.iSubItem == 0) {
         if (info.mask & LXIF_IMAGE)
@@ -288,14 +299,16 @@ bool CListExCore::DeleteAllItems()
     return true;
 }
 
-int CListExCore::FindItem(int nStart, const ListExFindInfo& info) const
+int CListExCore::FindItem(int nStart, const ListExFindInfo& info, IListExOwnerTexts* pOwner) const
 {
     const int nCount = GetItemCount();
+    const bool bPartial = (info.flags & LXFI_PARTIAL) != 0;
     auto matches = [&](int nItem) {
         if (info.flags & LXFI_PARAM)
             return m_rows[static_cast<size_t>(nItem)].item.lParam == info.lParam;
-        const std::string* pText = GetOwnText(nItem, 0);
-        return pText && TextMatches(*pText, info.strText, (info.flags & LXFI_PARTIAL) != 0);
+        if (const std::string* pText = GetOwnText(nItem, 0))
+            return TextMatches(*pText, info.strText, bPartial);
+        return pOwner && TextMatches(pOwner->GetOwnerText(nItem, 0), info.strText, bPartial);
     };
     for (int nItem = nStart < 0 ? 0 : nStart + 1; nItem < nCount; ++nItem) {
         if (matches(nItem))
@@ -621,12 +634,19 @@ int CListExCore::GetHeaderAlignment(int nColumn) const
     return m_columns[static_cast<size_t>(nColumn)]->info.fmt & LXCFMT_JUSTIFYMASK;
 }
 
-unsigned CListExCore::SetExtendedStyle(unsigned nMask, unsigned nStyles)
+unsigned CListExCore::SetExtendedStyle(unsigned nMask, unsigned nStyles, std::vector<int>* pChanged)
 {
     const unsigned nOld = m_dwExStyle;
     if (nMask == 0)
         nMask = ~0u;
     m_dwExStyle = (nOld & ~nMask) | (nStyles & nMask);
+    // A box is drawn only for a row that has a state image: without one a
+    // row would show no box until a click gave it one. Setting the style
+    // again leaves the checks as they are.
+    if ((nOld ^ m_dwExStyle) & LXS_EX_CHECKBOXES) {
+        const unsigned nImage = (m_dwExStyle & LXS_EX_CHECKBOXES) ? ListExStateImage(1) : 0;
+        SetItemState(-1, nImage, LXIS_STATEIMAGEMASK, pChanged);
+    }
     return nOld;
 }
 
@@ -696,6 +716,47 @@ EListExMark CListExCore::GetHeaderMark(int nColumn) const
     if (m_nSortKey == -(nColumn + 1))
         return bClassic ? EListExMark::ImageDown : EListExMark::ArrowDown;
     return EListExMark::None;
+}
+
+int CListExCore::GetImageMarkColumn() const
+{
+    const int nColumn = Magnitude(m_nSortKey) - 1;
+    const EListExMark nMark = GetHeaderMark(nColumn);
+    return nMark == EListExMark::ImageUp || nMark == EListExMark::ImageDown ? nColumn : -1;
+}
+
+bool CListExCore::GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, ListExHeaderLayout& layout) const
+{
+    if (!IsColumnValid(nColumn))
+        return false;
+    // The gap keeps the mark off the text.
+    constexpr int kMarkGap = 6;
+    const bool bMark = nColumn == GetImageMarkColumn();
+    const int nMarkSpace = bMark ? kMarkGap + LXSM_CX : 0;
+    const int nInnerLeft = GetColumnLeft(nColumn) - m_metrics.nScrollX + LXHD_TITLEMARGIN;
+    const int nInnerWidth = std::max(GetColumnWidth(nColumn) - 2 * LXHD_TITLEMARGIN, 0);
+    const int nShown = std::clamp(nTitleWidth, 0, std::max(nInnerWidth - nMarkSpace, 0));
+    // The title and the mark are aligned together, as one piece.
+    int nSpare = std::max(nInnerWidth - nShown - nMarkSpace, 0);
+    switch (GetHeaderAlignment(nColumn)) {
+    case LXCFMT_RIGHT:
+        break;
+    case LXCFMT_CENTER:
+        nSpare /= 2;
+        break;
+    default:
+        nSpare = 0;
+        break;
+    }
+    const int x = nInnerLeft + nSpare;
+    layout.rcTitle = {x, 0, x + nShown, nHeight};
+    layout.rcMark = {};
+    if (bMark) {
+        const int nMarkLeft = x + nShown + kMarkGap;
+        const int nMarkTop = (nHeight - LXSM_CY) / 2;
+        layout.rcMark = {nMarkLeft, nMarkTop, nMarkLeft + LXSM_CX, nMarkTop + LXSM_CY};
+    }
+    return true;
 }
 
 void CListExCore::SetBkColour(ListExColour cr)
@@ -899,7 +960,9 @@ ListExHotChange CListExCore::UpdateHotItem(int nX, int nY)
     unsigned nFlags = 0;
     const int nHit = HitTest(nX, nY, nFlags);
     int nHot = -1;
-    if (nHit >= 0 && (nFlags & (LXHT_ONITEMICON | LXHT_ONITEMLABEL)) && !(nFlags == LXHT_ONITEM)) {
+    // "On the item" holds the icon and label bits, so the rest of an
+    // owner-drawn row, which the hit test calls the item, is hot as well.
+    if (nHit >= 0 && (nFlags & (LXHT_ONITEMICON | LXHT_ONITEMLABEL))) {
         if ((m_dwExStyle & LXS_EX_ONECLICKACTIVATE) ||
             ((m_dwExStyle & LXS_EX_TWOCLICKACTIVATE) && GetItemState(nHit, LXIS_SELECTED)))
             nHot = nHit;
@@ -929,10 +992,10 @@ bool CListExCore::ToggleCheckAt(int nX, int nY, std::vector<int>* pChanged)
 // ---------------------------------------------------------------------------
 // Painting
 
-std::string CListExCore::CellText(IListExPainter& painter, int nItem, int nSubItem) const
+std::string CListExCore::CellText(IListExOwnerTexts& owner, int nItem, int nSubItem) const
 {
     const std::string* pText = GetOwnText(nItem, nSubItem);
-    return pText ? *pText : painter.GetOwnerText(nItem, nSubItem);
+    return pText ? *pText : owner.GetOwnerText(nItem, nSubItem);
 }
 
 ListExRowPlan CListExCore::PlanRow(int nItem, IListExPainter& painter) const

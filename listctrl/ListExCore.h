@@ -255,6 +255,24 @@ enum class EListExMark
     ImageDown,
 };
 
+// The margin a header keeps either side of a title, and the size of the
+// list's own mark images.
+enum : int
+{
+    LXHD_TITLEMARGIN = 5,
+    LXSM_CX = 9,
+    LXSM_CY = 5,
+};
+
+// Where a header item shows its title and the list's own sort mark, in the
+// header's client coordinates.
+struct ListExHeaderLayout
+{
+    ListExRect rcTitle;
+    // Empty when the item shows none of the list's own marks.
+    ListExRect rcMark;
+};
+
 // What changing the sort key needs repainted.
 enum class EListExRepaint
 {
@@ -315,13 +333,19 @@ struct ListExHotChange
     bool bHandCursor = false;
 };
 
-// The surface a row is painted on, and the texts it shows.
-class IListExPainter
+// The owner of the list, asked for the texts it keeps itself.
+class IListExOwnerTexts
 {
 public:
-    virtual ~IListExPainter() = default;
+    virtual ~IListExOwnerTexts() = default;
     // The owner's text of a cell that has none of its own.
     virtual std::string GetOwnerText(int nItem, int nColumn) = 0;
+};
+
+// The surface a row is painted on, and the texts it shows.
+class IListExPainter : public IListExOwnerTexts
+{
+public:
     virtual int MeasureText(const std::string& strText) = 0;
     virtual void FillRect(const ListExRect& rc, ListExColour cr) = 0;
     // Draws image nImage of the state images (bState) or the small images,
@@ -362,6 +386,8 @@ public:
     // Inserts a row at info.iItem (at the end when beyond it); the index it
     // got, or -1.
     int InsertItem(const ListExItemInfo& info);
+    // Sets what info.mask names of (info.iItem, info.iSubItem). The value
+    // alone, for a row beyond the last, is no failure: nothing changes.
     bool SetItem(const ListExItemInfo& info);
     // pszText null keeps an existing cell's text.
     bool SetItemText(int nItem, int nSubItem, const char* pszText);
@@ -378,7 +404,9 @@ public:
     bool DeleteAllItems();
     // The first row after nStart matching info (with LXFI_WRAP and a start
     // of 0 or more the search goes on from the top up to nStart), or -1.
-    int FindItem(int nStart, const ListExFindInfo& info) const;
+    // Texts are matched as shown: rows whose text is the owner's are asked
+    // of pOwner, and match nothing without one.
+    int FindItem(int nStart, const ListExFindInfo& info, IListExOwnerTexts* pOwner = nullptr) const;
     // Sorts the rows with the caller's function on the caller's values; rows
     // keep their states.
     bool SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort);
@@ -419,8 +447,11 @@ public:
     // the given format only when the owner draws or selects whole rows.
     int GetHeaderAlignment(int nColumn) const;
 
-    // Extended style: the own copy.
-    unsigned SetExtendedStyle(unsigned nMask, unsigned nStyles);
+    // Extended style: the own copy; the previous style is returned. Check
+    // boxes switched on give every row the unchecked box, switched off take
+    // the boxes away; the rows whose state changed are reported through
+    // changed (when given).
+    unsigned SetExtendedStyle(unsigned nMask, unsigned nStyles, std::vector<int>* pChanged = nullptr);
     unsigned GetExtendedStyle() const { return m_dwExStyle; }
 
     // Sort marks and shading.
@@ -438,6 +469,15 @@ public:
     // same column again flips the direction, another sorts ascending.
     void OnColumnClick(int nColumn);
     EListExMark GetHeaderMark(int nColumn) const;
+    // The column whose header shows one of the list's own mark images, or
+    // -1.
+    int GetImageMarkColumn() const;
+    // Where header item nColumn, nHeight high, shows a title nTitleWidth
+    // wide and its image mark: the title within the item's margins,
+    // aligned as the header aligns it, and the mark just right of it, as a
+    // header shows a bitmap on the right. A title too wide for both is
+    // shortened, never the mark.
+    bool GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, ListExHeaderLayout& layout) const;
     ListExColour GetBkColour() const { return m_crBk; }
     void SetBkColour(ListExColour cr);
     // The system colours changed: the shade follows the background.
@@ -497,7 +537,7 @@ private:
     bool IsItemValid(int nItem) const { return nItem >= 0 && nItem < GetItemCount(); }
     void StoreCell(CRow& row, int nColumn, std::unique_ptr<ListExCell> pCell, unsigned nMask);
     int SortedInsertPos(const std::string& strText) const;
-    std::string CellText(IListExPainter& painter, int nItem, int nSubItem) const;
+    std::string CellText(IListExOwnerTexts& owner, int nItem, int nSubItem) const;
     int StateImageOf(int nItem) const;
     void MoveColumnOrder(int nColumn, int nOrder);
 

@@ -84,6 +84,13 @@ TEST_F(AAListViewTest, ListsInFileOrderAndHeaderClicksAlternateWithMarkAndShade)
     EXPECT_EQ(core.GetSortKey(), 0);
     EXPECT_EQ(core.GetHeaderMark(0), EListExMark::None);
     EXPECT_EQ(core.PlanErase({0, 0, 100, 100}).size(), 1U);
+    // Every name is the owner's text, and a search by name finds it.
+    ListExFindInfo find;
+    find.flags = LXFI_STRING;
+    find.strText = List().GetItemText(nLast).utf8_string();
+    const int nFound = List().FindItem(-1, find);
+    ASSERT_GE(nFound, 0);
+    EXPECT_EQ(List().GetItemText(nFound), List().GetItemText(nLast));
 
     ClickHeader(0);
     EXPECT_EQ(List().GetSortParam(), -1);

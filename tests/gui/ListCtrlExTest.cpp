@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/frame.h>
 #include <wx/headerctrl.h>
 #include <wx/listctrl.h>
@@ -39,7 +40,6 @@ protected:
             m_pList->InsertItem(i, wxString::Format("item %d", i));
             m_pList->SetItemText(i, 1, wxString::Format("%d", i * 10));
             m_pList->SetItemText(i, 2, "x");
-            m_pList->SetCheck(i, false);
         }
         m_pList->EnableSortShading(true, 2);
         m_pFrame->Show();
@@ -102,7 +102,8 @@ protected:
 };
 
 // The highlight's colour depends on the list having the keyboard focus,
-// which another test's window would take: CTest runs these alone.
+// which another test's window would take, and what the screen shows on no
+// other window covering this one: CTest runs these alone.
 class ListCtrlExOwnDisplayTest : public ListCtrlExTest
 {};
 
@@ -135,6 +136,47 @@ TEST_F(ListCtrlExOwnDisplayTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows
     const wxRect last = Cell(4, 1);
     EXPECT_EQ(Pixel(image, wxPoint(last.x + 10, last.GetBottom() + 20)), Css(shade));
     EXPECT_EQ(Pixel(image, wxPoint(Cell(4, 2).x + 10, last.GetBottom() + 20)), Css(*wxWHITE));
+}
+
+TEST_F(ListCtrlExOwnDisplayTest, ClassicSortMarkIsDrawnRightOfTheTitle)
+{
+    const int nLevel = CListExCore::GetComCtlLevel();
+    CListExCore::SetComCtlLevel(1);
+    m_pList->EnableSortMarks(true, 3);
+    wxHeaderCtrl* pHeader = m_pList->GetHeaderCtrl();
+    pHeader->Refresh();
+    pHeader->Update();
+    PumpEvents();
+    // What the screen shows of the header, where the window system drew it.
+    const wxSize size = pHeader->GetClientSize();
+    wxBitmap shot(size);
+    {
+        wxMemoryDC memory(shot);
+        wxScreenDC screen;
+        const wxPoint origin = pHeader->GetScreenPosition();
+        memory.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
+    }
+    CListExCore::SetComCtlLevel(nLevel);
+    const wxImage image = shot.ConvertToImage();
+
+    // The mark's base: a run of its grey as wide as the mark, in column 2.
+    const wxColour crGray = ToWx(m_pList->GetCore().GetSysColours().crGrayText);
+    auto isGray = [&](int x, int y) {
+        return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)) == crGray;
+    };
+    const int nLeft = m_pList->GetCore().GetColumnLeft(2);
+    int nMarkLeft = -1;
+    for (int y = 2; y < size.y - 2 && nMarkLeft < 0; ++y) {
+        for (int x = nLeft; x + LXSM_CX <= nLeft + m_pList->GetColumnWidth(2) && nMarkLeft < 0; ++x) {
+            int nRun = 0;
+            while (nRun < LXSM_CX && isGray(x + nRun, y))
+                ++nRun;
+            if (nRun == LXSM_CX)
+                nMarkLeft = x;
+        }
+    }
+    ASSERT_GE(nMarkLeft, 0);
+    EXPECT_GE(nMarkLeft, nLeft + pHeader->GetTextExtent("Kind").x);
 }
 
 TEST_F(ListCtrlExTest, ClickOnTheCheckBoxTogglesItWithoutSelectingTheRow)

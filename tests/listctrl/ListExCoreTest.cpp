@@ -113,6 +113,26 @@ TEST(ListExCoreTest, ItemValuesAreTheCallersAndBadIndicesAreRefused)
     EXPECT_FALSE(core.DeleteItem(2));
     EXPECT_EQ(core.GetItemCount(), 2);
 
+    // Only the value, for a row beyond the last, succeeds without a change.
+    struct SSet
+    {
+        unsigned nMask;
+        int nItem;
+        int nSubItem;
+        bool bResult;
+    };
+    for (const SSet& test :
+         {SSet{LXIF_PARAM, 2, 0, true}, SSet{LXIF_PARAM, 9, 0, true}, SSet{LXIF_PARAM | LXIF_TEXT, 2, 0, false},
+          SSet{LXIF_STATE, 2, 0, false}, SSet{LXIF_PARAM, -1, 0, false}, SSet{LXIF_PARAM, 2, 1, false}}) {
+        ListExItemInfo set = TextItem(test.nItem, "set");
+        set.mask = test.nMask;
+        set.iSubItem = test.nSubItem;
+        set.lParam = 7;
+        EXPECT_EQ(core.SetItem(set), test.bResult) << test.nMask << " " << test.nItem << "," << test.nSubItem;
+    }
+    EXPECT_EQ(core.GetItemCount(), 2);
+    EXPECT_EQ(core.GetItemData(1), 0);
+
     // The owner's texts have no record of their own.
     ListExItemInfo callback;
     callback.mask = LXIF_TEXT;
@@ -153,10 +173,44 @@ TEST(ListExCoreTest, FindItemByValueWithAndWithoutWrap)
         find.lParam = test.lParam;
         EXPECT_EQ(core.FindItem(test.nStart, find), test.nExpected) << test.nStart << " " << test.nFlags;
     }
-    ListExFindInfo text;
-    text.flags = LXFI_STRING | LXFI_PARTIAL;
-    text.strText = "ROW3";
-    EXPECT_EQ(core.FindItem(-1, text), 3);
+}
+
+TEST(ListExCoreTest, FindItemByTextMatchesTheShownTextAskingTheOwner)
+{
+    // Rows 0 and 2 have their own texts; rows 1 and 3 show the owner's,
+    // "owner1.0" and "owner3.0".
+    CListExCore core;
+    Populate(core, 4);
+    ListExItemInfo callback;
+    callback.mask = LXIF_TEXT;
+    callback.bTextCallback = true;
+    for (int nItem : {1, 3}) {
+        callback.iItem = nItem;
+        core.SetItem(callback);
+    }
+    CRecordingPainter owner;
+    struct SCase
+    {
+        int nStart;
+        const char* pszText;
+        unsigned nFlags;
+        int nExpected;
+    };
+    const SCase cases[] = {
+        {-1, "owner1.0", LXFI_STRING, 1},
+        {-1, "OWNER3.0", LXFI_STRING, 3},
+        {-1, "owner3", LXFI_STRING, -1},
+        {-1, "ROW2", LXFI_STRING | LXFI_PARTIAL, 2},
+        {1, "owner", LXFI_STRING | LXFI_PARTIAL, 3},
+        {3, "owner", LXFI_STRING | LXFI_PARTIAL, -1},
+        {3, "owner", LXFI_STRING | LXFI_PARTIAL | LXFI_WRAP, 1},
+    };
+    for (const SCase& test : cases) {
+        ListExFindInfo find;
+        find.flags = test.nFlags;
+        find.strText = test.pszText;
+        EXPECT_EQ(core.FindItem(test.nStart, find, &owner), test.nExpected) << test.pszText << " from " << test.nStart;
+    }
 }
 
 TEST(ListExCoreTest, SortUsesTheCallersFunctionOnTheCallersValuesAndRowsKeepTheirState)
@@ -314,6 +368,36 @@ TEST(ListExCoreTest, ExtendedStyleIsAnOwnCopyChangedUnderItsMask)
     EXPECT_EQ(core.GetColumn0Format(), LXCFMT_CENTER);
 }
 
+TEST(ListExCoreTest, CheckBoxesGiveEveryRowItsBoxWhileTheyAreOn)
+{
+    auto stateImages = [](const CListExCore& core) {
+        std::vector<unsigned> images;
+        for (int i = 0; i < core.GetItemCount(); ++i)
+            images.push_back(core.GetItemState(i, LXIS_STATEIMAGEMASK) >> 12);
+        return images;
+    };
+    CListExCore core;
+    Populate(core, 2);
+    std::vector<int> changed;
+    core.SetExtendedStyle(LXS_EX_CHECKBOXES, LXS_EX_CHECKBOXES, &changed);
+    EXPECT_EQ(stateImages(core), (std::vector<unsigned>{1, 1}));
+    EXPECT_EQ(changed, (std::vector<int>{0, 1}));
+
+    // Rows inserted meanwhile start unchecked, unless given a state image;
+    // the style set again keeps the checks.
+    core.InsertItem(TextItem(2, "new"));
+    ListExItemInfo checked = TextItem(3, "checked");
+    checked.mask |= LXIF_STATE;
+    checked.state = ListExStateImage(2);
+    checked.stateMask = LXIS_STATEIMAGEMASK;
+    core.InsertItem(checked);
+    core.SetExtendedStyle(LXS_EX_CHECKBOXES, LXS_EX_CHECKBOXES);
+    EXPECT_EQ(stateImages(core), (std::vector<unsigned>{1, 1, 1, 2}));
+
+    core.SetExtendedStyle(LXS_EX_CHECKBOXES, 0);
+    EXPECT_EQ(stateImages(core), (std::vector<unsigned>{0, 0, 0, 0}));
+}
+
 TEST(ListExCoreTest, ShadeColourAndSortKeyRules)
 {
     struct SColour
@@ -372,6 +456,51 @@ TEST(ListExCoreTest, HeaderMarksFollowTheKeyInBothLooks)
     core.EnableSortMarks(false, 0);
     core.SetSortKey(2);
     EXPECT_EQ(core.GetHeaderMark(1), EListExMark::None);
+    CListExCore::SetComCtlLevel(nLevel);
+}
+
+TEST(ListExCoreTest, ClassicSortMarkGoesRightOfTheHeaderTitle)
+{
+    const int nLevel = CListExCore::GetComCtlLevel();
+    CListExCore::SetComCtlLevel(1);
+    // Column 1 spans 100 to 200 less the scroll; 5 pixels of margin either
+    // side leave 90 for the title, the 6 pixel gap and the 9 pixel mark.
+    struct SCase
+    {
+        const char* pszWhat;
+        int nFormat;
+        int nKey;
+        int nScrollX;
+        int nTitleWidth;
+        ListExRect rcTitle;
+        int nMarkLeft;
+    };
+    const SCase cases[] = {
+        {"left", LXCFMT_LEFT, 2, 0, 30, {105, 0, 135, 24}, 141},
+        {"right", LXCFMT_RIGHT, -2, 0, 30, {150, 0, 180, 24}, 186},
+        {"centred", LXCFMT_CENTER, 2, 0, 30, {127, 0, 157, 24}, 163},
+        {"too wide: the title is shortened", LXCFMT_LEFT, 2, 0, 200, {105, 0, 180, 24}, 186},
+        {"scrolled", LXCFMT_LEFT, 2, 40, 30, {65, 0, 95, 24}, 101},
+        {"another column sorted: no mark", LXCFMT_RIGHT, 3, 0, 30, {165, 0, 195, 24}, -1},
+    };
+    for (const SCase& test : cases) {
+        CListExCore core;
+        Populate(core, 1);
+        ListExColumnInfo format;
+        format.mask = LXCF_FMT;
+        format.fmt = test.nFormat;
+        core.SetColumn(1, format);
+        ListExMetrics metrics = Metrics();
+        metrics.nScrollX = test.nScrollX;
+        core.SetMetrics(metrics);
+        core.EnableSortMarks(true, test.nKey);
+        ListExHeaderLayout layout;
+        ASSERT_TRUE(core.GetHeaderItemLayout(1, test.nTitleWidth, 24, layout));
+        EXPECT_EQ(layout.rcTitle, test.rcTitle) << test.pszWhat;
+        const ListExRect rcMark =
+            test.nMarkLeft < 0 ? ListExRect{} : ListExRect{test.nMarkLeft, 9, test.nMarkLeft + LXSM_CX, 14};
+        EXPECT_EQ(layout.rcMark, rcMark) << test.pszWhat;
+    }
     CListExCore::SetComCtlLevel(nLevel);
 }
 
@@ -444,6 +573,38 @@ TEST(ListExCoreTest, HotItemFollowsTheLabelsWithTheHandInOwnerDrawnLists)
     EXPECT_EQ(core.UpdateHotItem(10, 45).nNewHot, -1);
     core.SetItemState(2, LXIS_SELECTED, LXIS_SELECTED);
     EXPECT_EQ(core.UpdateHotItem(10, 45).nNewHot, 2);
+}
+
+TEST(ListExCoreTest, HotItemIsWhatTheHitTestCallsTheItemOrItsIconOrLabel)
+{
+    // Row 1, in column 1, right of column 0's label; and on row 1's check box.
+    struct SCase
+    {
+        const char* pszWhat;
+        unsigned nStyle;
+        unsigned nExStyle;
+        bool bOnCheckBox;
+        int nHot;
+    };
+    const SCase cases[] = {
+        {"owner-drawn: the whole row", LXS_OWNERDRAWFIXED, 0, false, 1},
+        {"owner-drawn: not the check box", LXS_OWNERDRAWFIXED, 0, true, -1},
+        {"plain: nothing outside column 0", 0, 0, false, -1},
+        {"plain, whole rows: the row", 0, LXS_EX_FULLROWSELECT, false, 1},
+    };
+    for (const SCase& test : cases) {
+        CListExCore core(test.nStyle);
+        Populate(core, 3);
+        core.SetExtendedStyle(0, LXS_EX_ONECLICKACTIVATE | LXS_EX_CHECKBOXES | test.nExStyle);
+        core.SetMetrics(Metrics(13));
+        ListExRect state;
+        ASSERT_TRUE(core.GetStateIconRect(1, state));
+        const ListExHotChange change =
+            test.bOnCheckBox ? core.UpdateHotItem(state.left + 1, 25) : core.UpdateHotItem(150, 25);
+        EXPECT_EQ(change.nNewHot, test.nHot) << test.pszWhat;
+        // Only the owner-drawn list shows the hand, over its hot item.
+        EXPECT_EQ(change.bHandCursor, test.nHot >= 0 && test.nStyle == LXS_OWNERDRAWFIXED) << test.pszWhat;
+    }
 }
 
 TEST(ListExCoreTest, RowPlanColoursAndRectangles)
