@@ -1,5 +1,6 @@
 #include "AAStore.h"
 
+#include "FindLineFeed.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
 #include "ShiftJis.h"

@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include "FindLineFeed.h"
 #include "RidaxoError.h"
 
 #include <cerrno>
