@@ -5,9 +5,12 @@
 #include "RidaxoError.h"
 #include "ShiftJis.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -74,8 +77,15 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 // Finds the name lines of an AA text file in the blocks it is read in and
 // appends each AA's name and body offset to the lists it was given. Most of
 // a file is picture lines that need no look at all: the scanner jumps from
-// one line that begins like the key to the next and checks only those. Name
-// lines that straddle two blocks are put together in m_strLine.
+// one line that begins like the key to the next and checks only those.
+//
+// A block may be a mapped file that another program cuts short while it is
+// read. The reading then runs under the reader's guard, which leaves it by
+// a jump, and so must neither allocate nor hold anything to destroy. A
+// block is therefore taken in batches: under the guard, the scan notes
+// where the names lie, in an array of fixed size; outside, the name bytes
+// get room for them; under the guard again, the names are copied into that
+// room; outside again, the AAs join the lists.
 class CNameLineScanner
 {
 public:
@@ -84,12 +94,69 @@ public:
         : m_strPath(strPath), m_nBlockStart(nStart), m_offsets(offsets), m_nameBytes(nameBytes), m_nameEnds(nameEnds)
     {}
 
-    // Scans the next block of the file; the first block begins a line.
-    void Feed(std::string_view block)
+    // Scans block, the block that reader handed out last; the first block
+    // begins a line.
+    void Feed(CLineReader& reader, std::string_view block)
     {
-        const char* p = block.data();
-        const char* const pEnd = p + block.size();
-        while (p < pEnd) {
+        for (std::size_t nPos = 0; nPos < block.size();) {
+            reader.ReadGuarded([&] { nPos = ScanBatch(block, nPos); });
+            ReserveNameRoom();
+            reader.ReadGuarded([&] { CopyPieces(block); });
+            AddBatchAAs();
+        }
+        m_nBlockStart += block.size();
+    }
+
+    // Ends the scan at the end of the file, where a name line may end
+    // without a line end; its body is empty and begins at the end.
+    void Finish()
+    {
+        if (m_state == EState::InName) {
+            m_bLineGoesOn = false;
+            AddAA(m_nBlockStart, CutName());
+        }
+        m_state = EState::InKey;
+        m_nKeyMatched = 0;
+    }
+
+private:
+    enum class EState
+    {
+        InKey,  // at the start of a line, or m_nKeyMatched bytes into it, all of them the key's
+        InLine, // inside a line that is no name line
+        InName, // after the key of a name line; the name bytes end with what earlier blocks held of it
+    };
+
+    // What a batch copies of a name line: the name, or, for a line that
+    // straddles blocks, what one block holds of the line after its key.
+    struct CPiece
+    {
+        std::size_t m_nStart; // in the block
+        std::size_t m_nLength;
+        // Where the piece ends the line: the offset of the line's body; else
+        // kLineGoesOn.
+        std::uint64_t m_nBodyOffset;
+        // True when the piece ends a line that straddles blocks: the copied
+        // line is still to be cut to its name.
+        bool m_bCut;
+        // Where the piece ends the line: the end of the name in the name
+        // bytes, once copied.
+        std::size_t m_nNameEnd;
+    };
+    static constexpr std::uint64_t kLineGoesOn = UINT64_MAX;
+    // Enough pieces a batch that the guard's cost vanishes beside the scan,
+    // few enough that the names just found are still in the processor's
+    // cache when they are copied.
+    static constexpr std::size_t kBatchSize = 1024;
+
+    // Scans block from nFrom on, noting pieces, until the block ends or the
+    // batch is full; returns where it stopped. Allocates nothing.
+    std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
+    {
+        m_nPieces = 0;
+        const char* p = block.data() + nFrom;
+        const char* const pEnd = block.data() + block.size();
+        while (p < pEnd && m_nPieces < kBatchSize) {
             switch (m_state) {
             case EState::InKey:
                 p = MatchKey(p, pEnd);
@@ -102,26 +169,8 @@ public:
                 break;
             }
         }
-        m_nBlockStart += block.size();
+        return static_cast<std::size_t>(p - block.data());
     }
-
-    // Ends the scan at the end of the file, where a name line may end
-    // without a line end; its body is empty and begins at the end.
-    void Finish()
-    {
-        if (m_state == EState::InName)
-            AddAA(m_strLine, m_nBlockStart);
-        m_state = EState::InKey;
-        m_nKeyMatched = 0;
-    }
-
-private:
-    enum class EState
-    {
-        InKey,  // at the start of a line, or m_nKeyMatched bytes into it, all of them the key's
-        InLine, // inside a line that is no name line
-        InName, // after the key of a name line; m_strLine holds what earlier blocks gave of it
-    };
 
     const char* MatchKey(const char* p, const char* pEnd)
     {
@@ -134,7 +183,6 @@ private:
                 return p;
             }
             m_state = EState::InName;
-            m_strLine.clear();
             return p + kNameKey.size();
         }
         const std::size_t nWanted = kNameKey.size() - m_nKeyMatched;
@@ -151,7 +199,6 @@ private:
         }
         m_state = EState::InName;
         m_nKeyMatched = 0;
-        m_strLine.clear();
         return p + nCompare;
     }
 
@@ -172,40 +219,98 @@ private:
     const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
     {
         const char* pNewLine = FindLineFeed(p, pEnd);
+        CPiece& piece = m_pieces[m_nPieces++];
+        piece.m_nStart = static_cast<std::size_t>(p - pBlock);
         if (pNewLine == nullptr) {
-            m_strLine.append(p, pEnd);
+            piece.m_nLength = static_cast<std::size_t>(pEnd - p);
+            piece.m_nBodyOffset = kLineGoesOn;
+            m_bLineGoesOn = true;
             return pEnd;
         }
-        const std::uint64_t nBodyOffset = m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock);
-        if (m_strLine.empty()) {
-            AddAA(std::string_view(p, static_cast<std::size_t>(pNewLine - p)), nBodyOffset);
+        piece.m_nBodyOffset = m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock);
+        piece.m_bCut = m_bLineGoesOn;
+        if (m_bLineGoesOn) {
+            piece.m_nLength = static_cast<std::size_t>(pNewLine - p);
+            m_bLineGoesOn = false;
         } else {
-            m_strLine.append(p, pNewLine);
-            AddAA(m_strLine, nBodyOffset);
+            piece.m_nLength = NameLength(std::string_view(p, static_cast<std::size_t>(pNewLine - p)));
         }
         m_state = EState::InKey;
         return pNewLine + 1;
     }
 
-    // afterKey: the name line after its key, without the LF. The name runs
-    // to the last "]"; a CR before the LF stands after that "]" and so never
+    // afterKey: a name line after its key, without the LF. The name runs to
+    // the last "]"; a CR before the LF stands after that "]" and so never
     // changes the name.
-    void AddAA(std::string_view afterKey, std::uint64_t nBodyOffset)
+    static std::size_t NameLength(std::string_view afterKey)
+    {
+        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
+        return nBracket == std::string_view::npos ? 0 : nBracket;
+    }
+
+    // Room in the name bytes for every piece of the batch.
+    void ReserveNameRoom()
+    {
+        std::size_t nBytes = 0;
+        for (std::size_t i = 0; i < m_nPieces; ++i)
+            nBytes += m_pieces[i].m_nLength;
+        m_nameBytes.Reserve(m_nameBytes.GetSize() + nBytes);
+    }
+
+    // Copies the batch's pieces into the room ReserveNameRoom made.
+    // Allocates nothing.
+    void CopyPieces(std::string_view block)
+    {
+        for (std::size_t i = 0; i < m_nPieces; ++i) {
+            CPiece& piece = m_pieces[i];
+            m_nameBytes.Append(block.data() + piece.m_nStart, piece.m_nLength);
+            if (piece.m_nBodyOffset == kLineGoesOn)
+                continue;
+            piece.m_nNameEnd = piece.m_bCut ? CutName() : EndName();
+        }
+    }
+
+    // The name bytes end with a name: returns its end, where the next begins.
+    std::size_t EndName()
+    {
+        m_nNameStart = m_nameBytes.GetSize();
+        return m_nNameStart;
+    }
+
+    // The name bytes end with a whole name line after its key, from
+    // m_nNameStart on: cuts it to its name and returns the name's end.
+    std::size_t CutName()
+    {
+        const std::string_view afterKey(m_nameBytes.GetData() + m_nNameStart, m_nameBytes.GetSize() - m_nNameStart);
+        m_nameBytes.Truncate(m_nNameStart + NameLength(afterKey));
+        return EndName();
+    }
+
+    void AddBatchAAs()
+    {
+        for (std::size_t i = 0; i < m_nPieces; ++i)
+            if (m_pieces[i].m_nBodyOffset != kLineGoesOn)
+                AddAA(m_pieces[i].m_nBodyOffset, m_pieces[i].m_nNameEnd);
+    }
+
+    void AddAA(std::uint64_t nBodyOffset, std::size_t nNameEnd)
     {
         if (m_offsets.GetSize() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
             throw CRidaxoError(m_strPath, "cannot load: the file holds more AAs than Ridaxo can count");
-        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
-        if (nBracket != std::string_view::npos)
-            m_nameBytes.Append(afterKey.data(), nBracket);
         m_offsets.Add(nBodyOffset);
-        m_nameEnds.Add(m_nameBytes.GetSize());
+        m_nameEnds.Add(nNameEnd);
     }
 
     const std::string& m_strPath;
     EState m_state = EState::InKey;
     std::size_t m_nKeyMatched = 0;
     std::uint64_t m_nBlockStart;
-    std::string m_strLine;
+    // Where the next name begins in the name bytes: the end of the last.
+    std::size_t m_nNameStart = 0;
+    // The name line being read goes on from an earlier block.
+    bool m_bLineGoesOn = false;
+    std::array<CPiece, kBatchSize> m_pieces;
+    std::size_t m_nPieces = 0;
     CMonotonicArray<>& m_offsets;
     CPodArray<char>& m_nameBytes;
     CMonotonicArray<>& m_nameEnds;
@@ -214,37 +319,41 @@ private:
 // Refuses a file whose first bytes show another encoding than code page
 // 932: its names and bodies would show as garbage. The blocks of a file are
 // handed in one by one; the decision is taken on the same first bytes of
-// the file whatever the size of its blocks.
+// the file whatever the size of its blocks. They are copied under the
+// reader's guard, into room made beforehand, as the name lines are.
 class CEncodingCheck
 {
 public:
-    explicit CEncodingCheck(const std::string& strPath) : m_strPath(strPath) {}
+    explicit CEncodingCheck(const std::string& strPath)
+        : m_strPath(strPath), m_pHead(std::make_unique_for_overwrite<char[]>(kEncodingSniffSize))
+    {}
 
-    void Feed(std::string_view block)
+    // Takes the first bytes of block, the block that reader handed out last.
+    void Feed(CLineReader& reader, std::string_view block)
     {
         if (m_bDone)
             return;
-        if (m_head.empty() && block.size() >= kEncodingSniffSize) {
-            Decide(block.substr(0, kEncodingSniffSize));
-            return;
-        }
-        m_head.append(block.substr(0, kEncodingSniffSize - m_head.size()));
-        if (m_head.size() == kEncodingSniffSize)
-            Decide(m_head);
+        reader.ReadGuarded([&] {
+            const std::size_t nCopy = std::min(block.size(), kEncodingSniffSize - m_nHead);
+            std::memcpy(m_pHead.get() + m_nHead, block.data(), nCopy);
+            m_nHead += nCopy;
+        });
+        if (m_nHead == kEncodingSniffSize)
+            Decide();
     }
 
     void Finish()
     {
         if (!m_bDone)
-            Decide(m_head);
+            Decide();
     }
 
 private:
-    void Decide(std::string_view head)
+    void Decide()
     {
         m_bDone = true;
         const char* pszEncoding = nullptr;
-        switch (DetectTextEncoding(head)) {
+        switch (DetectTextEncoding(std::string_view(m_pHead.get(), m_nHead))) {
         case ETextEncoding::Cp932:
             return;
         case ETextEncoding::Utf8:
@@ -260,7 +369,8 @@ private:
     }
 
     const std::string& m_strPath;
-    std::string m_head;
+    std::unique_ptr<char[]> m_pHead;
+    std::size_t m_nHead = 0;
     bool m_bDone = false;
 };
 } // namespace
@@ -273,10 +383,11 @@ void CAAStore::Load(CLineReader& reader)
     CNameLineScanner scanner(loaded.m_strPath, reader.GetPosition(), loaded.m_offsets, loaded.m_nameBytes,
                              loaded.m_nameEnds);
     CEncodingCheck encoding(loaded.m_strPath);
-    reader.ScanBlocks([&](std::string_view block) {
-        encoding.Feed(block);
-        scanner.Feed(block);
-    });
+    std::string_view block;
+    while (reader.ReadBlock(block)) {
+        encoding.Feed(reader, block);
+        scanner.Feed(reader, block);
+    }
     encoding.Finish();
     scanner.Finish();
     loaded.m_offsets.FreeExtra();

@@ -60,16 +60,18 @@ public:
     // from the current position to the end of the file, mapped into memory.
     // A program that cut the file short while it is mapped would make
     // reading it fail with a bus error, which ends the process; the mapping
-    // is held only until the next call. ScanBlocks guards against that.
+    // is held only until the next call. ReadGuarded guards against that.
     bool ReadBlock(std::string_view& block);
 
-    // Hands every block that ReadBlock gives, to the end of the file, to
-    // fnScan. A mapped file that another program cuts short while fnScan
-    // reads it ends the reading with CRidaxoError instead of a bus error.
-    // fnScan must keep nothing that needs destroying on its stack while it
-    // reads a block: a bus error leaves it without unwinding. Only one
-    // thread at a time may scan mapped blocks.
-    void ScanBlocks(const std::function<void(std::string_view)>& fnScan);
+    // Runs fnRead, which reads bytes of the block that ReadBlock handed out
+    // last. When that block is mapped and another program cuts the file
+    // short while fnRead reads it, throws CRidaxoError instead of the bus
+    // error. fnRead is then left by a jump that destroys nothing on its way,
+    // so fnRead must neither allocate (a jump out of the allocator breaks
+    // it) nor create anything that needs destroying; whatever it wrote so
+    // far is to be dropped. While any reader holds a mapping, bus errors are
+    // the readers' to handle: only one thread at a time may map files.
+    void ReadGuarded(const std::function<void()>& fnRead);
 
     // Continues reading at byte nOffset from the start of the file.
     void Seek(std::uint64_t nOffset);
@@ -89,7 +91,6 @@ public:
 private:
     bool Fill();
     bool MapRest(std::string_view& block);
-    bool ScanMapped(const std::function<void(std::string_view)>& fnScan, std::string_view block);
     void Unmap();
 
     std::string m_strPath;

@@ -218,6 +218,33 @@ TEST(AAStoreTest, ALargeFileIsMappedAndReadTheSame)
     EXPECT_EQ(store.GetText(7), "\x83]\r\n");
 }
 
+TEST(AAStoreTest, AFileCutShortAfterItWasOpenedIsAnErrorAndTheStoreIsKept)
+{
+    // The reader maps the file as large as it was when opened: the bytes cut
+    // off since raise a bus error where the loader first touches them. Cut
+    // to nothing, the encoding check meets them; cut in the middle, the
+    // search for name lines.
+    struct Case
+    {
+        std::size_t nSize;
+        std::size_t nCut;
+    };
+    const Case cases[] = {{10000, 0}, {200000, 100000}};
+    CTempDir dir;
+    CAAStore store;
+    LoadFile(store, dir.Write("kept.txt", "[MojieName=kept]\r\n"));
+    for (const Case& c : cases) {
+        std::string text;
+        for (int i = 0; text.size() < c.nSize; ++i)
+            text += "[MojieName=" + std::to_string(i) + "]\r\nbody\r\n[END]\r\n";
+        const std::string strPath = dir.Write("cut.txt", text);
+        CLineReader reader(strPath, 4096, 0);
+        std::filesystem::resize_file(strPath, c.nCut);
+        EXPECT_THROW(store.Load(reader), CRidaxoError) << c.nCut;
+        EXPECT_EQ(store.GetName(0), "kept");
+    }
+}
+
 TEST(AAStoreTest, TextInAnotherEncodingIsRefusedAndTheStoreKept)
 {
     CTempDir dir;
