@@ -296,7 +296,7 @@ private:
     void AddAA(std::uint64_t nBodyOffset, std::size_t nNameEnd)
     {
         if (m_offsets.GetSize() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
-            throw CRidaxoError(m_strPath, "cannot load: the file holds more AAs than Ridaxo can count");
+            throw CRidaxoError(m_strPath, EErrorCause::TooManyAAs);
         m_offsets.Add(nBodyOffset);
         m_nameEnds.Add(nNameEnd);
     }
@@ -363,9 +363,7 @@ private:
             pszEncoding = "UTF-16";
             break;
         }
-        throw CRidaxoError(m_strPath, std::string("cannot open: the file is ") + pszEncoding +
-                                          " text, not Shift-JIS (code page 932); save it as Shift-JIS and open it "
-                                          "again");
+        throw CRidaxoError(m_strPath, EErrorCause::WrongEncoding, std::string(pszEncoding));
     }
 
     const std::string& m_strPath;

@@ -4,7 +4,6 @@
 #include "RidaxoError.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -144,14 +143,14 @@ CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize, st
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(strPath), ec);
     if (ec)
-        throw CRidaxoError(m_strPath, "cannot open: " + ec.message());
+        throw CRidaxoError(m_strPath, EErrorCause::OpenFailed, ec.value());
     if (fs::is_directory(status))
-        throw CRidaxoError(m_strPath, "cannot open: it is a folder, not a file");
+        throw CRidaxoError(m_strPath, EErrorCause::OpenFolder);
     if (!fs::is_regular_file(status))
-        throw CRidaxoError(m_strPath, "cannot open: it is not a regular file");
+        throw CRidaxoError(m_strPath, EErrorCause::OpenNotRegularFile);
     m_pFile = std::fopen(strPath.c_str(), "rb");
     if (m_pFile == nullptr)
-        throw CRidaxoError(m_strPath, std::string("cannot open: ") + std::strerror(errno));
+        throw CRidaxoError(m_strPath, EErrorCause::OpenFailed, errno);
     // The reader does its own buffering in large blocks.
     std::setvbuf(m_pFile, nullptr, _IONBF, 0);
 #ifndef _WIN32
@@ -184,7 +183,7 @@ bool CLineReader::Fill()
     const std::size_t nWanted = nLeft < m_buffer.size() ? static_cast<std::size_t>(nLeft) : m_buffer.size();
     m_nEnd = nWanted == 0 ? 0 : std::fread(m_buffer.data(), 1, nWanted, m_pFile);
     if (m_nEnd == 0 && std::ferror(m_pFile))
-        throw CRidaxoError(m_strPath, std::string("cannot read: ") + std::strerror(errno));
+        throw CRidaxoError(m_strPath, EErrorCause::ReadFailed, errno);
     return m_nEnd > 0;
 }
 
@@ -274,7 +273,7 @@ void CLineReader::ReadGuarded(const std::function<void()>& fnRead)
     }
 #ifndef _WIN32
     if (!CallCatchingBusError(fnRead))
-        throw CRidaxoError(m_strPath, "cannot read: another program cut the file short while it was read");
+        throw CRidaxoError(m_strPath, EErrorCause::ReadCutShort);
 #else
     fnRead();
 #endif
@@ -295,7 +294,7 @@ void CLineReader::Unmap()
 void CLineReader::Seek(std::uint64_t nOffset)
 {
     if (SeekFile(m_pFile, nOffset) != 0)
-        throw CRidaxoError(m_strPath, std::string("cannot seek: ") + std::strerror(errno));
+        throw CRidaxoError(m_strPath, EErrorCause::SeekFailed, errno);
     m_nBufferStart = nOffset;
     m_nBegin = 0;
     m_nEnd = 0;
