@@ -82,10 +82,11 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 // A block may be a mapped file that another program cuts short while it is
 // read. The reading then runs under the reader's guard, which leaves it by
 // a jump, and so must neither allocate nor hold anything to destroy. A
-// block is therefore taken in batches: under the guard, the scan notes
-// where the names lie, in an array of fixed size; outside, the name bytes
-// get room for them; under the guard again, the names are copied into that
-// room; outside again, the AAs join the lists.
+// block is therefore taken in batches: outside the guard, the name bytes
+// get room; under it, the scan copies the names it finds into that room
+// and notes each AA in an array of fixed size; outside again, the AAs join
+// the lists. Copying a name while the scan has just read it costs nothing
+// more than reading the file; going back for the names afterwards did.
 class CNameLineScanner
 {
 public:
@@ -99,10 +100,11 @@ public:
     void Feed(CLineReader& reader, std::string_view block)
     {
         for (std::size_t nPos = 0; nPos < block.size();) {
+            m_nRoomEnd = m_nameBytes.GetSize() + std::max(kNameRoom, m_nRoomWanted);
+            m_nameBytes.Reserve(m_nRoomEnd);
             reader.ReadGuarded([&] { nPos = ScanBatch(block, nPos); });
-            ReserveNameRoom();
-            reader.ReadGuarded([&] { CopyPieces(block); });
-            AddBatchAAs();
+            for (std::size_t i = 0; i < m_nFound; ++i)
+                AddAA(m_found[i].m_nBodyOffset, m_found[i].m_nNameEnd);
         }
         m_nBlockStart += block.size();
     }
@@ -112,11 +114,12 @@ public:
     void Finish()
     {
         if (m_state == EState::InName) {
-            m_bLineGoesOn = false;
-            AddAA(m_nBlockStart, CutName());
+            CutName();
+            AddAA(m_nBlockStart, EndName());
         }
         m_state = EState::InKey;
         m_nKeyMatched = 0;
+        m_bLineGoesOn = false;
     }
 
 private:
@@ -127,36 +130,28 @@ private:
         InName, // after the key of a name line; the name bytes end with what earlier blocks held of it
     };
 
-    // What a batch copies of a name line: the name, or, for a line that
-    // straddles blocks, what one block holds of the line after its key.
-    struct CPiece
+    // An AA that a batch found, its name copied.
+    struct CFoundAA
     {
-        std::size_t m_nStart; // in the block
-        std::size_t m_nLength;
-        // Where the piece ends the line: the offset of the line's body; else
-        // kLineGoesOn.
         std::uint64_t m_nBodyOffset;
-        // True when the piece ends a line that straddles blocks: the copied
-        // line is still to be cut to its name.
-        bool m_bCut;
-        // Where the piece ends the line: the end of the name in the name
-        // bytes, once copied.
-        std::size_t m_nNameEnd;
+        std::size_t m_nNameEnd; // in the name bytes
     };
-    static constexpr std::uint64_t kLineGoesOn = UINT64_MAX;
-    // Enough pieces a batch that the guard's cost vanishes beside the scan,
-    // few enough that the names just found are still in the processor's
-    // cache when they are copied.
+    // Enough AAs a batch that the guard's cost vanishes beside the scan.
     static constexpr std::size_t kBatchSize = 1024;
+    // The room a batch has for names at the least; a name that does not fit
+    // ends the batch, and the next makes room for it.
+    static constexpr std::size_t kNameRoom = std::size_t{64} * 1024;
 
-    // Scans block from nFrom on, noting pieces, until the block ends or the
-    // batch is full; returns where it stopped. Allocates nothing.
+    // Scans block from nFrom on until the block ends, the batch holds
+    // kBatchSize AAs or a name finds no room; returns where it stopped.
+    // Allocates nothing.
     std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
     {
-        m_nPieces = 0;
+        m_nFound = 0;
+        m_nRoomWanted = 0;
         const char* p = block.data() + nFrom;
         const char* const pEnd = block.data() + block.size();
-        while (p < pEnd && m_nPieces < kBatchSize) {
+        while (p < pEnd && m_nFound < kBatchSize) {
             switch (m_state) {
             case EState::InKey:
                 p = MatchKey(p, pEnd);
@@ -165,7 +160,10 @@ private:
                 p = SkipToNameLineCandidate(p, pEnd);
                 break;
             case EState::InName:
-                p = TakeNameLine(p, pEnd, block.data());
+                if (const char* pNext = TakeNameLine(p, pEnd, block.data()))
+                    p = pNext;
+                else
+                    return static_cast<std::size_t>(p - block.data());
                 break;
             }
         }
@@ -216,25 +214,31 @@ private:
         return pEnd;
     }
 
+    // Copies the name on the line that goes on at p. Returns where the scan
+    // goes on, or null, with nothing done, when the room for names is short.
     const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
     {
         const char* pNewLine = FindLineFeed(p, pEnd);
-        CPiece& piece = m_pieces[m_nPieces++];
-        piece.m_nStart = static_cast<std::size_t>(p - pBlock);
+        std::string_view piece(p, static_cast<std::size_t>((pNewLine == nullptr ? pEnd : pNewLine) - p));
+        // A line in one block is cut to its name before it is copied; the
+        // pieces of a line that straddles blocks are copied whole, and the
+        // line is cut where it ends.
+        if (pNewLine != nullptr && !m_bLineGoesOn)
+            piece = piece.substr(0, NameLength(piece));
+        if (piece.size() > m_nRoomEnd - m_nameBytes.GetSize()) {
+            m_nRoomWanted = piece.size();
+            return nullptr;
+        }
+        m_nameBytes.Append(piece.data(), piece.size());
         if (pNewLine == nullptr) {
-            piece.m_nLength = static_cast<std::size_t>(pEnd - p);
-            piece.m_nBodyOffset = kLineGoesOn;
             m_bLineGoesOn = true;
             return pEnd;
         }
-        piece.m_nBodyOffset = m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock);
-        piece.m_bCut = m_bLineGoesOn;
         if (m_bLineGoesOn) {
-            piece.m_nLength = static_cast<std::size_t>(pNewLine - p);
+            CutName();
             m_bLineGoesOn = false;
-        } else {
-            piece.m_nLength = NameLength(std::string_view(p, static_cast<std::size_t>(pNewLine - p)));
         }
+        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock), EndName()};
         m_state = EState::InKey;
         return pNewLine + 1;
     }
@@ -248,26 +252,12 @@ private:
         return nBracket == std::string_view::npos ? 0 : nBracket;
     }
 
-    // Room in the name bytes for every piece of the batch.
-    void ReserveNameRoom()
+    // The name bytes end with a whole name line after its key, from
+    // m_nNameStart on: cuts it to its name.
+    void CutName()
     {
-        std::size_t nBytes = 0;
-        for (std::size_t i = 0; i < m_nPieces; ++i)
-            nBytes += m_pieces[i].m_nLength;
-        m_nameBytes.Reserve(m_nameBytes.GetSize() + nBytes);
-    }
-
-    // Copies the batch's pieces into the room ReserveNameRoom made.
-    // Allocates nothing.
-    void CopyPieces(std::string_view block)
-    {
-        for (std::size_t i = 0; i < m_nPieces; ++i) {
-            CPiece& piece = m_pieces[i];
-            m_nameBytes.Append(block.data() + piece.m_nStart, piece.m_nLength);
-            if (piece.m_nBodyOffset == kLineGoesOn)
-                continue;
-            piece.m_nNameEnd = piece.m_bCut ? CutName() : EndName();
-        }
+        const std::string_view afterKey(m_nameBytes.GetData() + m_nNameStart, m_nameBytes.GetSize() - m_nNameStart);
+        m_nameBytes.Truncate(m_nNameStart + NameLength(afterKey));
     }
 
     // The name bytes end with a name: returns its end, where the next begins.
@@ -275,22 +265,6 @@ private:
     {
         m_nNameStart = m_nameBytes.GetSize();
         return m_nNameStart;
-    }
-
-    // The name bytes end with a whole name line after its key, from
-    // m_nNameStart on: cuts it to its name and returns the name's end.
-    std::size_t CutName()
-    {
-        const std::string_view afterKey(m_nameBytes.GetData() + m_nNameStart, m_nameBytes.GetSize() - m_nNameStart);
-        m_nameBytes.Truncate(m_nNameStart + NameLength(afterKey));
-        return EndName();
-    }
-
-    void AddBatchAAs()
-    {
-        for (std::size_t i = 0; i < m_nPieces; ++i)
-            if (m_pieces[i].m_nBodyOffset != kLineGoesOn)
-                AddAA(m_pieces[i].m_nBodyOffset, m_pieces[i].m_nNameEnd);
     }
 
     void AddAA(std::uint64_t nBodyOffset, std::size_t nNameEnd)
@@ -305,12 +279,16 @@ private:
     EState m_state = EState::InKey;
     std::size_t m_nKeyMatched = 0;
     std::uint64_t m_nBlockStart;
-    // Where the next name begins in the name bytes: the end of the last.
-    std::size_t m_nNameStart = 0;
     // The name line being read goes on from an earlier block.
     bool m_bLineGoesOn = false;
-    std::array<CPiece, kBatchSize> m_pieces;
-    std::size_t m_nPieces = 0;
+    // Where the next name begins in the name bytes: the end of the last.
+    std::size_t m_nNameStart = 0;
+    // The end of the room the batch has for names, and what a name that
+    // found too little asks of the next batch.
+    std::size_t m_nRoomEnd = 0;
+    std::size_t m_nRoomWanted = 0;
+    std::array<CFoundAA, kBatchSize> m_found;
+    std::size_t m_nFound = 0;
     CMonotonicArray<>& m_offsets;
     CPodArray<char>& m_nameBytes;
     CMonotonicArray<>& m_nameEnds;

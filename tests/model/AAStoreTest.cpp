@@ -172,7 +172,9 @@ TEST(AAStoreTest, ALargeFileIsMappedAndReadTheSame)
     std::string text;
     for (int i = 0; text.size() < (std::size_t{3} << 20); ++i)
         text += "[MojieName=\x83]" + std::to_string(i) + "]\r\n\x83]\r\n[END]\r\n";
-    text += "[MojieName=last]";
+    // Names far longer than any other, one of them the file's last.
+    text.insert(text.find("[END]\r\n", text.size() / 2) + 7, "[MojieName=" + std::string(200000, 'n') + "]\r\n");
+    text += "[MojieName=" + std::string(200000, 'l') + "]";
     CTempDir dir;
     const std::string strPath = dir.Write("large.txt", text);
     CAAStore store;
