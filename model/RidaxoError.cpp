@@ -8,8 +8,8 @@ namespace
 {
 struct CWording
 {
-    std::string_view english;
-    std::string_view japanese;
+    const char* m_pszEnglish;
+    const char* m_pszJapanese;
 };
 
 // The words of every cause; "{}" stands for the words of the error number,
@@ -58,12 +58,13 @@ CWording WordCause(EErrorCause nCause)
 }
 
 // Japanese words for the error numbers a person can meet opening, reading
-// and saving files. English comes from the system, whose words a person
-// can look up.
+// and saving files. The English words are the system's (strerror, English
+// in the command-line tool, which keeps the C locale): the words a person
+// knows from other tools and can look up.
 struct CErrnoWording
 {
-    int nErrno;
-    std::string_view japanese;
+    int m_nErrno;
+    const char* m_pszJapanese;
 };
 
 constexpr CErrnoWording kErrnoWordings[] = {
@@ -92,7 +93,7 @@ constexpr CErrnoWording kErrnoWordings[] = {
 #endif
 };
 
-std::string Fill(std::string_view pattern, std::string_view what)
+std::string FillIn(std::string_view pattern, std::string_view what)
 {
     std::string strText(pattern);
     const std::size_t nPos = strText.find("{}");
@@ -104,8 +105,8 @@ std::string Fill(std::string_view pattern, std::string_view what)
 std::string WordFailure(EErrorCause nCause, int nErrno, const std::string& strDetail, ELanguage nLanguage)
 {
     const CWording wording = WordCause(nCause);
-    const std::string_view pattern = nLanguage == ELanguage::Japanese ? wording.japanese : wording.english;
-    return Fill(pattern, nErrno != 0 ? DescribeErrno(nErrno, nLanguage) : strDetail);
+    const char* pszPattern = nLanguage == ELanguage::Japanese ? wording.m_pszJapanese : wording.m_pszEnglish;
+    return FillIn(pszPattern, nErrno != 0 ? DescribeErrno(nErrno, nLanguage) : strDetail);
 }
 } // namespace
 
@@ -125,7 +126,7 @@ std::string DescribeErrno(int nErrno, ELanguage nLanguage)
     if (nLanguage == ELanguage::English)
         return std::strerror(nErrno);
     for (const CErrnoWording& wording : kErrnoWordings)
-        if (wording.nErrno == nErrno)
-            return std::string(wording.japanese);
+        if (wording.m_nErrno == nErrno)
+            return wording.m_pszJapanese;
     return "システムのエラーが起きました (エラー番号 " + std::to_string(nErrno) + ")。";
 }
