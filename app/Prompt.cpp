@@ -49,7 +49,7 @@ wxString FormatErrorText(const wxString& strWhat, const CRidaxoError& error)
     wxString strText = strWhat;
     if (!error.GetFile().empty())
         strText << "\n\n" << wxString(error.GetFile().c_str(), *wxConvFileName);
-    strText << "\n" << wxString::FromUTF8(error.GetCause());
+    strText << "\n" << wxString::FromUTF8(error.GetCause(ELanguage::Japanese));
     return strText;
 }
 

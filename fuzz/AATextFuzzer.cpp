@@ -3,6 +3,7 @@
 // loads must find the names and offsets that a plain line-by-line reading
 // finds.
 #include "AAStore.h"
+#include "AATextReference.h"
 #include "FuzzSupport.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
@@ -15,41 +16,6 @@
 
 namespace
 {
-constexpr std::string_view kNameKey = "[MojieName=";
-
-struct CNameAt
-{
-    std::string m_strName;
-    std::uint64_t m_nOffset;
-    bool operator==(const CNameAt&) const = default;
-};
-
-std::vector<CNameAt> NamesOf(const CAAStore& store)
-{
-    std::vector<CNameAt> names;
-    for (int i = 0; i < store.GetCount(); ++i)
-        names.push_back({store.GetName(i), store.GetOffset(i)});
-    return names;
-}
-
-// The format read the slow, obvious way: line by line.
-std::vector<CNameAt> ReadNamesLineByLine(const std::string& strPath)
-{
-    std::vector<CNameAt> names;
-    CLineReader reader(strPath, 16);
-    std::string_view line;
-    while (reader.ReadLine(line)) {
-        if (!line.starts_with(kNameKey))
-            continue;
-        const std::string_view rest = line.substr(kNameKey.size());
-        const std::size_t nBracket = FindLastSjisChar(rest, ']');
-        names.push_back(
-            {std::string(nBracket == std::string_view::npos ? std::string_view() : rest.substr(0, nBracket)),
-             reader.GetPosition()});
-    }
-    return names;
-}
-
 std::vector<CNameAt> LoadWith(const std::string& strPath, std::size_t nBuffer, std::uint64_t nMapThreshold)
 {
     CLineReader reader(strPath, nBuffer, nMapThreshold);
@@ -71,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         return 0;
     }
     const std::vector<CNameAt> names = NamesOf(store);
-    FuzzCheck(names == ReadNamesLineByLine(strPath), "the block scan finds what a line-by-line reading finds");
+    FuzzCheck(names == ReadNamesPlainly(data), "the block scan finds what a line-by-line reading finds");
     FuzzCheck(names == LoadWith(strPath, 16, CLineReader::kNeverMap), "small blocks find the same");
     FuzzCheck(names == LoadWith(strPath, 16, 0), "a mapped file gives the same");
     FuzzCheck(!store.HasFileChanged(), "the file is as loaded");

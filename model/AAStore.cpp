@@ -1,12 +1,16 @@
 #include "AAStore.h"
 
+#include "FindLineFeed.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
 #include "ShiftJis.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -73,8 +77,16 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 // Finds the name lines of an AA text file in the blocks it is read in and
 // appends each AA's name and body offset to the lists it was given. Most of
 // a file is picture lines that need no look at all: the scanner jumps from
-// one line that begins like the key to the next and checks only those. Name
-// lines that straddle two blocks are put together in m_strLine.
+// one line that begins like the key to the next and checks only those.
+//
+// A block may be a mapped file that another program cuts short while it is
+// read. The reading then runs under the reader's guard, which leaves it by
+// a jump, and so must neither allocate nor hold anything to destroy. A
+// block is therefore taken in batches: outside the guard, the name bytes
+// get room; under it, the scan copies the names it finds into that room
+// and notes each AA in an array of fixed size; outside again, the AAs join
+// the lists. Copying a name while the scan has just read it costs nothing
+// more than reading the file; going back for the names afterwards did.
 class CNameLineScanner
 {
 public:
@@ -83,23 +95,16 @@ public:
         : m_strPath(strPath), m_nBlockStart(nStart), m_offsets(offsets), m_nameBytes(nameBytes), m_nameEnds(nameEnds)
     {}
 
-    // Scans the next block of the file; the first block begins a line.
-    void Feed(std::string_view block)
+    // Scans block, the block that reader handed out last; the first block
+    // begins a line.
+    void Feed(CLineReader& reader, std::string_view block)
     {
-        const char* p = block.data();
-        const char* const pEnd = p + block.size();
-        while (p < pEnd) {
-            switch (m_state) {
-            case EState::InKey:
-                p = MatchKey(p, pEnd);
-                break;
-            case EState::InLine:
-                p = SkipToNameLineCandidate(p, pEnd);
-                break;
-            case EState::InName:
-                p = TakeNameLine(p, pEnd, block.data());
-                break;
-            }
+        for (std::size_t nPos = 0; nPos < block.size();) {
+            m_nRoomEnd = m_nameBytes.GetSize() + std::max(kNameRoom, m_nRoomWanted);
+            m_nameBytes.Reserve(m_nRoomEnd);
+            reader.ReadGuarded([&] { nPos = ScanBatch(block, nPos); });
+            for (std::size_t i = 0; i < m_nFound; ++i)
+                AddAA(m_found[i].m_nBodyOffset, m_found[i].m_nNameEnd);
         }
         m_nBlockStart += block.size();
     }
@@ -108,10 +113,13 @@ public:
     // without a line end; its body is empty and begins at the end.
     void Finish()
     {
-        if (m_state == EState::InName)
-            AddAA(m_strLine, m_nBlockStart);
+        if (m_state == EState::InName) {
+            CutName();
+            AddAA(m_nBlockStart, EndName());
+        }
         m_state = EState::InKey;
         m_nKeyMatched = 0;
+        m_bLineGoesOn = false;
     }
 
 private:
@@ -119,8 +127,48 @@ private:
     {
         InKey,  // at the start of a line, or m_nKeyMatched bytes into it, all of them the key's
         InLine, // inside a line that is no name line
-        InName, // after the key of a name line; m_strLine holds what earlier blocks gave of it
+        InName, // after the key of a name line; the name bytes end with what earlier blocks held of it
     };
+
+    // An AA that a batch found, its name copied.
+    struct CFoundAA
+    {
+        std::uint64_t m_nBodyOffset;
+        std::size_t m_nNameEnd; // in the name bytes
+    };
+    // Enough AAs a batch that the guard's cost vanishes beside the scan.
+    static constexpr std::size_t kBatchSize = 1024;
+    // The room a batch has for names at the least; a name that does not fit
+    // ends the batch, and the next makes room for it.
+    static constexpr std::size_t kNameRoom = std::size_t{64} * 1024;
+
+    // Scans block from nFrom on until the block ends, the batch holds
+    // kBatchSize AAs or a name finds no room; returns where it stopped.
+    // Allocates nothing.
+    std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
+    {
+        m_nFound = 0;
+        m_nRoomWanted = 0;
+        const char* p = block.data() + nFrom;
+        const char* const pEnd = block.data() + block.size();
+        while (p < pEnd && m_nFound < kBatchSize) {
+            switch (m_state) {
+            case EState::InKey:
+                p = MatchKey(p, pEnd);
+                break;
+            case EState::InLine:
+                p = SkipToNameLineCandidate(p, pEnd);
+                break;
+            case EState::InName:
+                if (const char* pNext = TakeNameLine(p, pEnd, block.data()))
+                    p = pNext;
+                else
+                    return static_cast<std::size_t>(p - block.data());
+                break;
+            }
+        }
+        return static_cast<std::size_t>(p - block.data());
+    }
 
     const char* MatchKey(const char* p, const char* pEnd)
     {
@@ -133,7 +181,6 @@ private:
                 return p;
             }
             m_state = EState::InName;
-            m_strLine.clear();
             return p + kNameKey.size();
         }
         const std::size_t nWanted = kNameKey.size() - m_nKeyMatched;
@@ -150,7 +197,6 @@ private:
         }
         m_state = EState::InName;
         m_nKeyMatched = 0;
-        m_strLine.clear();
         return p + nCompare;
     }
 
@@ -168,43 +214,81 @@ private:
         return pEnd;
     }
 
+    // Copies the name on the line that goes on at p. Returns where the scan
+    // goes on, or null, with nothing done, when the room for names is short.
     const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
     {
         const char* pNewLine = FindLineFeed(p, pEnd);
+        std::string_view piece(p, static_cast<std::size_t>((pNewLine == nullptr ? pEnd : pNewLine) - p));
+        // A line in one block is cut to its name before it is copied; the
+        // pieces of a line that straddles blocks are copied whole, and the
+        // line is cut where it ends.
+        if (pNewLine != nullptr && !m_bLineGoesOn)
+            piece = piece.substr(0, NameLength(piece));
+        if (piece.size() > m_nRoomEnd - m_nameBytes.GetSize()) {
+            m_nRoomWanted = piece.size();
+            return nullptr;
+        }
+        m_nameBytes.Append(piece.data(), piece.size());
         if (pNewLine == nullptr) {
-            m_strLine.append(p, pEnd);
+            m_bLineGoesOn = true;
             return pEnd;
         }
-        const std::uint64_t nBodyOffset = m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock);
-        if (m_strLine.empty()) {
-            AddAA(std::string_view(p, static_cast<std::size_t>(pNewLine - p)), nBodyOffset);
-        } else {
-            m_strLine.append(p, pNewLine);
-            AddAA(m_strLine, nBodyOffset);
+        if (m_bLineGoesOn) {
+            CutName();
+            m_bLineGoesOn = false;
         }
+        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock), EndName()};
         m_state = EState::InKey;
         return pNewLine + 1;
     }
 
-    // afterKey: the name line after its key, without the LF. The name runs
-    // to the last "]"; a CR before the LF stands after that "]" and so never
+    // afterKey: a name line after its key, without the LF. The name runs to
+    // the last "]"; a CR before the LF stands after that "]" and so never
     // changes the name.
-    void AddAA(std::string_view afterKey, std::uint64_t nBodyOffset)
+    static std::size_t NameLength(std::string_view afterKey)
+    {
+        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
+        return nBracket == std::string_view::npos ? 0 : nBracket;
+    }
+
+    // The name bytes end with a whole name line after its key, from
+    // m_nNameStart on: cuts it to its name.
+    void CutName()
+    {
+        const std::string_view afterKey(m_nameBytes.GetData() + m_nNameStart, m_nameBytes.GetSize() - m_nNameStart);
+        m_nameBytes.Truncate(m_nNameStart + NameLength(afterKey));
+    }
+
+    // The name bytes end with a name: returns its end, where the next begins.
+    std::size_t EndName()
+    {
+        m_nNameStart = m_nameBytes.GetSize();
+        return m_nNameStart;
+    }
+
+    void AddAA(std::uint64_t nBodyOffset, std::size_t nNameEnd)
     {
         if (m_offsets.GetSize() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
-            throw CRidaxoError(m_strPath, "cannot load: the file holds more AAs than Ridaxo can count");
-        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
-        if (nBracket != std::string_view::npos)
-            m_nameBytes.Append(afterKey.data(), nBracket);
+            throw CRidaxoError(m_strPath, EErrorCause::TooManyAAs);
         m_offsets.Add(nBodyOffset);
-        m_nameEnds.Add(m_nameBytes.GetSize());
+        m_nameEnds.Add(nNameEnd);
     }
 
     const std::string& m_strPath;
     EState m_state = EState::InKey;
     std::size_t m_nKeyMatched = 0;
     std::uint64_t m_nBlockStart;
-    std::string m_strLine;
+    // The name line being read goes on from an earlier block.
+    bool m_bLineGoesOn = false;
+    // Where the next name begins in the name bytes: the end of the last.
+    std::size_t m_nNameStart = 0;
+    // The end of the room the batch has for names, and what a name that
+    // found too little asks of the next batch.
+    std::size_t m_nRoomEnd = 0;
+    std::size_t m_nRoomWanted = 0;
+    std::array<CFoundAA, kBatchSize> m_found;
+    std::size_t m_nFound = 0;
     CMonotonicArray<>& m_offsets;
     CPodArray<char>& m_nameBytes;
     CMonotonicArray<>& m_nameEnds;
@@ -213,37 +297,41 @@ private:
 // Refuses a file whose first bytes show another encoding than code page
 // 932: its names and bodies would show as garbage. The blocks of a file are
 // handed in one by one; the decision is taken on the same first bytes of
-// the file whatever the size of its blocks.
+// the file whatever the size of its blocks. They are copied under the
+// reader's guard, into room made beforehand, as the name lines are.
 class CEncodingCheck
 {
 public:
-    explicit CEncodingCheck(const std::string& strPath) : m_strPath(strPath) {}
+    explicit CEncodingCheck(const std::string& strPath)
+        : m_strPath(strPath), m_pHead(std::make_unique_for_overwrite<char[]>(kEncodingSniffSize))
+    {}
 
-    void Feed(std::string_view block)
+    // Takes the first bytes of block, the block that reader handed out last.
+    void Feed(CLineReader& reader, std::string_view block)
     {
         if (m_bDone)
             return;
-        if (m_head.empty() && block.size() >= kEncodingSniffSize) {
-            Decide(block.substr(0, kEncodingSniffSize));
-            return;
-        }
-        m_head.append(block.substr(0, kEncodingSniffSize - m_head.size()));
-        if (m_head.size() == kEncodingSniffSize)
-            Decide(m_head);
+        reader.ReadGuarded([&] {
+            const std::size_t nCopy = std::min(block.size(), kEncodingSniffSize - m_nHead);
+            std::memcpy(m_pHead.get() + m_nHead, block.data(), nCopy);
+            m_nHead += nCopy;
+        });
+        if (m_nHead == kEncodingSniffSize)
+            Decide();
     }
 
     void Finish()
     {
         if (!m_bDone)
-            Decide(m_head);
+            Decide();
     }
 
 private:
-    void Decide(std::string_view head)
+    void Decide()
     {
         m_bDone = true;
         const char* pszEncoding = nullptr;
-        switch (DetectTextEncoding(head)) {
+        switch (DetectTextEncoding(std::string_view(m_pHead.get(), m_nHead))) {
         case ETextEncoding::Cp932:
             return;
         case ETextEncoding::Utf8:
@@ -253,13 +341,12 @@ private:
             pszEncoding = "UTF-16";
             break;
         }
-        throw CRidaxoError(m_strPath, std::string("cannot open: the file is ") + pszEncoding +
-                                          " text, not Shift-JIS (code page 932); save it as Shift-JIS and open it "
-                                          "again");
+        throw CRidaxoError(m_strPath, EErrorCause::WrongEncoding, std::string(pszEncoding));
     }
 
     const std::string& m_strPath;
-    std::string m_head;
+    std::unique_ptr<char[]> m_pHead;
+    std::size_t m_nHead = 0;
     bool m_bDone = false;
 };
 } // namespace
@@ -272,10 +359,11 @@ void CAAStore::Load(CLineReader& reader)
     CNameLineScanner scanner(loaded.m_strPath, reader.GetPosition(), loaded.m_offsets, loaded.m_nameBytes,
                              loaded.m_nameEnds);
     CEncodingCheck encoding(loaded.m_strPath);
-    reader.ScanBlocks([&](std::string_view block) {
-        encoding.Feed(block);
-        scanner.Feed(block);
-    });
+    std::string_view block;
+    while (reader.ReadBlock(block)) {
+        encoding.Feed(reader, block);
+        scanner.Feed(reader, block);
+    }
     encoding.Finish();
     scanner.Finish();
     loaded.m_offsets.FreeExtra();

@@ -33,8 +33,7 @@ public:
         if (m_bAtEnd || !m_reader.ReadLine(line)) {
             m_bAtEnd = true;
             if (++m_nMissing > m_nMissingAllowed)
-                throw CRidaxoError(m_reader.GetFilePath(),
-                                   "the index file is damaged: its counts ask for far more lines than it holds");
+                throw CRidaxoError(m_reader.GetFilePath(), EErrorCause::IndexCountsBeyondFile);
         }
         return line;
     }

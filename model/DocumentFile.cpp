@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -31,11 +30,6 @@ std::string LowerAscii(std::string text)
         if (ch >= 'A' && ch <= 'Z')
             ch = static_cast<char>(ch - 'A' + 'a');
     return text;
-}
-
-std::string ErrnoText(int nError)
-{
-    return std::strerror(nError);
 }
 
 // Makes sure the data reached the disk, not only the system's cache.
@@ -225,7 +219,7 @@ void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& 
     index.ReadLine(header);
     const std::string strNamed = Unquote(header);
     if (strNamed.empty())
-        throw CRidaxoError(index.GetFilePath(), "cannot open: the index file names no AA text file");
+        throw CRidaxoError(index.GetFilePath(), EErrorCause::IndexNamesNoTextFile);
     const std::string strTextPath = FindNamedTextFile(strNamed, strPath);
 
     CAAStore newStore;
@@ -289,17 +283,17 @@ void WriteFileAtomically(const std::string& strPath, const std::function<void(CB
     }
     const fs::file_status oldStatus = fs::status(target, ec);
     if (fs::is_directory(oldStatus))
-        throw CRidaxoError(strPath, "cannot save: it is a folder");
+        throw CRidaxoError(strPath, EErrorCause::SaveFolder);
 #ifndef _WIN32
     // Renaming would replace a file that its owner made read-only.
     if (fs::exists(oldStatus) && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
+        throw CRidaxoError(strPath, EErrorCause::SaveFailed, errno);
 #endif
 
     CSiblingFile temporary(target);
     std::FILE* pFile = temporary.GetFile();
     if (pFile == nullptr)
-        throw CRidaxoError(strPath, "cannot save: " + ErrnoText(errno));
+        throw CRidaxoError(strPath, EErrorCause::SaveFailed, errno);
 
     int nError = 0;
     try {
@@ -320,12 +314,12 @@ void WriteFileAtomically(const std::string& strPath, const std::function<void(CB
     if (!temporary.Close() && nError == 0)
         nError = errno != 0 ? errno : EIO;
     if (nError != 0)
-        throw CRidaxoError(strPath, "cannot save: " + ErrnoText(nError));
+        throw CRidaxoError(strPath, EErrorCause::SaveFailed, nError);
     if (fs::exists(oldStatus))
         fs::permissions(temporary.GetPath(), oldStatus.permissions(), ec);
     fs::rename(temporary.GetPath(), target, ec);
     if (ec)
-        throw CRidaxoError(strPath, "cannot save: " + ec.message());
+        throw CRidaxoError(strPath, EErrorCause::SaveFailed, ec.value());
     temporary.Keep();
     SyncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
 }

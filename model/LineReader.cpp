@@ -1,9 +1,9 @@
 #include "LineReader.h"
 
+#include "FindLineFeed.h"
 #include "RidaxoError.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -38,17 +38,19 @@ CFileStamp MakeStamp(const struct stat& status)
     return stamp;
 }
 
-// Where a bus error in a scan of a mapped block returns to, on the thread
-// that scans; null outside such a scan.
-thread_local sigjmp_buf* t_pMappedScanJump = nullptr;
-// What handled bus errors before the scan put its own handler in place.
+// Where a bus error in a guarded read of a mapped block returns to, on the
+// thread that reads; null outside such a read.
+thread_local sigjmp_buf* t_pGuardedReadJump = nullptr;
+// How many readers hold a mapping, and what handled bus errors before the
+// first of them put OnBusError in place.
+int g_nBusErrorHolders = 0;
 struct sigaction g_previousBusAction
 {};
 
 void OnBusError(int /*nSignal*/, siginfo_t* /*pInfo*/, void* /*pContext*/)
 {
-    if (sigjmp_buf* pJump = t_pMappedScanJump) {
-        t_pMappedScanJump = nullptr;
+    if (sigjmp_buf* pJump = t_pGuardedReadJump) {
+        t_pGuardedReadJump = nullptr;
         siglongjmp(*pJump, 1);
     }
     // A fault elsewhere: the earlier handling takes over when the faulting
@@ -56,27 +58,52 @@ void OnBusError(int /*nSignal*/, siginfo_t* /*pInfo*/, void* /*pContext*/)
     sigaction(SIGBUS, &g_previousBusAction, nullptr);
 }
 
-// Handles bus errors with OnBusError while it exists.
-class CBusErrorGuard
+// Bus errors go to OnBusError from the first HoldBusErrorHandler to the
+// last ReleaseBusErrorHandler. The handler stays in place for as long as a
+// mapping is held rather than for each guarded read: a guarded read is
+// then no system call at all, where setting the handler each time made
+// loading a large file measurably slower.
+void HoldBusErrorHandler()
 {
-public:
-    CBusErrorGuard()
-    {
-        struct sigaction action
-        {};
-        action.sa_sigaction = OnBusError;
-        action.sa_flags = SA_SIGINFO;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGBUS, &action, &g_previousBusAction);
-    }
-    ~CBusErrorGuard()
-    {
-        t_pMappedScanJump = nullptr;
+    if (g_nBusErrorHolders++ != 0)
+        return;
+    struct sigaction action
+    {};
+    action.sa_sigaction = OnBusError;
+    // SA_NODEFER leaves bus errors unblocked in the handler, so the jump out
+    // of it has no signal mask to restore (see CallCatchingBusError).
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &g_previousBusAction);
+}
+
+void ReleaseBusErrorHandler()
+{
+    if (--g_nBusErrorHolders == 0)
         sigaction(SIGBUS, &g_previousBusAction, nullptr);
-    }
-    CBusErrorGuard(const CBusErrorGuard&) = delete;
-    CBusErrorGuard& operator=(const CBusErrorGuard&) = delete;
-};
+}
+
+// Calls fnRead; false when a bus error ended it. The bytes of a mapped file
+// that is cut short vanish under the reading, and touching them raises a
+// bus error, which comes back here instead of ending the process. Checking
+// the size beforehand would not do: the file can shrink at any moment.
+bool CallCatchingBusError(const std::function<void()>& fnRead)
+{
+    // Should fnRead throw, no later bus error may jump into this frame.
+    struct CJumpReset
+    {
+        ~CJumpReset() { t_pGuardedReadJump = nullptr; }
+    };
+    const CJumpReset reset{};
+    sigjmp_buf jump;
+    // The signal mask is left as it is, as the handler never blocks bus
+    // errors; saving it would cost a system call each time.
+    if (sigsetjmp(jump, 0) != 0)
+        return false;
+    t_pGuardedReadJump = &jump;
+    fnRead();
+    return true;
+}
 #endif
 } // namespace
 
@@ -116,14 +143,14 @@ CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize, st
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(strPath), ec);
     if (ec)
-        throw CRidaxoError(m_strPath, "cannot open: " + ec.message());
+        throw CRidaxoError(m_strPath, EErrorCause::OpenFailed, ec.value());
     if (fs::is_directory(status))
-        throw CRidaxoError(m_strPath, "cannot open: it is a folder, not a file");
+        throw CRidaxoError(m_strPath, EErrorCause::OpenFolder);
     if (!fs::is_regular_file(status))
-        throw CRidaxoError(m_strPath, "cannot open: it is not a regular file");
+        throw CRidaxoError(m_strPath, EErrorCause::OpenNotRegularFile);
     m_pFile = std::fopen(strPath.c_str(), "rb");
     if (m_pFile == nullptr)
-        throw CRidaxoError(m_strPath, std::string("cannot open: ") + std::strerror(errno));
+        throw CRidaxoError(m_strPath, EErrorCause::OpenFailed, errno);
     // The reader does its own buffering in large blocks.
     std::setvbuf(m_pFile, nullptr, _IONBF, 0);
 #ifndef _WIN32
@@ -156,7 +183,7 @@ bool CLineReader::Fill()
     const std::size_t nWanted = nLeft < m_buffer.size() ? static_cast<std::size_t>(nLeft) : m_buffer.size();
     m_nEnd = nWanted == 0 ? 0 : std::fread(m_buffer.data(), 1, nWanted, m_pFile);
     if (m_nEnd == 0 && std::ferror(m_pFile))
-        throw CRidaxoError(m_strPath, std::string("cannot read: ") + std::strerror(errno));
+        throw CRidaxoError(m_strPath, EErrorCause::ReadFailed, errno);
     return m_nEnd > 0;
 }
 
@@ -227,6 +254,7 @@ bool CLineReader::MapRest(std::string_view& block)
         return false;
     m_pMapping = pMapping;
     m_nMappingSize = static_cast<std::size_t>(nFileSize);
+    HoldBusErrorHandler();
     Seek(nFileSize);
     block = std::string_view(static_cast<const char*>(pMapping) + nPosition,
                              static_cast<std::size_t>(nFileSize - nPosition));
@@ -237,42 +265,27 @@ bool CLineReader::MapRest(std::string_view& block)
 #endif
 }
 
-void CLineReader::ScanBlocks(const std::function<void(std::string_view)>& fnScan)
+void CLineReader::ReadGuarded(const std::function<void()>& fnRead)
 {
-    std::string_view block;
-    while (ReadBlock(block)) {
-        if (m_pMapping == nullptr)
-            fnScan(block);
-        else if (!ScanMapped(fnScan, block))
-            throw CRidaxoError(m_strPath, "cannot read: another program cut the file short while it was read");
+    if (m_pMapping == nullptr) {
+        fnRead();
+        return;
     }
-}
-
-bool CLineReader::ScanMapped(const std::function<void(std::string_view)>& fnScan, std::string_view block)
-{
 #ifndef _WIN32
-    // The bytes of a mapped file that is cut short vanish under the scan;
-    // touching them raises a bus error, which comes back here instead of
-    // ending the process. Checking the size before the scan would not do:
-    // the file can shrink at any moment during it.
-    const CBusErrorGuard guard;
-    sigjmp_buf jump;
-    if (sigsetjmp(jump, 1) != 0)
-        return false;
-    t_pMappedScanJump = &jump;
-    fnScan(block);
-    t_pMappedScanJump = nullptr;
+    if (!CallCatchingBusError(fnRead))
+        throw CRidaxoError(m_strPath, EErrorCause::ReadCutShort);
 #else
-    fnScan(block);
+    fnRead();
 #endif
-    return true;
 }
 
 void CLineReader::Unmap()
 {
 #ifndef _WIN32
-    if (m_pMapping != nullptr)
+    if (m_pMapping != nullptr) {
         munmap(m_pMapping, m_nMappingSize);
+        ReleaseBusErrorHandler();
+    }
 #endif
     m_pMapping = nullptr;
     m_nMappingSize = 0;
@@ -281,7 +294,7 @@ void CLineReader::Unmap()
 void CLineReader::Seek(std::uint64_t nOffset)
 {
     if (SeekFile(m_pFile, nOffset) != 0)
-        throw CRidaxoError(m_strPath, std::string("cannot seek: ") + std::strerror(errno));
+        throw CRidaxoError(m_strPath, EErrorCause::SeekFailed, errno);
     m_nBufferStart = nOffset;
     m_nBegin = 0;
     m_nEnd = 0;

@@ -1,36 +1,13 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
-// The first LF in [p, pEnd), or null. Inline, sixteen bytes at a time where
-// the processor allows: for the short lines of index files and name lines a
-// call of memchr costs more than the search.
-inline const char* FindLineFeed(const char* p, const char* pEnd)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i newLines = _mm_set1_epi8('\n');
-    for (; pEnd - p >= 16; p += 16) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const auto nMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, newLines)));
-        if (nMask != 0)
-            return p + std::countr_zero(nMask);
-    }
-#endif
-    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(pEnd - p)));
-}
 
 // What a file looked like at one moment: a size or modification time that
 // differs later tells that the file was written since.
@@ -83,16 +60,18 @@ public:
     // from the current position to the end of the file, mapped into memory.
     // A program that cut the file short while it is mapped would make
     // reading it fail with a bus error, which ends the process; the mapping
-    // is held only until the next call. ScanBlocks guards against that.
+    // is held only until the next call. ReadGuarded guards against that.
     bool ReadBlock(std::string_view& block);
 
-    // Hands every block that ReadBlock gives, to the end of the file, to
-    // fnScan. A mapped file that another program cuts short while fnScan
-    // reads it ends the reading with CRidaxoError instead of a bus error.
-    // fnScan must keep nothing that needs destroying on its stack while it
-    // reads a block: a bus error leaves it without unwinding. Only one
-    // thread at a time may scan mapped blocks.
-    void ScanBlocks(const std::function<void(std::string_view)>& fnScan);
+    // Runs fnRead, which reads bytes of the block that ReadBlock handed out
+    // last. When that block is mapped and another program cuts the file
+    // short while fnRead reads it, throws CRidaxoError instead of the bus
+    // error. fnRead is then left by a jump that destroys nothing on its way,
+    // so fnRead must neither allocate (a jump out of the allocator breaks
+    // it) nor create anything that needs destroying; whatever it wrote so
+    // far is to be dropped. While any reader holds a mapping, bus errors are
+    // the readers' to handle: only one thread at a time may map files.
+    void ReadGuarded(const std::function<void()>& fnRead);
 
     // Continues reading at byte nOffset from the start of the file.
     void Seek(std::uint64_t nOffset);
@@ -112,7 +91,6 @@ public:
 private:
     bool Fill();
     bool MapRest(std::string_view& block);
-    bool ScanMapped(const std::function<void(std::string_view)>& fnScan, std::string_view block);
     void Unmap();
 
     std::string m_strPath;

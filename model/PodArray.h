@@ -54,6 +54,17 @@ public:
         m_nSize += nCount;
     }
 
+    // Makes room for nCount values in all: appending up to that many
+    // allocates nothing, which a caller that must not allocate relies on.
+    void Reserve(std::size_t nCount)
+    {
+        if (nCount > m_nCapacity)
+            Grow(nCount);
+    }
+
+    // Drops the values from position nSize on; allocates nothing.
+    void Truncate(std::size_t nSize) { m_nSize = std::min(nSize, m_nSize); }
+
     // Gives back the spare room at the end.
     void FreeExtra() { Reallocate(m_nSize); }
 

@@ -9,9 +9,9 @@
 #include "RidaxoError.h"
 #include "ShiftJis.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -112,7 +112,7 @@ void RequirePositional(const CArguments& parsed, std::size_t nCount)
 
 void ThrowStandardOutputError()
 {
-    throw CRidaxoError("standard output", std::string("cannot write: ") + std::strerror(errno));
+    throw CRidaxoError("standard output", EErrorCause::WriteFailed, errno);
 }
 
 void WriteStandardOutput(std::string_view data)
@@ -263,7 +263,7 @@ int main(int argc, char** argv)
             if (strCommand == "tree")
                 return RunTree(args);
         } catch (const std::bad_alloc&) {
-            throw CRidaxoError(args.size() > 1 ? args[1] : std::string(), "not enough memory");
+            throw CRidaxoError(args.size() > 1 ? args[1] : std::string(), EErrorCause::OutOfMemory);
         }
         throw CUsageError("unknown command " + strCommand);
     } catch (const CUsageError& error) {

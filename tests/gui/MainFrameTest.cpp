@@ -164,6 +164,11 @@ TEST_F(MainFrameTest, FailedOpenKeepsTheArrangementPanesAndTitle)
         ASSERT_EQ(m_messages.size(), 1U);
         EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
         EXPECT_NE(m_messages[0].m_strText.Find(strPath == strMissing ? "missing.rix" : "gone.txt"), wxNOT_FOUND);
+        // Japanese throughout, the path aside.
+        wxString strWords = m_messages[0].m_strText;
+        strWords.Replace(wxString::FromUTF8(strPath == strMissing ? strMissing : dir.File("gone.txt")), "");
+        EXPECT_EQ(strWords.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"), wxString::npos)
+            << strWords.utf8_string();
         EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
         EXPECT_EQ(List().GetItemCount(), nRows);
         EXPECT_EQ(Tree().GetSelection(), firstFolder);

@@ -1,7 +1,7 @@
 #include "AAStore.h"
+#include "AATextReference.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
-#include "ShiftJis.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -32,42 +32,6 @@ void ExpectAAs(const CAAStore& store, std::initializer_list<CExpectedAA> expecte
         EXPECT_EQ(store.GetText(nIndex), aa.text) << "AA " << nIndex;
         ++nIndex;
     }
-}
-
-struct CNameAt
-{
-    std::string strName;
-    std::uint64_t nOffset;
-    bool operator==(const CNameAt&) const = default;
-};
-
-// The names and body offsets of a file read the plain way, a line at a time
-// and a character at a time: what the store's block scanner must agree with.
-std::vector<CNameAt> ReadNamesLineByLine(const std::string& strPath)
-{
-    constexpr std::string_view kKey = "[MojieName=";
-    CLineReader reader(strPath);
-    std::vector<CNameAt> names;
-    std::string_view line;
-    while (reader.ReadLine(line)) {
-        if (!line.starts_with(kKey))
-            continue;
-        const std::string_view rest = line.substr(kKey.size());
-        std::size_t nBracket = 0;
-        for (std::size_t nPos = 0; nPos < rest.size(); nPos += IsLeadByte(rest[nPos]) ? 2 : 1)
-            if (rest[nPos] == ']')
-                nBracket = nPos;
-        names.push_back({std::string(rest.substr(0, nBracket)), reader.GetPosition()});
-    }
-    return names;
-}
-
-std::vector<CNameAt> NamesOf(const CAAStore& store)
-{
-    std::vector<CNameAt> names;
-    for (int i = 0; i < store.GetCount(); ++i)
-        names.push_back({store.GetName(i), store.GetOffset(i)});
-    return names;
 }
 
 // One file with the cases of the format; each line ends with "\r\n" unless
@@ -194,7 +158,7 @@ TEST(AAStoreTest, BlockScanFindsWhatALineByLineReadingFinds)
         for (std::size_t n = random() % 200; n-- > 0;)
             text += pieces[random() % std::size(pieces)];
         const std::string strPath = dir.Write("random.txt", text);
-        const std::vector<CNameAt> expected = ReadNamesLineByLine(strPath);
+        const std::vector<CNameAt> expected = ReadNamesPlainly(text);
         for (std::size_t nBuffer : {16, 17, 29, 64, 4096}) {
             CAAStore store;
             LoadFile(store, strPath, nBuffer);
@@ -208,14 +172,43 @@ TEST(AAStoreTest, ALargeFileIsMappedAndReadTheSame)
     std::string text;
     for (int i = 0; text.size() < (std::size_t{3} << 20); ++i)
         text += "[MojieName=\x83]" + std::to_string(i) + "]\r\n\x83]\r\n[END]\r\n";
-    text += "[MojieName=last]";
+    // Names far longer than any other, one of them the file's last.
+    text.insert(text.find("[END]\r\n", text.size() / 2) + 7, "[MojieName=" + std::string(200000, 'n') + "]\r\n");
+    text += "[MojieName=" + std::string(200000, 'l') + "]";
     CTempDir dir;
     const std::string strPath = dir.Write("large.txt", text);
     CAAStore store;
     store.LoadFile(strPath);
-    EXPECT_EQ(NamesOf(store), ReadNamesLineByLine(strPath));
+    EXPECT_EQ(NamesOf(store), ReadNamesPlainly(text));
     EXPECT_EQ(store.GetOffset(store.GetCount() - 1), text.size());
     EXPECT_EQ(store.GetText(7), "\x83]\r\n");
+}
+
+TEST(AAStoreTest, AFileCutShortAfterItWasOpenedIsAnErrorAndTheStoreIsKept)
+{
+    // The reader maps the file as large as it was when opened: the bytes cut
+    // off since raise a bus error where the loader first touches them. Cut
+    // to nothing, the encoding check meets them; cut in the middle, the
+    // search for name lines.
+    struct Case
+    {
+        std::size_t nSize;
+        std::size_t nCut;
+    };
+    const Case cases[] = {{10000, 0}, {200000, 100000}};
+    CTempDir dir;
+    CAAStore store;
+    LoadFile(store, dir.Write("kept.txt", "[MojieName=kept]\r\n"));
+    for (const Case& c : cases) {
+        std::string text;
+        for (int i = 0; text.size() < c.nSize; ++i)
+            text += "[MojieName=" + std::to_string(i) + "]\r\nbody\r\n[END]\r\n";
+        const std::string strPath = dir.Write("cut.txt", text);
+        CLineReader reader(strPath, 4096, 0);
+        std::filesystem::resize_file(strPath, c.nCut);
+        EXPECT_THROW(store.Load(reader), CRidaxoError) << c.nCut;
+        EXPECT_EQ(store.GetName(0), "kept");
+    }
 }
 
 TEST(AAStoreTest, TextInAnotherEncodingIsRefusedAndTheStoreKept)
