@@ -85,9 +85,9 @@ TEST_F(AAListViewTest, ListsInFileOrderAndHeaderClicksAlternateWithMarkAndShade)
     EXPECT_EQ(core.GetHeaderMark(0), EListExMark::None);
     EXPECT_EQ(core.PlanErase({0, 0, 100, 100}).size(), 1U);
     // Every name is the owner's text, and a search by name finds it.
-    ListExFindInfo find;
-    find.flags = LXFI_STRING;
-    find.strText = List().GetItemText(nLast).utf8_string();
+    CListExFindInfo find;
+    find.m_nFlags = LXFI_STRING;
+    find.m_strText = List().GetItemText(nLast).utf8_string();
     const int nFound = List().FindItem(-1, find);
     ASSERT_GE(nFound, 0);
     EXPECT_EQ(List().GetItemText(nFound), List().GetItemText(nLast));
@@ -98,7 +98,7 @@ TEST_F(AAListViewTest, ListsInFileOrderAndHeaderClicksAlternateWithMarkAndShade)
     EXPECT_EQ(core.GetHeaderMark(0), EListExMark::ArrowDown);
     const auto fills = core.PlanErase({0, 0, 1000, 100});
     ASSERT_FALSE(fills.empty());
-    EXPECT_EQ(fills.front().cr, core.GetShadeColour());
+    EXPECT_EQ(fills.front().m_cr, core.GetShadeColour());
 
     ClickHeader(0);
     EXPECT_EQ(List().GetSortParam(), 1);
