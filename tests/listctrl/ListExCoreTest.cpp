@@ -114,21 +114,21 @@ TEST(ListExCoreTest, ItemValuesAreTheCallersAndBadIndicesAreRefused)
     EXPECT_EQ(core.GetItemCount(), 2);
 
     // Only the value, for a row beyond the last, succeeds without a change.
-    struct SSet
+    struct CSet
     {
-        unsigned nMask;
-        int nItem;
-        int nSubItem;
-        bool bResult;
+        unsigned m_nMask;
+        int m_nItem;
+        int m_nSubItem;
+        bool m_bResult;
     };
-    for (const SSet& test :
-         {SSet{LXIF_PARAM, 2, 0, true}, SSet{LXIF_PARAM, 9, 0, true}, SSet{LXIF_PARAM | LXIF_TEXT, 2, 0, false},
-          SSet{LXIF_STATE, 2, 0, false}, SSet{LXIF_PARAM, -1, 0, false}, SSet{LXIF_PARAM, 2, 1, false}}) {
-        CListExItemInfo set = TextItem(test.nItem, "set");
-        set.m_nMask = test.nMask;
-        set.m_nSubItem = test.nSubItem;
+    for (const CSet& test :
+         {CSet{LXIF_PARAM, 2, 0, true}, CSet{LXIF_PARAM, 9, 0, true}, CSet{LXIF_PARAM | LXIF_TEXT, 2, 0, false},
+          CSet{LXIF_STATE, 2, 0, false}, CSet{LXIF_PARAM, -1, 0, false}, CSet{LXIF_PARAM, 2, 1, false}}) {
+        CListExItemInfo set = TextItem(test.m_nItem, "set");
+        set.m_nMask = test.m_nMask;
+        set.m_nSubItem = test.m_nSubItem;
         set.m_nParam = 7;
-        EXPECT_EQ(core.SetItem(set), test.bResult) << test.nMask << " " << test.nItem << "," << test.nSubItem;
+        EXPECT_EQ(core.SetItem(set), test.m_bResult) << test.m_nMask << " " << test.m_nItem << "," << test.m_nSubItem;
     }
     EXPECT_EQ(core.GetItemCount(), 2);
     EXPECT_EQ(core.GetItemData(1), 0);
@@ -151,14 +151,14 @@ TEST(ListExCoreTest, FindItemByValueWithAndWithoutWrap)
     Populate(core, 6);
     core.SetItemData(1, 500);
     core.SetItemData(4, 500);
-    struct SCase
+    struct CCase
     {
-        int nStart;
-        std::intptr_t lParam;
-        unsigned nFlags;
-        int nExpected;
+        int m_nStart;
+        std::intptr_t m_nParam;
+        unsigned m_nFlags;
+        int m_nExpected;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {-1, 500, LXFI_PARAM, 1},
         {1, 500, LXFI_PARAM, 4},
         {4, 500, LXFI_PARAM, -1},
@@ -167,11 +167,11 @@ TEST(ListExCoreTest, FindItemByValueWithAndWithoutWrap)
         {5, 100, LXFI_PARAM | LXFI_WRAP, 0},
         {0, 100, LXFI_PARAM | LXFI_WRAP, 0},
     };
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         CListExFindInfo find;
-        find.m_nFlags = test.nFlags;
-        find.m_nParam = test.lParam;
-        EXPECT_EQ(core.FindItem(test.nStart, find), test.nExpected) << test.nStart << " " << test.nFlags;
+        find.m_nFlags = test.m_nFlags;
+        find.m_nParam = test.m_nParam;
+        EXPECT_EQ(core.FindItem(test.m_nStart, find), test.m_nExpected) << test.m_nStart << " " << test.m_nFlags;
     }
 }
 
@@ -189,14 +189,14 @@ TEST(ListExCoreTest, FindItemByTextMatchesTheShownTextAskingTheOwner)
         core.SetItem(callback);
     }
     CRecordingPainter owner;
-    struct SCase
+    struct CCase
     {
-        int nStart;
-        const char* pszText;
-        unsigned nFlags;
-        int nExpected;
+        int m_nStart;
+        const char* m_pszText;
+        unsigned m_nFlags;
+        int m_nExpected;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {-1, "owner1.0", LXFI_STRING, 1},
         {-1, "OWNER3.0", LXFI_STRING, 3},
         {-1, "owner3", LXFI_STRING, -1},
@@ -205,11 +205,12 @@ TEST(ListExCoreTest, FindItemByTextMatchesTheShownTextAskingTheOwner)
         {3, "owner", LXFI_STRING | LXFI_PARTIAL, -1},
         {3, "owner", LXFI_STRING | LXFI_PARTIAL | LXFI_WRAP, 1},
     };
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         CListExFindInfo find;
-        find.m_nFlags = test.nFlags;
-        find.m_strText = test.pszText;
-        EXPECT_EQ(core.FindItem(test.nStart, find, &owner), test.nExpected) << test.pszText << " from " << test.nStart;
+        find.m_nFlags = test.m_nFlags;
+        find.m_strText = test.m_pszText;
+        EXPECT_EQ(core.FindItem(test.m_nStart, find, &owner), test.m_nExpected)
+            << test.m_pszText << " from " << test.m_nStart;
     }
 }
 
@@ -280,15 +281,15 @@ TEST(ListExCoreTest, OneRowHoldsTheFocusAndFocusChangesFollowTheFirstSelection)
 
 TEST(ListExCoreTest, ColumnChangesMoveTheSortKeyAndTheDisplayPositions)
 {
-    struct SCase
+    struct CCase
     {
-        const char* pszWhat;
-        int nKey;
-        bool bInsert;
-        int nColumn;
-        int nExpectedKey;
+        const char* m_pszWhat;
+        int m_nKey;
+        bool m_bInsert;
+        int m_nColumn;
+        int m_nExpectedKey;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {"insert before the sorted column", 2, true, 0, 3},
         {"insert before, descending", -2, true, 1, -3},
         {"insert after", 2, true, 2, 2},
@@ -296,15 +297,15 @@ TEST(ListExCoreTest, ColumnChangesMoveTheSortKeyAndTheDisplayPositions)
         {"delete after it", 2, false, 2, 2},
         {"delete before it", -3, false, 0, -2},
     };
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         CListExCore core;
         Populate(core, 2);
-        core.SetSortKey(test.nKey);
-        if (test.bInsert)
-            EXPECT_EQ(core.InsertColumn(test.nColumn, Column(50)), test.nColumn);
+        core.SetSortKey(test.m_nKey);
+        if (test.m_bInsert)
+            EXPECT_EQ(core.InsertColumn(test.m_nColumn, Column(50)), test.m_nColumn);
         else
-            EXPECT_TRUE(core.DeleteColumn(test.nColumn));
-        EXPECT_EQ(core.GetSortKey(), test.nExpectedKey) << test.pszWhat;
+            EXPECT_TRUE(core.DeleteColumn(test.m_nColumn));
+        EXPECT_EQ(core.GetSortKey(), test.m_nExpectedKey) << test.m_pszWhat;
     }
 
     CListExCore core;
@@ -400,16 +401,16 @@ TEST(ListExCoreTest, CheckBoxesGiveEveryRowItsBoxWhileTheyAreOn)
 
 TEST(ListExCoreTest, ShadeColourAndSortKeyRules)
 {
-    struct SColour
+    struct CColour
     {
-        ListExColour crBackground;
-        ListExColour crShade;
+        ListExColour m_crBackground;
+        ListExColour m_crShade;
     };
-    for (const SColour& test : {SColour{ListExRgb(255, 255, 255), ListExRgb(247, 247, 247)},
-                                SColour{ListExRgb(200, 100, 0), ListExRgb(220, 110, 0)},
-                                SColour{ListExRgb(240, 250, 250), ListExRgb(255, 255, 255)},
-                                SColour{ListExRgb(30, 30, 30), ListExRgb(33, 33, 33)}})
-        EXPECT_EQ(CListExCore::ShadeColour(test.crBackground), test.crShade);
+    for (const CColour& test : {CColour{ListExRgb(255, 255, 255), ListExRgb(247, 247, 247)},
+                                CColour{ListExRgb(200, 100, 0), ListExRgb(220, 110, 0)},
+                                CColour{ListExRgb(240, 250, 250), ListExRgb(255, 255, 255)},
+                                CColour{ListExRgb(30, 30, 30), ListExRgb(33, 33, 33)}})
+        EXPECT_EQ(CListExCore::ShadeColour(test.m_crBackground), test.m_crShade);
 
     CListExCore core;
     Populate(core, 1);
@@ -439,18 +440,18 @@ TEST(ListExCoreTest, HeaderMarksFollowTheKeyInBothLooks)
     CListExCore core;
     Populate(core, 1);
     core.EnableSortMarks(true, 2);
-    struct SCase
+    struct CCase
     {
-        int nLevel;
-        int nKey;
-        EListExMark nColumn1;
+        int m_nLevel;
+        int m_nKey;
+        EListExMark m_nColumn1;
     };
-    for (const SCase& test :
-         {SCase{2, 2, EListExMark::ArrowUp}, SCase{2, -2, EListExMark::ArrowDown}, SCase{1, 2, EListExMark::ImageUp},
-          SCase{1, -2, EListExMark::ImageDown}, SCase{2, 0, EListExMark::None}, SCase{1, 3, EListExMark::None}}) {
-        CListExCore::SetComCtlLevel(test.nLevel);
-        core.SetSortKey(test.nKey);
-        EXPECT_EQ(core.GetHeaderMark(1), test.nColumn1) << test.nLevel << " " << test.nKey;
+    for (const CCase& test :
+         {CCase{2, 2, EListExMark::ArrowUp}, CCase{2, -2, EListExMark::ArrowDown}, CCase{1, 2, EListExMark::ImageUp},
+          CCase{1, -2, EListExMark::ImageDown}, CCase{2, 0, EListExMark::None}, CCase{1, 3, EListExMark::None}}) {
+        CListExCore::SetComCtlLevel(test.m_nLevel);
+        core.SetSortKey(test.m_nKey);
+        EXPECT_EQ(core.GetHeaderMark(1), test.m_nColumn1) << test.m_nLevel << " " << test.m_nKey;
         EXPECT_EQ(core.GetHeaderMark(0), EListExMark::None);
     }
     core.EnableSortMarks(false, 0);
@@ -465,17 +466,17 @@ TEST(ListExCoreTest, ClassicSortMarkGoesRightOfTheHeaderTitle)
     CListExCore::SetComCtlLevel(1);
     // Column 1 spans 100 to 200 less the scroll; 5 pixels of margin either
     // side leave 90 for the title, the 6 pixel gap and the 9 pixel mark.
-    struct SCase
+    struct CCase
     {
-        const char* pszWhat;
-        int nFormat;
-        int nKey;
-        int nScrollX;
-        int nTitleWidth;
-        CListExRect rcTitle;
-        int nMarkLeft;
+        const char* m_pszWhat;
+        int m_nFormat;
+        int m_nKey;
+        int m_nScrollX;
+        int m_nTitleWidth;
+        CListExRect m_rcTitle;
+        int m_nMarkLeft;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {"left", LXCFMT_LEFT, 2, 0, 30, {105, 0, 135, 24}, 141},
         {"right", LXCFMT_RIGHT, -2, 0, 30, {150, 0, 180, 24}, 186},
         {"centred", LXCFMT_CENTER, 2, 0, 30, {127, 0, 157, 24}, 163},
@@ -483,23 +484,23 @@ TEST(ListExCoreTest, ClassicSortMarkGoesRightOfTheHeaderTitle)
         {"scrolled", LXCFMT_LEFT, 2, 40, 30, {65, 0, 95, 24}, 101},
         {"another column sorted: no mark", LXCFMT_RIGHT, 3, 0, 30, {165, 0, 195, 24}, -1},
     };
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         CListExCore core;
         Populate(core, 1);
         CListExColumnInfo format;
         format.m_nMask = LXCF_FMT;
-        format.m_nFormat = test.nFormat;
+        format.m_nFormat = test.m_nFormat;
         core.SetColumn(1, format);
         CListExMetrics metrics = Metrics();
-        metrics.m_nScrollX = test.nScrollX;
+        metrics.m_nScrollX = test.m_nScrollX;
         core.SetMetrics(metrics);
-        core.EnableSortMarks(true, test.nKey);
+        core.EnableSortMarks(true, test.m_nKey);
         CListExHeaderLayout layout;
-        ASSERT_TRUE(core.GetHeaderItemLayout(1, test.nTitleWidth, 24, layout));
-        EXPECT_EQ(layout.m_rcTitle, test.rcTitle) << test.pszWhat;
+        ASSERT_TRUE(core.GetHeaderItemLayout(1, test.m_nTitleWidth, 24, layout));
+        EXPECT_EQ(layout.m_rcTitle, test.m_rcTitle) << test.m_pszWhat;
         const CListExRect rcMark =
-            test.nMarkLeft < 0 ? CListExRect{} : CListExRect{test.nMarkLeft, 9, test.nMarkLeft + LXSM_CX, 14};
-        EXPECT_EQ(layout.m_rcMark, rcMark) << test.pszWhat;
+            test.m_nMarkLeft < 0 ? CListExRect{} : CListExRect{test.m_nMarkLeft, 9, test.m_nMarkLeft + LXSM_CX, 14};
+        EXPECT_EQ(layout.m_rcMark, rcMark) << test.m_pszWhat;
     }
     CListExCore::SetComCtlLevel(nLevel);
 }
@@ -519,14 +520,14 @@ TEST(ListExCoreTest, OwnerDrawnHitTestFindsTheRowsParts)
     EXPECT_EQ(label.m_nTop, 20);
     EXPECT_EQ(icon.Width(), 16);
     EXPECT_LT(state.m_nRight, icon.m_nLeft);
-    struct SCase
+    struct CCase
     {
-        int nX;
-        int nY;
-        int nItem;
-        unsigned nFlags;
+        int m_nX;
+        int m_nY;
+        int m_nItem;
+        unsigned m_nFlags;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {label.m_nLeft + 5, 25, 1, LXHT_ONITEMLABEL},
         {icon.m_nLeft + 2, 25, 1, LXHT_ONITEMICON},
         {state.m_nLeft + 1, 45, 2, LXHT_ONITEMSTATEICON},
@@ -535,11 +536,11 @@ TEST(ListExCoreTest, OwnerDrawnHitTestFindsTheRowsParts)
         {301, 5, -1, LXHT_NOWHERE},
         {50, 65, -1, LXHT_NOWHERE},
     };
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         unsigned nFlags = 0;
-        EXPECT_EQ(core.HitTest(test.nX, test.nY, nFlags), test.nItem) << test.nX << "," << test.nY;
-        if (test.nItem >= 0 && test.nX < 250) {
-            EXPECT_EQ(nFlags, test.nFlags) << test.nX << "," << test.nY;
+        EXPECT_EQ(core.HitTest(test.m_nX, test.m_nY, nFlags), test.m_nItem) << test.m_nX << "," << test.m_nY;
+        if (test.m_nItem >= 0 && test.m_nX < 250) {
+            EXPECT_EQ(nFlags, test.m_nFlags) << test.m_nX << "," << test.m_nY;
         }
     }
 
@@ -578,32 +579,32 @@ TEST(ListExCoreTest, HotItemFollowsTheLabelsWithTheHandInOwnerDrawnLists)
 TEST(ListExCoreTest, HotItemIsWhatTheHitTestCallsTheItemOrItsIconOrLabel)
 {
     // Row 1, in column 1, right of column 0's label; and on row 1's check box.
-    struct SCase
+    struct CCase
     {
-        const char* pszWhat;
-        unsigned nStyle;
-        unsigned nExStyle;
-        bool bOnCheckBox;
-        int nHot;
+        const char* m_pszWhat;
+        unsigned m_nStyle;
+        unsigned m_nExStyle;
+        bool m_bOnCheckBox;
+        int m_nHot;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {"owner-drawn: the whole row", LXS_OWNERDRAWFIXED, 0, false, 1},
         {"owner-drawn: not the check box", LXS_OWNERDRAWFIXED, 0, true, -1},
         {"plain: nothing outside column 0", 0, 0, false, -1},
         {"plain, whole rows: the row", 0, LXS_EX_FULLROWSELECT, false, 1},
     };
-    for (const SCase& test : cases) {
-        CListExCore core(test.nStyle);
+    for (const CCase& test : cases) {
+        CListExCore core(test.m_nStyle);
         Populate(core, 3);
-        core.SetExtendedStyle(0, LXS_EX_ONECLICKACTIVATE | LXS_EX_CHECKBOXES | test.nExStyle);
+        core.SetExtendedStyle(0, LXS_EX_ONECLICKACTIVATE | LXS_EX_CHECKBOXES | test.m_nExStyle);
         core.SetMetrics(Metrics(13));
         CListExRect state;
         ASSERT_TRUE(core.GetStateIconRect(1, state));
         const CListExHotChange change =
-            test.bOnCheckBox ? core.UpdateHotItem(state.m_nLeft + 1, 25) : core.UpdateHotItem(150, 25);
-        EXPECT_EQ(change.m_nNewHot, test.nHot) << test.pszWhat;
+            test.m_bOnCheckBox ? core.UpdateHotItem(state.m_nLeft + 1, 25) : core.UpdateHotItem(150, 25);
+        EXPECT_EQ(change.m_nNewHot, test.m_nHot) << test.m_pszWhat;
         // Only the owner-drawn list shows the hand, over its hot item.
-        EXPECT_EQ(change.m_bHandCursor, test.nHot >= 0 && test.nStyle == LXS_OWNERDRAWFIXED) << test.pszWhat;
+        EXPECT_EQ(change.m_bHandCursor, test.m_nHot >= 0 && test.m_nStyle == LXS_OWNERDRAWFIXED) << test.m_pszWhat;
     }
 }
 
