@@ -43,13 +43,13 @@ CFontSpec::CFontSpec() : m_strFaceName(U8(kDefaultFace)) {}
 const CLogFont& CFontSpec::BuildLogFont(int nDpiY)
 {
     m_logFont = CLogFont{};
-    m_logFont.lfHeight = -MulDiv(m_nPointSize, nDpiY, 72);
-    m_logFont.lfFaceName = m_strFaceName;
-    m_logFont.lfWeight = m_bBold ? kWeightBold : kWeightNormal;
-    m_logFont.lfItalic = m_bItalic ? 1 : 0;
-    m_logFont.lfUnderline = m_bUnderline ? 1 : 0;
-    m_logFont.lfStrikeOut = m_bStrikeOut ? 1 : 0;
-    m_logFont.lfCharSet = m_nCharSet;
+    m_logFont.m_nHeight = -MulDiv(m_nPointSize, nDpiY, 72);
+    m_logFont.m_strFaceName = m_strFaceName;
+    m_logFont.m_nWeight = m_bBold ? kWeightBold : kWeightNormal;
+    m_logFont.m_nItalic = m_bItalic ? 1 : 0;
+    m_logFont.m_nUnderline = m_bUnderline ? 1 : 0;
+    m_logFont.m_nStrikeOut = m_bStrikeOut ? 1 : 0;
+    m_logFont.m_nCharSet = m_nCharSet;
     return m_logFont;
 }
 
@@ -62,12 +62,12 @@ wxString CFontSpec::GetEffectiveFaceName() const
 const wxFont& CFontSpec::MakeFont(int nDpiY)
 {
     const CLogFont& logFont = BuildLogFont(nDpiY);
-    wxFontInfo info(wxSize(0, -logFont.lfHeight));
+    wxFontInfo info(wxSize(0, -logFont.m_nHeight));
     info.FaceName(GetEffectiveFaceName())
-        .Weight(logFont.lfWeight)
-        .Italic(logFont.lfItalic != 0)
-        .Underlined(logFont.lfUnderline != 0)
-        .Strikethrough(logFont.lfStrikeOut != 0);
+        .Weight(logFont.m_nWeight)
+        .Italic(logFont.m_nItalic != 0)
+        .Underlined(logFont.m_nUnderline != 0)
+        .Strikethrough(logFont.m_nStrikeOut != 0);
     m_font = wxFont(info);
     m_bFontMade = true;
     return m_font;

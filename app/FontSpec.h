@@ -11,16 +11,16 @@
 // character height in pixels without internal leading.
 struct CLogFont
 {
-    int lfHeight = 0;
-    int lfWidth = 0;
-    int lfEscapement = 0;
-    int lfOrientation = 0;
-    int lfWeight = 0;
-    std::uint8_t lfItalic = 0;
-    std::uint8_t lfUnderline = 0;
-    std::uint8_t lfStrikeOut = 0;
-    std::uint8_t lfCharSet = 0;
-    wxString lfFaceName;
+    int m_nHeight = 0;
+    int m_nWidth = 0;
+    int m_nEscapement = 0;
+    int m_nOrientation = 0;
+    int m_nWeight = 0;
+    std::uint8_t m_nItalic = 0;
+    std::uint8_t m_nUnderline = 0;
+    std::uint8_t m_nStrikeOut = 0;
+    std::uint8_t m_nCharSet = 0;
+    wxString m_strFaceName;
 };
 
 // The text pane's font: what the user chose, the logical font built from it

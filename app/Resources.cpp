@@ -8,7 +8,7 @@
 
 namespace
 {
-struct SResString
+struct CResString
 {
     int m_nId;
     const char* m_pszText; // UTF-8
@@ -16,7 +16,7 @@ struct SResString
 
 // The string table. Half-width katakana is part of the program's look and is
 // kept as it stands.
-constexpr SResString kStrings[] = {
+constexpr CResString kStrings[] = {
     {IDR_MAINFRAME, "Ridaxo\nRidaxoﾄﾞｷｭﾒﾝﾄ\nRidaxoﾄﾞｷｭﾒﾝﾄ\nRidaxoインデクス(*.rix)\n.rix\n"},
     {IDS_APP_TITLE, "Ridaxo"},
     {IDS_IDLE, "ﾚﾃﾞｨ"},
@@ -57,7 +57,7 @@ wxString Field(const wxString& strText, int nField)
 
 wxString LoadResString(int nId)
 {
-    for (const SResString& entry : kStrings) {
+    for (const CResString& entry : kStrings) {
         if (entry.m_nId == nId)
             return U8(entry.m_pszText);
     }
@@ -86,12 +86,12 @@ wxString GetFileDialogFilter()
 
 std::unique_ptr<wxMenu> LoadPopupMenu(int nId)
 {
-    struct SPopupItem
+    struct CPopupItem
     {
-        int nCommand;
-        const char* pszLabel;
+        int m_nCommand;
+        const char* m_pszLabel;
     };
-    std::vector<SPopupItem> items;
+    std::vector<CPopupItem> items;
     switch (nId) {
     case IDR_TREEPOPUP:
         items = {{ID_FOLDER_ADD, "フォルダの追加"}, {ID_FOLDER_DELETE, "フォルダの削除"}};
@@ -103,7 +103,7 @@ std::unique_ptr<wxMenu> LoadPopupMenu(int nId)
         return nullptr;
     }
     auto pMenu = std::make_unique<wxMenu>();
-    for (const SPopupItem& item : items)
-        pMenu->Append(item.nCommand, U8(item.pszLabel), GetCommandPrompt(item.nCommand));
+    for (const CPopupItem& item : items)
+        pMenu->Append(item.m_nCommand, U8(item.m_pszLabel), GetCommandPrompt(item.m_nCommand));
     return pMenu;
 }

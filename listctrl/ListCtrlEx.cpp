@@ -21,9 +21,9 @@ ListExColour FromWx(const wxColour& colour)
     return ListExRgb(colour.Red(), colour.Green(), colour.Blue());
 }
 
-wxRect ToWx(const ListExRect& rc, int nDy)
+wxRect ToWx(const CListExRect& rc, int nDy)
 {
-    return wxRect(rc.left, rc.top + nDy, rc.Width(), rc.Height());
+    return wxRect(rc.m_nLeft, rc.m_nTop + nDy, rc.Width(), rc.Height());
 }
 
 constexpr int kLineScroll = 16;
@@ -60,11 +60,11 @@ public:
     {
         const CListExCore& core = m_pOwner->GetCore();
         const int nColumn = static_cast<int>(nIndex);
-        ListExColumnInfo info;
-        info.mask = LXCF_TEXT | LXCF_WIDTH;
+        CListExColumnInfo info;
+        info.m_nMask = LXCF_TEXT | LXCF_WIDTH;
         core.GetColumn(nColumn, info);
-        m_column.SetTitle(wxString::FromUTF8(info.strText));
-        m_column.SetWidth(info.cx);
+        m_column.SetTitle(wxString::FromUTF8(info.m_strText));
+        m_column.SetWidth(info.m_nWidth);
         switch (core.GetHeaderAlignment(nColumn)) {
         case LXCFMT_RIGHT:
             m_column.SetAlignment(wxALIGN_RIGHT);
@@ -122,7 +122,8 @@ private:
         for (int nOrder = 0; nOrder < nCount; ++nOrder) {
             const int nColumn = core.OrderToIndex(nOrder);
             const wxHeaderColumn& column = GetColumn(static_cast<unsigned>(nColumn));
-            const wxRect rect(core.GetColumnLeft(nColumn) - core.GetMetrics().nScrollX, 0, column.GetWidth(), nHeight);
+            const wxRect rect(core.GetColumnLeft(nColumn) - core.GetMetrics().m_nScrollX, 0, column.GetWidth(),
+                              nHeight);
             int nFlags = 0;
             if (!IsEnabled())
                 nFlags |= wxCONTROL_DISABLED;
@@ -141,7 +142,7 @@ private:
             wxHeaderButtonParams params;
             params.m_labelText = column.GetTitle();
             params.m_labelAlignment = column.GetAlignment();
-            ListExHeaderLayout layout;
+            CListExHeaderLayout layout;
             if (nColumn != nMarked ||
                 !core.GetHeaderItemLayout(nColumn, dc.GetTextExtent(params.m_labelText).x, nHeight, layout)) {
                 renderer.DrawHeaderButton(this, dc, rect, nFlags, nArrow, &params);
@@ -154,10 +155,10 @@ private:
             renderer.DrawHeaderButton(this, dc, rect, nFlags, nArrow, &button);
             wxDCClipper clip(dc, rect);
             params.m_labelAlignment = wxALIGN_LEFT;
-            renderer.DrawHeaderButtonContents(this, dc, ToWx(layout.rcTitle, 0).Inflate(LXHD_TITLEMARGIN, 0), nFlags,
+            renderer.DrawHeaderButtonContents(this, dc, ToWx(layout.m_rcTitle, 0).Inflate(LXHD_TITLEMARGIN, 0), nFlags,
                                               wxHDR_SORT_ICON_NONE, &params);
             dc.DrawBitmap(m_pOwner->SortMarkBitmap(core.GetHeaderMark(nColumn) == EListExMark::ImageUp),
-                          layout.rcMark.left, layout.rcMark.top, true);
+                          layout.m_rcMark.m_nLeft, layout.m_rcMark.m_nTop, true);
         }
     }
 #endif
@@ -198,7 +199,7 @@ public:
 
     int MeasureText(const std::string& strText) override { return m_dc.GetTextExtent(wxString::FromUTF8(strText)).x; }
 
-    void FillRect(const ListExRect& rc, ListExColour cr) override
+    void FillRect(const CListExRect& rc, ListExColour cr) override
     {
         if (rc.IsEmpty())
             return;
@@ -223,7 +224,7 @@ public:
             m_list.m_pSmallImages->Draw(nImage, m_dc, nX, nY + m_nDy, wxIMAGELIST_DRAW_TRANSPARENT);
     }
 
-    void DrawText(const std::string& strText, const ListExRect& rc, int nFormat, ListExColour crText,
+    void DrawText(const std::string& strText, const CListExRect& rc, int nFormat, ListExColour crText,
                   ListExColour /*crBk*/, bool bUnderline) override
     {
         const wxRect rect = ToWx(rc, m_nDy);
@@ -244,7 +245,7 @@ public:
         m_dc.DrawLabel(strShown, rect, nAlign | wxALIGN_CENTRE_VERTICAL);
     }
 
-    void DrawFocusRect(const ListExRect& rc, ListExColour /*cr*/) override
+    void DrawFocusRect(const CListExRect& rc, ListExColour /*cr*/) override
     {
         wxRendererNative::Get().DrawFocusRect(&m_list, m_dc, ToWx(rc, m_nDy));
     }
@@ -297,16 +298,16 @@ CListExWindow::~CListExWindow()
     m_pCore->DeleteAllItems();
 }
 
-ListExSysColours CListExWindow::ReadSysColours() const
+CListExSysColours CListExWindow::ReadSysColours() const
 {
-    ListExSysColours colours;
-    colours.crWindow = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOX));
-    colours.crWindowText = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
-    colours.crHighlight = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT));
-    colours.crHighlightText = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT));
-    colours.crBtnFace = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
-    colours.crHotLight = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_HOTLIGHT));
-    colours.crGrayText = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+    CListExSysColours colours;
+    colours.m_crWindow = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOX));
+    colours.m_crWindowText = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
+    colours.m_crHighlight = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT));
+    colours.m_crHighlightText = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT));
+    colours.m_crBtnFace = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+    colours.m_crHotLight = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_HOTLIGHT));
+    colours.m_crGrayText = FromWx(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
     return colours;
 }
 
@@ -315,7 +316,7 @@ wxBitmap CListExWindow::SortMarkBitmap(bool bUp) const
     // A 9 by 5 triangle in the grey of disabled text, the rest see-through.
     wxImage image(LXSM_CX, LXSM_CY);
     image.SetMaskColour(255, 255, 255);
-    const ListExColour crMark = m_pCore->GetSysColours().crGrayText;
+    const ListExColour crMark = m_pCore->GetSysColours().m_crGrayText;
     constexpr int nMiddle = LXSM_CX / 2;
     for (int y = 0; y < LXSM_CY; ++y) {
         const int nRow = bUp ? y : LXSM_CY - 1 - y;
@@ -360,38 +361,38 @@ int CListExWindow::GetRowsTop() const
 // check boxes) comes through here, so the core's metrics are always current.
 void CListExWindow::UpdateMetrics()
 {
-    ListExMetrics metrics = m_pCore->GetMetrics();
+    CListExMetrics metrics = m_pCore->GetMetrics();
     if (m_nCharHeight <= 0) {
         wxClientDC dc(this);
         dc.SetFont(GetFont());
         m_nCharHeight = dc.GetCharHeight();
     }
     int nRowHeight = m_nCharHeight + 4;
-    metrics.nSmallIconWidth = metrics.nSmallIconHeight = 0;
+    metrics.m_nSmallIconWidth = metrics.m_nSmallIconHeight = 0;
     if (m_pSmallImages) {
-        m_pSmallImages->GetSize(0, metrics.nSmallIconWidth, metrics.nSmallIconHeight);
-        nRowHeight = std::max(nRowHeight, metrics.nSmallIconHeight + 2);
+        m_pSmallImages->GetSize(0, metrics.m_nSmallIconWidth, metrics.m_nSmallIconHeight);
+        nRowHeight = std::max(nRowHeight, metrics.m_nSmallIconHeight + 2);
     }
-    metrics.nStateIconWidth = metrics.nStateIconHeight = 0;
+    metrics.m_nStateIconWidth = metrics.m_nStateIconHeight = 0;
     if (m_pCore->GetExtendedStyle() & LXS_EX_CHECKBOXES) {
         const wxSize size = wxRendererNative::Get().GetCheckBoxSize(this);
-        metrics.nStateIconWidth = size.x;
-        metrics.nStateIconHeight = size.y;
+        metrics.m_nStateIconWidth = size.x;
+        metrics.m_nStateIconHeight = size.y;
         nRowHeight = std::max(nRowHeight, size.y + 2);
     }
-    metrics.nRowHeight = nRowHeight;
+    metrics.m_nRowHeight = nRowHeight;
     const wxSize client = GetClientSize();
-    metrics.nClientWidth = client.x;
-    metrics.nClientHeight = std::max(client.y - GetRowsTop(), 0);
-    metrics.nScrollX = m_nScrollX;
-    metrics.nScrollY = m_nTopRow * nRowHeight;
+    metrics.m_nClientWidth = client.x;
+    metrics.m_nClientHeight = std::max(client.y - GetRowsTop(), 0);
+    metrics.m_nScrollX = m_nScrollX;
+    metrics.m_nScrollY = m_nTopRow * nRowHeight;
     m_pCore->SetMetrics(metrics);
 }
 
 int CListExWindow::GetCountPerPage() const
 {
-    const ListExMetrics& metrics = m_pCore->GetMetrics();
-    return metrics.nRowHeight > 0 ? std::max(metrics.nClientHeight / metrics.nRowHeight, 1) : 1;
+    const CListExMetrics& metrics = m_pCore->GetMetrics();
+    return metrics.m_nRowHeight > 0 ? std::max(metrics.m_nClientHeight / metrics.m_nRowHeight, 1) : 1;
 }
 
 int CListExWindow::GetTopIndex() const
@@ -402,10 +403,10 @@ int CListExWindow::GetTopIndex() const
 void CListExWindow::UpdateScrollbars()
 {
     UpdateMetrics();
-    const ListExMetrics& metrics = m_pCore->GetMetrics();
+    const CListExMetrics& metrics = m_pCore->GetMetrics();
     const int nPage = GetCountPerPage();
     SetScrollbar(wxVERTICAL, m_nTopRow, nPage, GetItemCount());
-    SetScrollbar(wxHORIZONTAL, m_nScrollX, metrics.nClientWidth, m_pCore->GetTotalColumnWidth());
+    SetScrollbar(wxHORIZONTAL, m_nScrollX, metrics.m_nClientWidth, m_pCore->GetTotalColumnWidth());
     // Rows deleted at the end, or a window grown taller, may leave the view
     // past the last row.
     ScrollTo(m_nTopRow, m_nScrollX);
@@ -413,9 +414,9 @@ void CListExWindow::UpdateScrollbars()
 
 void CListExWindow::ScrollTo(int nTopRow, int nScrollX)
 {
-    const ListExMetrics& metrics = m_pCore->GetMetrics();
+    const CListExMetrics& metrics = m_pCore->GetMetrics();
     nTopRow = std::clamp(nTopRow, 0, std::max(GetItemCount() - GetCountPerPage(), 0));
-    nScrollX = std::clamp(nScrollX, 0, std::max(m_pCore->GetTotalColumnWidth() - metrics.nClientWidth, 0));
+    nScrollX = std::clamp(nScrollX, 0, std::max(m_pCore->GetTotalColumnWidth() - metrics.m_nClientWidth, 0));
     if (nTopRow == m_nTopRow && nScrollX == m_nScrollX)
         return;
     if (nScrollX != m_nScrollX)
@@ -465,27 +466,27 @@ void CListExWindow::PaintRows(wxDC& dc, const wxRect& rcArea)
     if (rcUpdate.IsEmpty())
         return;
     CPainter painter(*this, dc, nTop);
-    const ListExRect rcClip{rcUpdate.x, rcUpdate.y - nTop, rcUpdate.GetRight() + 1, rcUpdate.GetBottom() + 1 - nTop};
-    for (const ListExFill& fill : m_pCore->PlanErase(rcClip))
-        painter.FillRect(fill.rc, fill.cr);
+    const CListExRect rcClip{rcUpdate.x, rcUpdate.y - nTop, rcUpdate.GetRight() + 1, rcUpdate.GetBottom() + 1 - nTop};
+    for (const CListExFill& fill : m_pCore->PlanErase(rcClip))
+        painter.FillRect(fill.m_rc, fill.m_cr);
 
-    const int nRowHeight = m_pCore->GetMetrics().nRowHeight;
-    const int nFirst = m_nTopRow + std::max(rcClip.top, 0) / nRowHeight;
-    const int nLast = std::min(m_nTopRow + (rcClip.bottom - 1) / nRowHeight, GetItemCount() - 1);
+    const int nRowHeight = m_pCore->GetMetrics().m_nRowHeight;
+    const int nFirst = m_nTopRow + std::max(rcClip.m_nTop, 0) / nRowHeight;
+    const int nLast = std::min(m_nTopRow + (rcClip.m_nBottom - 1) / nRowHeight, GetItemCount() - 1);
     for (int nItem = nFirst; nItem <= nLast; ++nItem)
         m_pCore->DrawItem(painter, nItem);
 }
 
 void CListExWindow::RefreshRow(int nItem)
 {
-    ListExRect rc;
+    CListExRect rc;
     if (!m_pCore->GetItemRect(nItem, LXIR_BOUNDS, rc))
         return;
     const int nTop = GetRowsTop();
-    if (rc.bottom <= 0 || rc.top >= m_pCore->GetMetrics().nClientHeight)
+    if (rc.m_nBottom <= 0 || rc.m_nTop >= m_pCore->GetMetrics().m_nClientHeight)
         return;
     // The whole width: a row's highlight may reach past its last column.
-    RefreshRect(wxRect(0, rc.top + nTop, GetClientSize().x, rc.Height()), false);
+    RefreshRect(wxRect(0, rc.m_nTop + nTop, GetClientSize().x, rc.Height()), false);
 }
 
 void CListExWindow::OnScroll(wxScrollWinEvent& event)
@@ -493,7 +494,7 @@ void CListExWindow::OnScroll(wxScrollWinEvent& event)
     const bool bVertical = event.GetOrientation() == wxVERTICAL;
     const int nPos = bVertical ? m_nTopRow : m_nScrollX;
     const int nLine = bVertical ? 1 : kLineScroll;
-    const int nPage = bVertical ? std::max(GetCountPerPage() - 1, 1) : m_pCore->GetMetrics().nClientWidth;
+    const int nPage = bVertical ? std::max(GetCountPerPage() - 1, 1) : m_pCore->GetMetrics().m_nClientWidth;
     int nNew = event.GetPosition();
     const wxEventType nType = event.GetEventType();
     if (nType == wxEVT_SCROLLWIN_TOP)
@@ -553,15 +554,15 @@ void CListExWindow::OnCaptureLost(wxMouseCaptureLostEvent& /*event*/)
 
 int CListExWindow::InsertColumn(int nColumn, const wxString& strTitle, int nFormat, int nWidth)
 {
-    ListExColumnInfo info;
-    info.mask = LXCF_TEXT | LXCF_FMT | LXCF_WIDTH;
-    info.strText = strTitle.utf8_string();
-    info.fmt = nFormat;
-    info.cx = nWidth;
+    CListExColumnInfo info;
+    info.m_nMask = LXCF_TEXT | LXCF_FMT | LXCF_WIDTH;
+    info.m_strText = strTitle.utf8_string();
+    info.m_nFormat = nFormat;
+    info.m_nWidth = nWidth;
     return InsertColumn(nColumn, info);
 }
 
-int CListExWindow::InsertColumn(int nColumn, const ListExColumnInfo& info)
+int CListExWindow::InsertColumn(int nColumn, const CListExColumnInfo& info)
 {
     const int nResult = m_pCore->InsertColumn(nColumn, info);
     if (nResult >= 0) {
@@ -582,7 +583,7 @@ bool CListExWindow::DeleteColumn(int nColumn)
     return true;
 }
 
-bool CListExWindow::SetColumn(int nColumn, const ListExColumnInfo& info)
+bool CListExWindow::SetColumn(int nColumn, const CListExColumnInfo& info)
 {
     if (!m_pCore->SetColumn(nColumn, info))
         return false;
@@ -647,14 +648,14 @@ void CListExWindow::OnColumnClick(int nColumn)
 
 int CListExWindow::InsertItem(int nItem, const wxString& strText)
 {
-    ListExItemInfo info;
-    info.mask = LXIF_TEXT;
-    info.iItem = nItem;
-    info.strText = strText.utf8_string();
+    CListExItemInfo info;
+    info.m_nMask = LXIF_TEXT;
+    info.m_nItem = nItem;
+    info.m_strText = strText.utf8_string();
     return InsertItem(info);
 }
 
-int CListExWindow::InsertItem(const ListExItemInfo& info)
+int CListExWindow::InsertItem(const CListExItemInfo& info)
 {
     const int nResult = m_pCore->InsertItem(info);
     if (nResult >= 0)
@@ -668,11 +669,11 @@ void CListExWindow::RowsChanged()
     Refresh();
 }
 
-bool CListExWindow::SetItem(const ListExItemInfo& info)
+bool CListExWindow::SetItem(const CListExItemInfo& info)
 {
     if (!m_pCore->SetItem(info))
         return false;
-    RefreshRow(info.iItem);
+    RefreshRow(info.m_nItem);
     return true;
 }
 
@@ -693,7 +694,7 @@ wxString CListExWindow::GetItemText(int nItem, int nSubItem) const
     return OnGetItemText(nItem, nSubItem);
 }
 
-int CListExWindow::FindItem(int nStart, const ListExFindInfo& info) const
+int CListExWindow::FindItem(int nStart, const CListExFindInfo& info) const
 {
     // Rows whose text is the owner's, as every row of the AA list, are
     // found by the text the owner shows for them.
@@ -875,7 +876,7 @@ int CListExWindow::HitTest(const wxPoint& point, unsigned& nFlags) const
 
 bool CListExWindow::GetCellRect(int nItem, int nColumn, int nKind, wxRect& rect) const
 {
-    ListExRect rc;
+    CListExRect rc;
     if (!m_pCore->GetCellRect(nItem, nColumn, nKind, rc))
         return false;
     rect = ToWx(rc, GetRowsTop());
@@ -902,16 +903,16 @@ void CListExWindow::OnItemActivated(int nItem)
     GetEventHandler()->ProcessEvent(event);
 }
 
-void CListExWindow::ApplyHot(const ListExHotChange& change)
+void CListExWindow::ApplyHot(const CListExHotChange& change)
 {
     // Owner-drawn rows ask for the repaint; the plain rows show the hot
     // colour and underline from the same plan, so they follow it too.
-    if (change.bRepaint || change.nOldHot != change.nNewHot) {
-        RefreshRow(change.nOldHot);
-        RefreshRow(change.nNewHot);
+    if (change.m_bRepaint || change.m_nOldHot != change.m_nNewHot) {
+        RefreshRow(change.m_nOldHot);
+        RefreshRow(change.m_nNewHot);
     }
-    if (change.bSetCursor && change.bHandCursor != m_bHandCursor) {
-        m_bHandCursor = change.bHandCursor;
+    if (change.m_bSetCursor && change.m_bHandCursor != m_bHandCursor) {
+        m_bHandCursor = change.m_bHandCursor;
         SetCursor(m_bHandCursor ? wxCursor(wxCURSOR_HAND) : wxNullCursor);
     }
 }

@@ -32,9 +32,9 @@ public:
 
     // Columns.
     int InsertColumn(int nColumn, const wxString& strTitle, int nFormat = LXCFMT_LEFT, int nWidth = 80);
-    int InsertColumn(int nColumn, const ListExColumnInfo& info);
+    int InsertColumn(int nColumn, const CListExColumnInfo& info);
     bool DeleteColumn(int nColumn);
-    bool SetColumn(int nColumn, const ListExColumnInfo& info);
+    bool SetColumn(int nColumn, const CListExColumnInfo& info);
     int GetColumnCount() const { return m_pCore->GetColumnCount(); }
     int GetColumnWidth(int nColumn) const { return m_pCore->GetColumnWidth(nColumn); }
     bool SetColumnWidth(int nColumn, int nWidth);
@@ -48,8 +48,8 @@ public:
     // picture catch up.
     void RowsChanged();
     int InsertItem(int nItem, const wxString& strText);
-    int InsertItem(const ListExItemInfo& info);
-    bool SetItem(const ListExItemInfo& info);
+    int InsertItem(const CListExItemInfo& info);
+    bool SetItem(const CListExItemInfo& info);
     bool SetItemText(int nItem, int nSubItem, const wxString& strText);
     // The text shown in a cell: its own, or the owner's.
     wxString GetItemText(int nItem, int nSubItem = 0) const;
@@ -60,7 +60,7 @@ public:
     bool DeleteItems(const std::vector<int>& items);
     bool DeleteAllItems();
     // The first row after nStart matching info; texts are matched as shown.
-    int FindItem(int nStart, const ListExFindInfo& info) const;
+    int FindItem(int nStart, const CListExFindInfo& info) const;
     bool SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort);
 
     // Item states.
@@ -154,11 +154,11 @@ private:
     // Repaints and reports each row in changed once.
     void ReportChanged(std::vector<int>& changed);
     void MoveFocusTo(int nItem, bool bExtend, bool bKeepSelection);
-    void ApplyHot(const ListExHotChange& change);
+    void ApplyHot(const CListExHotChange& change);
     void HeaderClicked(int nColumn);
     void HeaderResized(int nColumn, int nWidth);
     void HeaderReordered(int nColumn, int nOrder);
-    ListExSysColours ReadSysColours() const;
+    CListExSysColours ReadSysColours() const;
     wxBitmap SortMarkBitmap(bool bUp) const;
 
     std::unique_ptr<CListExCore> m_pCore;

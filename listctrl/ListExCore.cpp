@@ -38,8 +38,8 @@ CListExCore::CListExCore(unsigned nStyle) : m_nStyle(nStyle)
     // the classic image marks stay for a caller that asks for them.
     if (s_nComCtlLevel == 0)
         s_nComCtlLevel = 2;
-    m_crHot = m_colours.crHotLight;
-    m_crBk = m_colours.crWindow;
+    m_crHot = m_colours.m_crHotLight;
+    m_crBk = m_colours.m_crWindow;
 }
 
 CListExCore::~CListExCore() = default;
@@ -54,11 +54,11 @@ void CListExCore::SetComCtlLevel(int nLevel)
     s_nComCtlLevel = nLevel;
 }
 
-void CListExCore::SetSysColours(const ListExSysColours& colours)
+void CListExCore::SetSysColours(const CListExSysColours& colours)
 {
     m_colours = colours;
-    m_crHot = colours.crHotLight;
-    m_crBk = colours.crWindow;
+    m_crHot = colours.m_crHotLight;
+    m_crBk = colours.m_crWindow;
 }
 
 // ---------------------------------------------------------------------------
@@ -70,23 +70,23 @@ void CListExCore::SetItemCountHint(int nCount)
         m_rows.reserve(static_cast<size_t>(nCount));
 }
 
-std::unique_ptr<ListExCell> CListExCore::MakeCell(const ListExItemInfo& info)
+std::unique_ptr<ListExCell> CListExCore::MakeCell(const CListExItemInfo& info)
 {
     auto pCell = std::make_unique<ListExCell>();
-    pCell->mask = info.mask;
-    pCell->iItem = info.iItem;
-    pCell->iSubItem = info.iSubItem;
-    if (info.mask & LXIF_STATE)
-        pCell->state = info.state & info.stateMask;
-    if (info.mask & LXIF_TEXT) {
-        pCell->nText = info.bTextCallback ? ListExCell::EText::Callback : ListExCell::EText::Owned;
-        if (!info.bTextCallback)
-            pCell->strText = info.strText;
+    pCell->m_nMask = info.m_nMask;
+    pCell->m_nItem = info.m_nItem;
+    pCell->m_nSubItem = info.m_nSubItem;
+    if (info.m_nMask & LXIF_STATE)
+        pCell->m_nState = info.m_nState & info.m_nStateMask;
+    if (info.m_nMask & LXIF_TEXT) {
+        pCell->m_nText = info.m_bTextCallback ? ListExCell::EText::Callback : ListExCell::EText::Owned;
+        if (!info.m_bTextCallback)
+            pCell->m_strText = info.m_strText;
     }
-    if (info.mask & LXIF_IMAGE)
-        pCell->iImage = info.iImage;
-    if (info.mask & LXIF_INDENT)
-        pCell->iIndent = info.iIndent;
+    if (info.m_nMask & LXIF_IMAGE)
+        pCell->m_nImage = info.m_nImage;
+    if (info.m_nMask & LXIF_INDENT)
+        pCell->m_nIndent = info.m_nIndent;
     return pCell;
 }
 
@@ -96,40 +96,40 @@ int CListExCore::SortedInsertPos(const std::string& strText) const
     const bool bDescending = (m_nStyle & LXS_SORTDESCENDING) != 0;
     const auto it =
         std::upper_bound(m_rows.begin(), m_rows.end(), strText, [&](const std::string& strNew, const CRow& row) {
-            const ListExCell* pCell = row.item.cells.empty() ? nullptr : row.item.cells[0].get();
+            const ListExCell* pCell = row.m_item.m_cells.empty() ? nullptr : row.m_item.m_cells[0].get();
             const std::string strRow =
-                pCell && pCell->nText == ListExCell::EText::Owned ? pCell->strText : std::string();
+                pCell && pCell->m_nText == ListExCell::EText::Owned ? pCell->m_strText : std::string();
             return bDescending ? strRow < strNew : strNew < strRow;
         });
     return static_cast<int>(it - m_rows.begin());
 }
 
-int CListExCore::InsertItem(const ListExItemInfo& info)
+int CListExCore::InsertItem(const CListExItemInfo& info)
 {
-    if (info.iItem < 0)
+    if (info.m_nItem < 0)
         return -1;
     // Rows whose text is the owner's need no cell record: a million of them
     // are listed without an allocation each.
-    const bool bOwnText = (info.mask & LXIF_TEXT) && !info.bTextCallback;
-    int nPos = std::min(info.iItem, GetItemCount());
+    const bool bOwnText = (info.m_nMask & LXIF_TEXT) && !info.m_bTextCallback;
+    int nPos = std::min(info.m_nItem, GetItemCount());
     if ((m_nStyle & (LXS_SORTASCENDING | LXS_SORTDESCENDING)) && bOwnText)
-        nPos = SortedInsertPos(info.strText);
+        nPos = SortedInsertPos(info.m_strText);
 
     CRow row;
-    row.item.lParam = (info.mask & LXIF_PARAM) ? info.lParam : 0;
-    row.iImage = (info.mask & LXIF_IMAGE) ? info.iImage : 0;
-    row.iIndent = (info.mask & LXIF_INDENT) ? info.iIndent : 0;
+    row.m_item.lParam = (info.m_nMask & LXIF_PARAM) ? info.m_nParam : 0;
+    row.m_nImage = (info.m_nMask & LXIF_IMAGE) ? info.m_nImage : 0;
+    row.m_nIndent = (info.m_nMask & LXIF_INDENT) ? info.m_nIndent : 0;
     if (bOwnText) {
         auto pCell = MakeCell(info);
-        pCell->iSubItem = 0;
-        pCell->iItem = nPos;
-        row.item.cells.push_back(std::move(pCell));
+        pCell->m_nSubItem = 0;
+        pCell->m_nItem = nPos;
+        row.m_item.m_cells.push_back(std::move(pCell));
     }
     m_rows.insert(m_rows.begin() + nPos, std::move(row));
     if (m_nHotItem >= nPos)
         ++m_nHotItem;
-    unsigned nState = (info.mask & LXIF_STATE) ? info.state : 0;
-    unsigned nStateMask = (info.mask & LXIF_STATE) ? info.stateMask : 0;
+    unsigned nState = (info.m_nMask & LXIF_STATE) ? info.m_nState : 0;
+    unsigned nStateMask = (info.m_nMask & LXIF_STATE) ? info.m_nStateMask : 0;
     // A row inserted while check boxes are shown starts unchecked, unless
     // the caller chose its state image.
     if ((m_dwExStyle & LXS_EX_CHECKBOXES) && !(nStateMask & LXIS_STATEIMAGEMASK)) {
@@ -143,49 +143,49 @@ int CListExCore::InsertItem(const ListExItemInfo& info)
 
 void CListExCore::StoreCell(CRow& row, int nColumn, std::unique_ptr<ListExCell> pCell, unsigned nMask)
 {
-    auto& cells = row.item.cells;
+    auto& cells = row.m_item.m_cells;
     const auto nSlot = static_cast<size_t>(nColumn);
     if (nSlot < cells.size() && cells[nSlot]) {
         ListExCell& cell = *cells[nSlot];
         if (nMask & LXIF_IMAGE)
-            cell.iImage = pCell->iImage;
+            cell.m_nImage = pCell->m_nImage;
         if (nMask & LXIF_INDENT)
-            cell.iIndent = pCell->iIndent;
-        if ((nMask & LXIF_TEXT) && pCell->nText != ListExCell::EText::None) {
-            cell.nText = pCell->nText;
-            cell.strText = std::move(pCell->strText);
+            cell.m_nIndent = pCell->m_nIndent;
+        if ((nMask & LXIF_TEXT) && pCell->m_nText != ListExCell::EText::None) {
+            cell.m_nText = pCell->m_nText;
+            cell.m_strText = std::move(pCell->m_strText);
         }
-        cell.mask |= nMask;
+        cell.m_nMask |= nMask;
         return;
     }
     if (cells.size() <= nSlot)
         cells.resize(nSlot + 1);
-    pCell->mask = nMask;
+    pCell->m_nMask = nMask;
     cells[nSlot] = std::move(pCell);
 }
 
-bool CListExCore::SetItem(const ListExItemInfo& info)
+bool CListExCore::SetItem(const CListExItemInfo& info)
 {
-    if (!IsColumnValid(info.iSubItem) || info.iItem < 0)
+    if (!IsColumnValid(info.m_nSubItem) || info.m_nItem < 0)
         return false;
     // The value alone is kept in the row's record only, and a row beyond
     // the last has no record to keep it in: nothing is refused and nothing
     // changes. Anything more needs the row.
-    if (!IsItemValid(info.iItem))
-        return (info.mask & ~unsigned{LXIF_PARAM}) == 0;
-    CRow& row = m_rows[static_cast<size_t>(info.iItem)];
-    if (info.iSubItem == 0) {
-        if (info.mask & LXIF_IMAGE)
-            row.iImage = info.iImage;
-        if (info.mask & LXIF_INDENT)
-            row.iIndent = info.iIndent;
+    if (!IsItemValid(info.m_nItem))
+        return (info.m_nMask & ~unsigned{LXIF_PARAM}) == 0;
+    CRow& row = m_rows[static_cast<size_t>(info.m_nItem)];
+    if (info.m_nSubItem == 0) {
+        if (info.m_nMask & LXIF_IMAGE)
+            row.m_nImage = info.m_nImage;
+        if (info.m_nMask & LXIF_INDENT)
+            row.m_nIndent = info.m_nIndent;
     }
-    if (info.mask & LXIF_STATE)
-        SetItemState(info.iItem, info.state, info.stateMask);
-    if (info.mask & LXIF_PARAM)
-        row.item.lParam = info.lParam;
-    if (info.mask & (LXIF_TEXT | LXIF_IMAGE | LXIF_INDENT))
-        StoreCell(row, info.iSubItem, MakeCell(info), info.mask & ~unsigned{LXIF_PARAM});
+    if (info.m_nMask & LXIF_STATE)
+        SetItemState(info.m_nItem, info.m_nState, info.m_nStateMask);
+    if (info.m_nMask & LXIF_PARAM)
+        row.m_item.lParam = info.m_nParam;
+    if (info.m_nMask & (LXIF_TEXT | LXIF_IMAGE | LXIF_INDENT))
+        StoreCell(row, info.m_nSubItem, MakeCell(info), info.m_nMask & ~unsigned{LXIF_PARAM});
     return true;
 }
 
@@ -195,47 +195,47 @@ bool CListExCore::SetItemText(int nItem, int nSubItem, const char* pszText)
         return false;
     if (!pszText)
         return true;
-    ListExItemInfo info;
-    info.mask = LXIF_TEXT;
-    info.iItem = nItem;
-    info.iSubItem = nSubItem;
-    info.strText = pszText;
+    CListExItemInfo info;
+    info.m_nMask = LXIF_TEXT;
+    info.m_nItem = nItem;
+    info.m_nSubItem = nSubItem;
+    info.m_strText = pszText;
     return SetItem(info);
 }
 
-bool CListExCore::GetItem(ListExItemInfo& info) const
+bool CListExCore::GetItem(CListExItemInfo& info) const
 {
-    if (!IsColumnValid(info.iSubItem) || !IsItemValid(info.iItem))
+    if (!IsColumnValid(info.m_nSubItem) || !IsItemValid(info.m_nItem))
         return false;
-    const CRow& row = m_rows[static_cast<size_t>(info.iItem)];
-    const auto nSlot = static_cast<size_t>(info.iSubItem);
-    const ListExCell* pCell = nSlot < row.item.cells.size() ? row.item.cells[nSlot].get() : nullptr;
-    if (info.mask & LXIF_TEXT) {
-        const bool bOwn = pCell && pCell->nText == ListExCell::EText::Owned;
-        info.bTextCallback = !bOwn;
-        info.strText = bOwn ? pCell->strText : std::string();
+    const CRow& row = m_rows[static_cast<size_t>(info.m_nItem)];
+    const auto nSlot = static_cast<size_t>(info.m_nSubItem);
+    const ListExCell* pCell = nSlot < row.m_item.m_cells.size() ? row.m_item.m_cells[nSlot].get() : nullptr;
+    if (info.m_nMask & LXIF_TEXT) {
+        const bool bOwn = pCell && pCell->m_nText == ListExCell::EText::Owned;
+        info.m_bTextCallback = !bOwn;
+        info.m_strText = bOwn ? pCell->m_strText : std::string();
     }
-    if (info.mask & LXIF_IMAGE)
-        info.iImage = info.iSubItem == 0 ? row.iImage : (pCell ? pCell->iImage : 0);
-    if (info.mask & LXIF_STATE)
-        info.state = row.nState & info.stateMask;
-    if (info.mask & LXIF_PARAM)
-        info.lParam = row.item.lParam;
-    if (info.mask & LXIF_INDENT)
-        info.iIndent = row.iIndent;
+    if (info.m_nMask & LXIF_IMAGE)
+        info.m_nImage = info.m_nSubItem == 0 ? row.m_nImage : (pCell ? pCell->m_nImage : 0);
+    if (info.m_nMask & LXIF_STATE)
+        info.m_nState = row.m_nState & info.m_nStateMask;
+    if (info.m_nMask & LXIF_PARAM)
+        info.m_nParam = row.m_item.lParam;
+    if (info.m_nMask & LXIF_INDENT)
+        info.m_nIndent = row.m_nIndent;
     return true;
 }
 
 std::intptr_t CListExCore::GetItemData(int nItem) const
 {
-    return IsItemValid(nItem) ? m_rows[static_cast<size_t>(nItem)].item.lParam : 0;
+    return IsItemValid(nItem) ? m_rows[static_cast<size_t>(nItem)].m_item.lParam : 0;
 }
 
 bool CListExCore::SetItemData(int nItem, std::intptr_t lParam)
 {
     if (!IsItemValid(nItem))
         return false;
-    m_rows[static_cast<size_t>(nItem)].item.lParam = lParam;
+    m_rows[static_cast<size_t>(nItem)].m_item.lParam = lParam;
     return true;
 }
 
@@ -243,16 +243,16 @@ const std::string* CListExCore::GetOwnText(int nItem, int nSubItem) const
 {
     if (!IsItemValid(nItem) || nSubItem < 0)
         return nullptr;
-    const auto& cells = m_rows[static_cast<size_t>(nItem)].item.cells;
+    const auto& cells = m_rows[static_cast<size_t>(nItem)].m_item.m_cells;
     const auto nSlot = static_cast<size_t>(nSubItem);
-    if (nSlot >= cells.size() || !cells[nSlot] || cells[nSlot]->nText != ListExCell::EText::Owned)
+    if (nSlot >= cells.size() || !cells[nSlot] || cells[nSlot]->m_nText != ListExCell::EText::Owned)
         return nullptr;
-    return &cells[nSlot]->strText;
+    return &cells[nSlot]->m_strText;
 }
 
 const ListExItem* CListExCore::GetRecord(int nItem) const
 {
-    return IsItemValid(nItem) ? &m_rows[static_cast<size_t>(nItem)].item : nullptr;
+    return IsItemValid(nItem) ? &m_rows[static_cast<size_t>(nItem)].m_item : nullptr;
 }
 
 bool CListExCore::DeleteItem(int nItem)
@@ -299,22 +299,22 @@ bool CListExCore::DeleteAllItems()
     return true;
 }
 
-int CListExCore::FindItem(int nStart, const ListExFindInfo& info, IListExOwnerTexts* pOwner) const
+int CListExCore::FindItem(int nStart, const CListExFindInfo& info, IListExOwnerTexts* pOwner) const
 {
     const int nCount = GetItemCount();
-    const bool bPartial = (info.flags & LXFI_PARTIAL) != 0;
+    const bool bPartial = (info.m_nFlags & LXFI_PARTIAL) != 0;
     auto matches = [&](int nItem) {
-        if (info.flags & LXFI_PARAM)
-            return m_rows[static_cast<size_t>(nItem)].item.lParam == info.lParam;
+        if (info.m_nFlags & LXFI_PARAM)
+            return m_rows[static_cast<size_t>(nItem)].m_item.lParam == info.m_nParam;
         if (const std::string* pText = GetOwnText(nItem, 0))
-            return TextMatches(*pText, info.strText, bPartial);
-        return pOwner && TextMatches(pOwner->GetOwnerText(nItem, 0), info.strText, bPartial);
+            return TextMatches(*pText, info.m_strText, bPartial);
+        return pOwner && TextMatches(pOwner->GetOwnerText(nItem, 0), info.m_strText, bPartial);
     };
     for (int nItem = nStart < 0 ? 0 : nStart + 1; nItem < nCount; ++nItem) {
         if (matches(nItem))
             return nItem;
     }
-    if (nStart >= 0 && (info.flags & LXFI_WRAP)) {
+    if (nStart >= 0 && (info.m_nFlags & LXFI_WRAP)) {
         for (int nItem = 0; nItem <= nStart && nItem < nCount; ++nItem) {
             if (matches(nItem))
                 return nItem;
@@ -328,7 +328,9 @@ bool CListExCore::SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort)
     if (!pfnCompare)
         return false;
     m_nHotItem = -1;
-    auto less = [&](const CRow& a, const CRow& b) { return pfnCompare(a.item.lParam, b.item.lParam, lParamSort) < 0; };
+    auto less = [&](const CRow& a, const CRow& b) {
+        return pfnCompare(a.m_item.lParam, b.m_item.lParam, lParamSort) < 0;
+    };
     // Rows listed in order, and a click that only reverses the direction,
     // are the common cases: each takes one pass instead of a sort.
     if (std::is_sorted(m_rows.begin(), m_rows.end(), less))
@@ -349,7 +351,7 @@ bool CListExCore::SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort)
     // is moved once.
     std::vector<std::pair<std::intptr_t, std::uint32_t>> keys(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i)
-        keys[i] = {m_rows[i].item.lParam, static_cast<std::uint32_t>(i)};
+        keys[i] = {m_rows[i].m_item.lParam, static_cast<std::uint32_t>(i)};
     std::stable_sort(keys.begin(), keys.end(),
                      [&](const auto& a, const auto& b) { return pfnCompare(a.first, b.first, lParamSort) < 0; });
     std::vector<CRow> sorted;
@@ -365,7 +367,7 @@ bool CListExCore::SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort)
 
 unsigned CListExCore::GetItemState(int nItem, unsigned nMask) const
 {
-    return IsItemValid(nItem) ? m_rows[static_cast<size_t>(nItem)].nState & nMask : 0;
+    return IsItemValid(nItem) ? m_rows[static_cast<size_t>(nItem)].m_nState & nMask : 0;
 }
 
 bool CListExCore::SetItemState(int nItem, unsigned nState, unsigned nMask, std::vector<int>* pChanged)
@@ -373,7 +375,7 @@ bool CListExCore::SetItemState(int nItem, unsigned nState, unsigned nMask, std::
     if (nItem < -1 || nItem >= GetItemCount())
         return false;
     auto apply = [&](int n, unsigned nNewState, unsigned nNewMask) {
-        unsigned& nOld = m_rows[static_cast<size_t>(n)].nState;
+        unsigned& nOld = m_rows[static_cast<size_t>(n)].m_nState;
         const unsigned nNew = (nOld & ~nNewMask) | (nNewState & nNewMask);
         if (nNew == nOld)
             return;
@@ -392,7 +394,7 @@ bool CListExCore::SetItemState(int nItem, unsigned nState, unsigned nMask, std::
         nExclusive |= nState & nMask & LXIS_SELECTED;
     if (nExclusive) {
         for (int n = 0; n < GetItemCount(); ++n) {
-            if (n != nItem && (m_rows[static_cast<size_t>(n)].nState & nExclusive))
+            if (n != nItem && (m_rows[static_cast<size_t>(n)].m_nState & nExclusive))
                 apply(n, 0, nExclusive);
         }
     }
@@ -408,7 +410,7 @@ int CListExCore::GetNextItem(int nStart, unsigned nRelation) const
     if (nRelation & LXNI_FOCUSED)
         nWanted |= LXIS_FOCUSED;
     for (int n = std::max(nStart + 1, 0); n < GetItemCount(); ++n) {
-        if ((m_rows[static_cast<size_t>(n)].nState & nWanted) == nWanted)
+        if ((m_rows[static_cast<size_t>(n)].m_nState & nWanted) == nWanted)
             return n;
     }
     return -1;
@@ -416,8 +418,8 @@ int CListExCore::GetNextItem(int nStart, unsigned nRelation) const
 
 int CListExCore::GetSelectedCount() const
 {
-    return static_cast<int>(
-        std::count_if(m_rows.begin(), m_rows.end(), [](const CRow& row) { return (row.nState & LXIS_SELECTED) != 0; }));
+    return static_cast<int>(std::count_if(m_rows.begin(), m_rows.end(),
+                                          [](const CRow& row) { return (row.m_nState & LXIS_SELECTED) != 0; }));
 }
 
 bool CListExCore::GetCheck(int nItem) const
@@ -454,29 +456,29 @@ void CListExCore::OnKillFocus()
 // ---------------------------------------------------------------------------
 // Columns
 
-int CListExCore::InsertColumn(int nColumn, const ListExColumnInfo& info)
+int CListExCore::InsertColumn(int nColumn, const CListExColumnInfo& info)
 {
     if (nColumn < 0 || nColumn > GetColumnCount())
         return -1;
     const int nOldCount = GetColumnCount();
     auto pColumn = std::make_unique<ListExColumn>();
-    pColumn->info = info;
-    pColumn->info.mask &= ~unsigned{LXCF_SUBITEM};
-    if (!(info.mask & LXCF_FMT))
-        pColumn->info.fmt = LXCFMT_LEFT;
-    if (!(info.mask & LXCF_WIDTH))
-        pColumn->info.cx = 0;
+    pColumn->m_info = info;
+    pColumn->m_info.m_nMask &= ~unsigned{LXCF_SUBITEM};
+    if (!(info.m_nMask & LXCF_FMT))
+        pColumn->m_info.m_nFormat = LXCFMT_LEFT;
+    if (!(info.m_nMask & LXCF_WIDTH))
+        pColumn->m_info.m_nWidth = 0;
     if (nColumn == 0)
-        m_nColumn0Format = pColumn->info.fmt;
+        m_nColumn0Format = pColumn->m_info.m_nFormat;
 
-    int nOrder = (info.mask & LXCF_ORDER) ? info.iOrder : nColumn;
+    int nOrder = (info.m_nMask & LXCF_ORDER) ? info.m_nOrder : nColumn;
     nOrder = std::clamp(nOrder, 0, GetColumnCount());
     for (auto& pOther : m_columns) {
-        if (pOther->nOrder >= nOrder)
-            ++pOther->nOrder;
+        if (pOther->m_nOrder >= nOrder)
+            ++pOther->m_nOrder;
     }
-    pColumn->nOrder = nOrder;
-    pColumn->info.iOrder = nOrder;
+    pColumn->m_nOrder = nOrder;
+    pColumn->m_info.m_nOrder = nOrder;
     m_columns.insert(m_columns.begin() + nColumn, std::move(pColumn));
 
     if (m_nSortKey != 0 && nColumn < Magnitude(m_nSortKey))
@@ -484,7 +486,7 @@ int CListExCore::InsertColumn(int nColumn, const ListExColumnInfo& info)
     // The cells move with their columns. A list that had no column yet
     // keeps its rows' texts in the first one.
     for (CRow& row : m_rows) {
-        auto& cells = row.item.cells;
+        auto& cells = row.m_item.m_cells;
         if (nColumn < nOldCount && cells.size() > static_cast<size_t>(nColumn))
             cells.insert(cells.begin() + nColumn, nullptr);
     }
@@ -495,10 +497,10 @@ bool CListExCore::DeleteColumn(int nColumn)
 {
     if (!IsColumnValid(nColumn))
         return false;
-    const int nOrder = m_columns[static_cast<size_t>(nColumn)]->nOrder;
+    const int nOrder = m_columns[static_cast<size_t>(nColumn)]->m_nOrder;
     for (auto& pOther : m_columns) {
-        if (pOther->nOrder > nOrder)
-            --pOther->nOrder;
+        if (pOther->m_nOrder > nOrder)
+            --pOther->m_nOrder;
     }
     m_columns.erase(m_columns.begin() + nColumn);
 
@@ -510,78 +512,78 @@ bool CListExCore::DeleteColumn(int nColumn)
             m_nSortKey += m_nSortKey > 0 ? -1 : 1;
     }
     for (CRow& row : m_rows) {
-        auto& cells = row.item.cells;
+        auto& cells = row.m_item.m_cells;
         if (cells.size() > static_cast<size_t>(nColumn))
             cells.erase(cells.begin() + nColumn);
     }
     return true;
 }
 
-bool CListExCore::GetColumn(int nColumn, ListExColumnInfo& info) const
+bool CListExCore::GetColumn(int nColumn, CListExColumnInfo& info) const
 {
     if (!IsColumnValid(nColumn))
         return false;
     const ListExColumn& column = *m_columns[static_cast<size_t>(nColumn)];
-    const unsigned nMask = info.mask;
+    const unsigned nMask = info.m_nMask;
     if (nMask & LXCF_FMT)
-        info.fmt = column.info.fmt;
+        info.m_nFormat = column.m_info.m_nFormat;
     if (nMask & LXCF_WIDTH)
-        info.cx = column.info.cx;
+        info.m_nWidth = column.m_info.m_nWidth;
     if (nMask & LXCF_TEXT)
-        info.strText = column.info.strText;
+        info.m_strText = column.m_info.m_strText;
     if (nMask & LXCF_IMAGE)
-        info.iImage = column.info.iImage;
+        info.m_nImage = column.m_info.m_nImage;
     if (nMask & LXCF_ORDER)
-        info.iOrder = column.nOrder;
+        info.m_nOrder = column.m_nOrder;
     if (nMask & LXCF_SUBITEM)
-        info.iSubItem = nColumn;
+        info.m_nSubItem = nColumn;
     return true;
 }
 
-bool CListExCore::SetColumn(int nColumn, const ListExColumnInfo& info)
+bool CListExCore::SetColumn(int nColumn, const CListExColumnInfo& info)
 {
     if (!IsColumnValid(nColumn))
         return false;
     ListExColumn& column = *m_columns[static_cast<size_t>(nColumn)];
-    if (info.mask & LXCF_FMT)
-        column.info.fmt = info.fmt;
-    if (info.mask & LXCF_WIDTH)
-        column.info.cx = std::max(info.cx, 0);
-    if (info.mask & LXCF_TEXT)
-        column.info.strText = info.strText;
-    if (info.mask & LXCF_IMAGE)
-        column.info.iImage = info.iImage;
-    column.info.mask |= info.mask & ~unsigned{LXCF_SUBITEM};
-    if (info.mask & LXCF_ORDER)
-        MoveColumnOrder(nColumn, info.iOrder);
+    if (info.m_nMask & LXCF_FMT)
+        column.m_info.m_nFormat = info.m_nFormat;
+    if (info.m_nMask & LXCF_WIDTH)
+        column.m_info.m_nWidth = std::max(info.m_nWidth, 0);
+    if (info.m_nMask & LXCF_TEXT)
+        column.m_info.m_strText = info.m_strText;
+    if (info.m_nMask & LXCF_IMAGE)
+        column.m_info.m_nImage = info.m_nImage;
+    column.m_info.m_nMask |= info.m_nMask & ~unsigned{LXCF_SUBITEM};
+    if (info.m_nMask & LXCF_ORDER)
+        MoveColumnOrder(nColumn, info.m_nOrder);
     return true;
 }
 
 int CListExCore::GetColumnWidth(int nColumn) const
 {
-    return IsColumnValid(nColumn) ? m_columns[static_cast<size_t>(nColumn)]->info.cx : 0;
+    return IsColumnValid(nColumn) ? m_columns[static_cast<size_t>(nColumn)]->m_info.m_nWidth : 0;
 }
 
 bool CListExCore::SetColumnWidth(int nColumn, int nWidth)
 {
     if (!IsColumnValid(nColumn))
         return false;
-    m_columns[static_cast<size_t>(nColumn)]->info.cx = std::max(nWidth, 0);
+    m_columns[static_cast<size_t>(nColumn)]->m_info.m_nWidth = std::max(nWidth, 0);
     return true;
 }
 
 void CListExCore::MoveColumnOrder(int nColumn, int nOrder)
 {
     nOrder = std::clamp(nOrder, 0, GetColumnCount() - 1);
-    const int nOld = m_columns[static_cast<size_t>(nColumn)]->nOrder;
+    const int nOld = m_columns[static_cast<size_t>(nColumn)]->m_nOrder;
     for (auto& pOther : m_columns) {
-        if (nOrder < nOld && pOther->nOrder >= nOrder && pOther->nOrder < nOld)
-            ++pOther->nOrder;
-        else if (nOrder > nOld && pOther->nOrder > nOld && pOther->nOrder <= nOrder)
-            --pOther->nOrder;
+        if (nOrder < nOld && pOther->m_nOrder >= nOrder && pOther->m_nOrder < nOld)
+            ++pOther->m_nOrder;
+        else if (nOrder > nOld && pOther->m_nOrder > nOld && pOther->m_nOrder <= nOrder)
+            --pOther->m_nOrder;
     }
-    m_columns[static_cast<size_t>(nColumn)]->nOrder = nOrder;
-    m_columns[static_cast<size_t>(nColumn)]->info.iOrder = nOrder;
+    m_columns[static_cast<size_t>(nColumn)]->m_nOrder = nOrder;
+    m_columns[static_cast<size_t>(nColumn)]->m_info.m_nOrder = nOrder;
 }
 
 void CListExCore::MoveColumnToOrder(int nColumn, int nOrder)
@@ -593,7 +595,7 @@ void CListExCore::MoveColumnToOrder(int nColumn, int nOrder)
 int CListExCore::OrderToIndex(int nOrder) const
 {
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i]->nOrder == nOrder)
+        if (m_columns[i]->m_nOrder == nOrder)
             return static_cast<int>(i);
     }
     return -1;
@@ -631,7 +633,7 @@ int CListExCore::GetHeaderAlignment(int nColumn) const
         return LXCFMT_LEFT;
     if (nColumn == 0 && !(m_nStyle & LXS_OWNERDRAWFIXED) && !(m_dwExStyle & LXS_EX_FULLROWSELECT))
         return LXCFMT_LEFT;
-    return m_columns[static_cast<size_t>(nColumn)]->info.fmt & LXCFMT_JUSTIFYMASK;
+    return m_columns[static_cast<size_t>(nColumn)]->m_info.m_nFormat & LXCFMT_JUSTIFYMASK;
 }
 
 unsigned CListExCore::SetExtendedStyle(unsigned nMask, unsigned nStyles, std::vector<int>* pChanged)
@@ -725,7 +727,7 @@ int CListExCore::GetImageMarkColumn() const
     return nMark == EListExMark::ImageUp || nMark == EListExMark::ImageDown ? nColumn : -1;
 }
 
-bool CListExCore::GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, ListExHeaderLayout& layout) const
+bool CListExCore::GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, CListExHeaderLayout& layout) const
 {
     if (!IsColumnValid(nColumn))
         return false;
@@ -733,7 +735,7 @@ bool CListExCore::GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight,
     constexpr int kMarkGap = 6;
     const bool bMark = nColumn == GetImageMarkColumn();
     const int nMarkSpace = bMark ? kMarkGap + LXSM_CX : 0;
-    const int nInnerLeft = GetColumnLeft(nColumn) - m_metrics.nScrollX + LXHD_TITLEMARGIN;
+    const int nInnerLeft = GetColumnLeft(nColumn) - m_metrics.m_nScrollX + LXHD_TITLEMARGIN;
     const int nInnerWidth = std::max(GetColumnWidth(nColumn) - 2 * LXHD_TITLEMARGIN, 0);
     const int nShown = std::clamp(nTitleWidth, 0, std::max(nInnerWidth - nMarkSpace, 0));
     // The title and the mark are aligned together, as one piece.
@@ -749,12 +751,12 @@ bool CListExCore::GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight,
         break;
     }
     const int x = nInnerLeft + nSpare;
-    layout.rcTitle = {x, 0, x + nShown, nHeight};
-    layout.rcMark = {};
+    layout.m_rcTitle = {x, 0, x + nShown, nHeight};
+    layout.m_rcMark = {};
     if (bMark) {
         const int nMarkLeft = x + nShown + kMarkGap;
         const int nMarkTop = (nHeight - LXSM_CY) / 2;
-        layout.rcMark = {nMarkLeft, nMarkTop, nMarkLeft + LXSM_CX, nMarkTop + LXSM_CY};
+        layout.m_rcMark = {nMarkLeft, nMarkTop, nMarkLeft + LXSM_CX, nMarkTop + LXSM_CY};
     }
     return true;
 }
@@ -766,9 +768,9 @@ void CListExCore::SetBkColour(ListExColour cr)
         m_crShade = ShadeColour(cr);
 }
 
-void CListExCore::OnSysColourChange(const ListExSysColours& colours)
+void CListExCore::OnSysColourChange(const CListExSysColours& colours)
 {
-    const ListExColour crOldWindow = m_colours.crWindow;
+    const ListExColour crOldWindow = m_colours.m_crWindow;
     const ListExColour crBk = m_crBk;
     SetSysColours(colours);
     // A background the owner chose stays; one that followed the system
@@ -786,7 +788,7 @@ int CListExCore::GetTotalColumnWidth() const
 {
     int nWidth = 0;
     for (const auto& pColumn : m_columns)
-        nWidth += pColumn->info.cx;
+        nWidth += pColumn->m_info.m_nWidth;
     return nWidth;
 }
 
@@ -794,71 +796,71 @@ int CListExCore::GetColumnLeft(int nColumn) const
 {
     if (!IsColumnValid(nColumn))
         return -1;
-    const int nOrder = m_columns[static_cast<size_t>(nColumn)]->nOrder;
+    const int nOrder = m_columns[static_cast<size_t>(nColumn)]->m_nOrder;
     int nLeft = 0;
     for (const auto& pColumn : m_columns) {
-        if (pColumn->nOrder < nOrder)
-            nLeft += pColumn->info.cx;
+        if (pColumn->m_nOrder < nOrder)
+            nLeft += pColumn->m_info.m_nWidth;
     }
     return nLeft;
 }
 
 int CListExCore::RowFromY(int nY) const
 {
-    if (m_metrics.nRowHeight <= 0)
+    if (m_metrics.m_nRowHeight <= 0)
         return -1;
-    const long long nPos = static_cast<long long>(nY) + m_metrics.nScrollY;
+    const long long nPos = static_cast<long long>(nY) + m_metrics.m_nScrollY;
     if (nPos < 0)
         return -1;
-    const long long nRow = nPos / m_metrics.nRowHeight;
+    const long long nRow = nPos / m_metrics.m_nRowHeight;
     return nRow < GetItemCount() ? static_cast<int>(nRow) : -1;
 }
 
-bool CListExCore::GetItemRect(int nItem, int nCode, ListExRect& rc) const
+bool CListExCore::GetItemRect(int nItem, int nCode, CListExRect& rc) const
 {
     if (!IsItemValid(nItem) || m_columns.empty())
         return false;
-    const long long nTop = static_cast<long long>(nItem) * m_metrics.nRowHeight - m_metrics.nScrollY;
-    rc.top = static_cast<int>(std::clamp(nTop, -(1LL << 30), 1LL << 30));
-    rc.bottom = rc.top + m_metrics.nRowHeight;
+    const long long nTop = static_cast<long long>(nItem) * m_metrics.m_nRowHeight - m_metrics.m_nScrollY;
+    rc.m_nTop = static_cast<int>(std::clamp(nTop, -(1LL << 30), 1LL << 30));
+    rc.m_nBottom = rc.m_nTop + m_metrics.m_nRowHeight;
     if (nCode == LXIR_BOUNDS) {
-        rc.left = -m_metrics.nScrollX;
-        rc.right = rc.left + GetTotalColumnWidth();
+        rc.m_nLeft = -m_metrics.m_nScrollX;
+        rc.m_nRight = rc.m_nLeft + GetTotalColumnWidth();
         return true;
     }
     // Column 0 holds, from the left: the indent, the state image with a gap
     // before it, the small image and the label.
     const CRow& row = m_rows[static_cast<size_t>(nItem)];
-    const int nLeft = GetColumnLeft(0) - m_metrics.nScrollX;
+    const int nLeft = GetColumnLeft(0) - m_metrics.m_nScrollX;
     const int nRight = nLeft + GetColumnWidth(0);
-    int x = nLeft + row.iIndent * m_metrics.nSmallIconWidth;
-    if (m_metrics.nStateIconWidth > 0)
-        x += m_metrics.nStateIconWidth + 4;
-    ListExRect rcIcon{std::min(x, nRight), rc.top, std::min(x + m_metrics.nSmallIconWidth, nRight), rc.bottom};
+    int x = nLeft + row.m_nIndent * m_metrics.m_nSmallIconWidth;
+    if (m_metrics.m_nStateIconWidth > 0)
+        x += m_metrics.m_nStateIconWidth + 4;
+    CListExRect rcIcon{std::min(x, nRight), rc.m_nTop, std::min(x + m_metrics.m_nSmallIconWidth, nRight), rc.m_nBottom};
     if (nCode == LXIR_ICON) {
         rc = rcIcon;
         return true;
     }
     if (nCode == LXIR_LABEL) {
-        rc.left = rcIcon.right;
-        rc.right = nRight;
+        rc.m_nLeft = rcIcon.m_nRight;
+        rc.m_nRight = nRight;
         return true;
     }
     return false;
 }
 
-bool CListExCore::GetSubItemRect(int nItem, int nSubItem, int nCode, ListExRect& rc) const
+bool CListExCore::GetSubItemRect(int nItem, int nSubItem, int nCode, CListExRect& rc) const
 {
     if (!IsColumnValid(nSubItem) || !GetItemRect(nItem, LXIR_BOUNDS, rc))
         return false;
     if (nSubItem == 0)
         return nCode == LXIR_BOUNDS || GetItemRect(nItem, nCode, rc);
-    rc.left = GetColumnLeft(nSubItem) - m_metrics.nScrollX;
-    rc.right = rc.left + GetColumnWidth(nSubItem);
+    rc.m_nLeft = GetColumnLeft(nSubItem) - m_metrics.m_nScrollX;
+    rc.m_nRight = rc.m_nLeft + GetColumnWidth(nSubItem);
     return true;
 }
 
-bool CListExCore::GetCellRect(int nItem, int nColumn, int nKind, ListExRect& rc) const
+bool CListExCore::GetCellRect(int nItem, int nColumn, int nKind, CListExRect& rc) const
 {
     switch (nKind) {
     case 0:
@@ -866,15 +868,15 @@ bool CListExCore::GetCellRect(int nItem, int nColumn, int nKind, ListExRect& rc)
             return false;
         if (nColumn == 0) {
             // Column 0's bounds span the whole row; its cell is its own width.
-            rc.left = GetColumnLeft(0) - m_metrics.nScrollX;
-            rc.right = rc.left + GetColumnWidth(0);
+            rc.m_nLeft = GetColumnLeft(0) - m_metrics.m_nScrollX;
+            rc.m_nRight = rc.m_nLeft + GetColumnWidth(0);
         }
         return true;
     case 1: {
-        ListExRect rcCell;
+        CListExRect rcCell;
         if (!GetItemRect(nItem, LXIR_ICON, rc) || !GetCellRect(nItem, 0, 0, rcCell))
             return false;
-        rc.right = std::min(rc.right, rcCell.right);
+        rc.m_nRight = std::min(rc.m_nRight, rcCell.m_nRight);
         return true;
     }
     case 2:
@@ -884,23 +886,23 @@ bool CListExCore::GetCellRect(int nItem, int nColumn, int nKind, ListExRect& rc)
     }
 }
 
-bool CListExCore::GetStateIconRect(int nItem, ListExRect& rc) const
+bool CListExCore::GetStateIconRect(int nItem, CListExRect& rc) const
 {
-    ListExRect rcCell;
-    ListExRect rcIcon;
+    CListExRect rcCell;
+    CListExRect rcIcon;
     if (!GetCellRect(nItem, 0, 0, rcCell) || !GetCellRect(nItem, 0, 1, rcIcon))
         return false;
     rc = rcCell;
-    rc.right = rcIcon.IsEmpty() ? rcIcon.left : rcIcon.left - 1;
+    rc.m_nRight = rcIcon.IsEmpty() ? rcIcon.m_nLeft : rcIcon.m_nLeft - 1;
     if (!m_bStateGapKnown) {
         m_nStateGap = 4;
-        if (m_metrics.nStateIconWidth > 0)
-            m_nStateGap = std::clamp(rc.Width() - m_metrics.nStateIconWidth, 0, 4);
+        if (m_metrics.m_nStateIconWidth > 0)
+            m_nStateGap = std::clamp(rc.Width() - m_metrics.m_nStateIconWidth, 0, 4);
         m_bStateGapKnown = true;
     }
-    rc.left += m_nStateGap;
-    if (rc.right >= rcCell.right)
-        rc.right = rcCell.right - 1;
+    rc.m_nLeft += m_nStateGap;
+    if (rc.m_nRight >= rcCell.m_nRight)
+        rc.m_nRight = rcCell.m_nRight - 1;
     return true;
 }
 
@@ -908,16 +910,16 @@ int CListExCore::HitTest(int nX, int nY, unsigned& nFlags) const
 {
     nFlags = LXHT_NOWHERE;
     const int nItem = RowFromY(nY);
-    ListExRect rcBounds;
+    CListExRect rcBounds;
     if (nItem < 0 || !GetItemRect(nItem, LXIR_BOUNDS, rcBounds) || !rcBounds.Contains(nX, nY))
         return -1;
     const bool bOwnerDraw = (m_nStyle & LXS_OWNERDRAWFIXED) != 0;
-    ListExRect rcLabel;
-    ListExRect rcIcon;
-    ListExRect rcState;
+    CListExRect rcLabel;
+    CListExRect rcIcon;
+    CListExRect rcState;
     GetCellRect(nItem, 0, 2, rcLabel);
     GetCellRect(nItem, 0, 1, rcIcon);
-    const bool bStateImages = m_metrics.nStateIconWidth > 0 && GetStateIconRect(nItem, rcState);
+    const bool bStateImages = m_metrics.m_nStateIconWidth > 0 && GetStateIconRect(nItem, rcState);
 
     if (!bOwnerDraw) {
         // The plain list knows the parts of column 0; other columns count
@@ -942,7 +944,7 @@ int CListExCore::HitTest(int nX, int nY, unsigned& nFlags) const
         nFlags = LXHT_ONITEMICON;
     else if (bStateImages && rcState.Contains(nX, nY))
         nFlags = LXHT_ONITEMSTATEICON;
-    else if (rcBounds.left > -m_nStateGap && nX < std::min(rcBounds.left + m_nStateGap, m_nStateGap))
+    else if (rcBounds.m_nLeft > -m_nStateGap && nX < std::min(rcBounds.m_nLeft + m_nStateGap, m_nStateGap))
         nFlags = LXHT_NOWHERE;
     return nItem;
 }
@@ -950,11 +952,11 @@ int CListExCore::HitTest(int nX, int nY, unsigned& nFlags) const
 // ---------------------------------------------------------------------------
 // Hot tracking and check boxes
 
-ListExHotChange CListExCore::UpdateHotItem(int nX, int nY)
+CListExHotChange CListExCore::UpdateHotItem(int nX, int nY)
 {
-    ListExHotChange change;
-    change.nOldHot = m_nHotItem;
-    change.nNewHot = m_nHotItem;
+    CListExHotChange change;
+    change.m_nOldHot = m_nHotItem;
+    change.m_nNewHot = m_nHotItem;
     if (!(m_dwExStyle & LXS_EX_HOTBITS))
         return change;
     unsigned nFlags = 0;
@@ -968,11 +970,11 @@ ListExHotChange CListExCore::UpdateHotItem(int nX, int nY)
             nHot = nHit;
     }
     m_nHotItem = nHot;
-    change.nNewHot = nHot;
+    change.m_nNewHot = nHot;
     if (m_nStyle & LXS_OWNERDRAWFIXED) {
-        change.bRepaint = change.nOldHot != nHot;
-        change.bSetCursor = true;
-        change.bHandCursor = nHot >= 0;
+        change.m_bRepaint = change.m_nOldHot != nHot;
+        change.m_bSetCursor = true;
+        change.m_bHandCursor = nHot >= 0;
     }
     return change;
 }
@@ -998,14 +1000,14 @@ std::string CListExCore::CellText(IListExOwnerTexts& owner, int nItem, int nSubI
     return pText ? *pText : owner.GetOwnerText(nItem, nSubItem);
 }
 
-ListExRowPlan CListExCore::PlanRow(int nItem, IListExPainter& painter) const
+CListExRowPlan CListExCore::PlanRow(int nItem, IListExPainter& painter) const
 {
-    ListExRowPlan plan;
-    ListExRect rcBounds;
-    ListExRect rcLabel;
+    CListExRowPlan plan;
+    CListExRect rcBounds;
+    CListExRect rcLabel;
     if (!IsItemValid(nItem) || !GetItemRect(nItem, LXIR_BOUNDS, rcBounds) || !GetCellRect(nItem, 0, 2, rcLabel))
         return plan;
-    const unsigned nState = m_rows[static_cast<size_t>(nItem)].nState;
+    const unsigned nState = m_rows[static_cast<size_t>(nItem)].m_nState;
 
     const bool bFocused = m_bHasFocus;
     const bool bSelected = (nState & LXIS_SELECTED) != 0;
@@ -1015,175 +1017,180 @@ ListExRowPlan CListExCore::PlanRow(int nItem, IListExPainter& painter) const
     const bool bFullRow = (m_dwExStyle & LXS_EX_FULLROWSELECT) != 0;
     const bool bHighlighted = bActive || bInactive;
 
-    ListExRect rcFocus = rcBounds;
-    if (bFullRow && GetColumnCount() > 0 && m_columns[0]->nOrder == 0)
-        rcFocus.left = std::min(rcLabel.left, rcBounds.left + GetColumnWidth(OrderToIndex(0)));
+    CListExRect rcFocus = rcBounds;
+    if (bFullRow && GetColumnCount() > 0 && m_columns[0]->m_nOrder == 0)
+        rcFocus.m_nLeft = std::min(rcLabel.m_nLeft, rcBounds.m_nLeft + GetColumnWidth(OrderToIndex(0)));
 
-    const ListExColour crText0 = m_colours.crWindowText;
-    ListExColour crHighlight = m_colours.crBtnFace;
+    const ListExColour crText0 = m_colours.m_crWindowText;
+    ListExColour crHighlight = m_colours.m_crBtnFace;
     if (bActive)
-        crHighlight = nItem == m_nHotItem ? m_crHot : m_colours.crHighlight;
+        crHighlight = nItem == m_nHotItem ? m_crHot : m_colours.m_crHighlight;
 
-    plan.bUnderline =
+    plan.m_bUnderline =
         ((m_dwExStyle & LXS_EX_TWOCLICKACTIVATE) && bSelected) ||
         ((m_dwExStyle & LXS_EX_ONECLICKACTIVATE) && (m_dwExStyle & LXS_EX_UNDERLINEHOT) && nItem == m_nHotItem);
-    const ListExColour crPlainText = plan.bUnderline ? m_crHot : crText0;
-    const ListExColour crHighlightText = bActive ? m_colours.crHighlightText : crPlainText;
+    const ListExColour crPlainText = plan.m_bUnderline ? m_crHot : crText0;
+    const ListExColour crHighlightText = bActive ? m_colours.m_crHighlightText : crPlainText;
     const int nSorted = Magnitude(m_nSortKey) - 1;
 
-    ListExRect rcCell = rcBounds;
+    CListExRect rcCell = rcBounds;
     for (int nOrder = 0;; ++nOrder) {
         const int nColumn = OrderToIndex(nOrder);
         if (nColumn < 0)
             break;
         const int nWidth = GetColumnWidth(nColumn);
-        const int nFormat = m_columns[static_cast<size_t>(nColumn)]->info.fmt;
+        const int nFormat = m_columns[static_cast<size_t>(nColumn)]->m_info.m_nFormat;
         const ListExColour crBack = (m_bSortShading && m_nSortKey != 0 && nColumn == nSorted) ? m_crShade : m_crBk;
         if (nOrder == 0)
-            rcCell.right = rcBounds.left + nWidth;
+            rcCell.m_nRight = rcBounds.m_nLeft + nWidth;
         else {
-            rcCell.left = rcCell.right;
-            rcCell.right = rcCell.left + nWidth;
+            rcCell.m_nLeft = rcCell.m_nRight;
+            rcCell.m_nRight = rcCell.m_nLeft + nWidth;
         }
 
-        ListExCellPaint cell;
-        cell.nColumn = nColumn;
-        cell.nFormat = nFormat;
-        cell.bUnderline = plan.bUnderline;
-        cell.strText = CellText(painter, nItem, nColumn);
-        cell.rcText = nColumn == 0 ? ListExRect{rcLabel.left + 2, rcCell.top, rcLabel.right - 2, rcCell.bottom}
-                                   : ListExRect{rcCell.left + 6, rcCell.top, rcCell.right - 6, rcCell.bottom};
+        CListExCellPaint cell;
+        cell.m_nColumn = nColumn;
+        cell.m_nFormat = nFormat;
+        cell.m_bUnderline = plan.m_bUnderline;
+        cell.m_strText = CellText(painter, nItem, nColumn);
+        cell.m_rcText = nColumn == 0
+                            ? CListExRect{rcLabel.m_nLeft + 2, rcCell.m_nTop, rcLabel.m_nRight - 2, rcCell.m_nBottom}
+                            : CListExRect{rcCell.m_nLeft + 6, rcCell.m_nTop, rcCell.m_nRight - 6, rcCell.m_nBottom};
         int nTextWidth = 0;
-        if (!cell.strText.empty() && cell.rcText.Width() > 0)
-            nTextWidth = std::min(painter.MeasureText(cell.strText), cell.rcText.Width());
+        if (!cell.m_strText.empty() && cell.m_rcText.Width() > 0)
+            nTextWidth = std::min(painter.MeasureText(cell.m_strText), cell.m_rcText.Width());
 
         auto plain = [&] {
-            plan.fills.push_back({rcCell, crBack});
-            cell.crTextBk = crBack;
-            cell.crText = crPlainText;
+            plan.m_fills.push_back({rcCell, crBack});
+            cell.m_crTextBk = crBack;
+            cell.m_crText = crPlainText;
         };
         const bool bLabelCase = nColumn == 0 && (nOrder == 0 || !bFullRow);
         if (bLabelCase && (bHighlighted || (bFocusMark && !bFullRow))) {
-            ListExRect rcHigh = rcLabel;
+            CListExRect rcHigh = rcLabel;
             if (!bFullRow) {
                 switch (m_nColumn0Format) {
                 case LXCFMT_LEFT:
-                    rcHigh.right = rcHigh.left + nTextWidth + 8;
+                    rcHigh.m_nRight = rcHigh.m_nLeft + nTextWidth + 8;
                     break;
                 case LXCFMT_RIGHT:
-                    rcHigh.left = rcHigh.right - nTextWidth - 8;
+                    rcHigh.m_nLeft = rcHigh.m_nRight - nTextWidth - 8;
                     break;
                 case LXCFMT_CENTER:
-                    rcHigh.left = rcLabel.left + (rcLabel.Width() - nTextWidth - 12) / 2;
-                    rcHigh.right = rcHigh.left + nTextWidth + 12;
+                    rcHigh.m_nLeft = rcLabel.m_nLeft + (rcLabel.Width() - nTextWidth - 12) / 2;
+                    rcHigh.m_nRight = rcHigh.m_nLeft + nTextWidth + 12;
                     break;
                 default:
                     break;
                 }
-                rcHigh.left = std::max(rcHigh.left, rcLabel.left);
-                rcHigh.right = std::min(rcHigh.right, rcLabel.right);
+                rcHigh.m_nLeft = std::max(rcHigh.m_nLeft, rcLabel.m_nLeft);
+                rcHigh.m_nRight = std::min(rcHigh.m_nRight, rcLabel.m_nRight);
                 rcFocus = rcHigh;
             }
             if (bHighlighted) {
-                if (rcHigh.left > rcCell.left)
-                    plan.fills.push_back({{rcCell.left, rcCell.top, rcHigh.left, rcCell.bottom}, crBack});
-                plan.fills.push_back({{rcHigh.left, rcCell.top, rcHigh.right, rcCell.bottom}, crHighlight});
-                if (rcHigh.right < rcCell.right)
-                    plan.fills.push_back({{rcHigh.right, rcCell.top, rcCell.right, rcCell.bottom}, crBack});
-                cell.crTextBk = crHighlight;
-                cell.crText = crHighlightText;
+                if (rcHigh.m_nLeft > rcCell.m_nLeft)
+                    plan.m_fills.push_back({{rcCell.m_nLeft, rcCell.m_nTop, rcHigh.m_nLeft, rcCell.m_nBottom}, crBack});
+                plan.m_fills.push_back(
+                    {{rcHigh.m_nLeft, rcCell.m_nTop, rcHigh.m_nRight, rcCell.m_nBottom}, crHighlight});
+                if (rcHigh.m_nRight < rcCell.m_nRight)
+                    plan.m_fills.push_back(
+                        {{rcHigh.m_nRight, rcCell.m_nTop, rcCell.m_nRight, rcCell.m_nBottom}, crBack});
+                cell.m_crTextBk = crHighlight;
+                cell.m_crText = crHighlightText;
             } else {
                 plain();
             }
         } else if (!bLabelCase && bHighlighted && bFullRow) {
-            plan.fills.push_back({rcCell, crHighlight});
-            cell.crTextBk = crHighlight;
-            cell.crText = crHighlightText;
+            plan.m_fills.push_back({rcCell, crHighlight});
+            cell.m_crTextBk = crHighlight;
+            cell.m_crText = crHighlightText;
         } else {
             plain();
         }
 
         if (nColumn == 0) {
-            cell.bSelectedLook = bSelected && bFocused;
-            ListExRect rc;
+            cell.m_bSelectedLook = bSelected && bFocused;
+            CListExRect rc;
             if (GetStateIconRect(nItem, rc) && StateImageOf(nItem) > 0) {
-                cell.nStateImage = StateImageOf(nItem) - 1;
-                cell.rcState = rc;
+                cell.m_nStateImage = StateImageOf(nItem) - 1;
+                cell.m_rcState = rc;
             }
-            const int nImage = m_rows[static_cast<size_t>(nItem)].iImage;
+            const int nImage = m_rows[static_cast<size_t>(nItem)].m_nImage;
             if (GetCellRect(nItem, 0, 1, rc) && nImage > 0) {
-                cell.nImage = nImage;
-                cell.rcIcon = rc;
+                cell.m_nImage = nImage;
+                cell.m_rcIcon = rc;
             }
         }
-        plan.cells.push_back(std::move(cell));
+        plan.m_cells.push_back(std::move(cell));
     }
     if (bFocusMark) {
-        plan.bFocusRect = true;
-        plan.rcFocus = rcFocus;
-        plan.crFocus = crText0;
+        plan.m_bFocusRect = true;
+        plan.m_rcFocus = rcFocus;
+        plan.m_crFocus = crText0;
     }
     return plan;
 }
 
-void CListExCore::DrawSmallIcon(IListExPainter& painter, const ListExCellPaint& paint) const
+void CListExCore::DrawSmallIcon(IListExPainter& painter, const CListExCellPaint& paint) const
 {
-    if (paint.nImage <= 0 || m_metrics.nSmallIconWidth <= 0)
+    if (paint.m_nImage <= 0 || m_metrics.m_nSmallIconWidth <= 0)
         return;
-    painter.DrawImage(false, paint.nImage, paint.rcIcon.left, paint.rcIcon.top,
-                      std::min(paint.rcIcon.Width() + 1, m_metrics.nSmallIconWidth),
-                      std::min(paint.rcIcon.Height() + 1, m_metrics.nSmallIconHeight), paint.bSelectedLook);
+    painter.DrawImage(false, paint.m_nImage, paint.m_rcIcon.m_nLeft, paint.m_rcIcon.m_nTop,
+                      std::min(paint.m_rcIcon.Width() + 1, m_metrics.m_nSmallIconWidth),
+                      std::min(paint.m_rcIcon.Height() + 1, m_metrics.m_nSmallIconHeight), paint.m_bSelectedLook);
 }
 
-void CListExCore::DrawStateIcon(IListExPainter& painter, const ListExCellPaint& paint) const
+void CListExCore::DrawStateIcon(IListExPainter& painter, const CListExCellPaint& paint) const
 {
-    if (paint.nStateImage < 0 || m_metrics.nStateIconWidth <= 0)
+    if (paint.m_nStateImage < 0 || m_metrics.m_nStateIconWidth <= 0)
         return;
     // The state image is centred in the row's height.
-    const int nHeight = std::min(paint.rcState.Height(), m_metrics.nStateIconHeight);
-    const int nTop = paint.rcState.top + (paint.rcState.Height() - nHeight) / 2;
-    painter.DrawImage(true, paint.nStateImage, paint.rcState.left, nTop,
-                      std::min(paint.rcState.Width() + 1, m_metrics.nStateIconWidth), nHeight, paint.bSelectedLook);
+    const int nHeight = std::min(paint.m_rcState.Height(), m_metrics.m_nStateIconHeight);
+    const int nTop = paint.m_rcState.m_nTop + (paint.m_rcState.Height() - nHeight) / 2;
+    painter.DrawImage(true, paint.m_nStateImage, paint.m_rcState.m_nLeft, nTop,
+                      std::min(paint.m_rcState.Width() + 1, m_metrics.m_nStateIconWidth), nHeight,
+                      paint.m_bSelectedLook);
 }
 
-void CListExCore::DrawCellText(IListExPainter& painter, const ListExCellPaint& paint) const
+void CListExCore::DrawCellText(IListExPainter& painter, const CListExCellPaint& paint) const
 {
-    if (paint.strText.empty() || paint.rcText.Width() <= 0)
+    if (paint.m_strText.empty() || paint.m_rcText.Width() <= 0)
         return;
-    painter.DrawText(paint.strText, paint.rcText, paint.nFormat & LXCFMT_JUSTIFYMASK, paint.crText, paint.crTextBk,
-                     paint.bUnderline);
+    painter.DrawText(paint.m_strText, paint.m_rcText, paint.m_nFormat & LXCFMT_JUSTIFYMASK, paint.m_crText,
+                     paint.m_crTextBk, paint.m_bUnderline);
 }
 
 void CListExCore::DrawItem(IListExPainter& painter, int nItem) const
 {
-    const ListExRowPlan plan = PlanRow(nItem, painter);
-    for (const ListExFill& fill : plan.fills)
-        painter.FillRect(fill.rc, fill.cr);
-    for (const ListExCellPaint& cell : plan.cells) {
-        if (cell.nColumn == 0) {
+    const CListExRowPlan plan = PlanRow(nItem, painter);
+    for (const CListExFill& fill : plan.m_fills)
+        painter.FillRect(fill.m_rc, fill.m_cr);
+    for (const CListExCellPaint& cell : plan.m_cells) {
+        if (cell.m_nColumn == 0) {
             DrawStateIcon(painter, cell);
             DrawSmallIcon(painter, cell);
         }
         DrawCellText(painter, cell);
     }
-    if (plan.bFocusRect)
-        painter.DrawFocusRect(plan.rcFocus, plan.crFocus);
+    if (plan.m_bFocusRect)
+        painter.DrawFocusRect(plan.m_rcFocus, plan.m_crFocus);
 }
 
-std::vector<ListExFill> CListExCore::PlanErase(const ListExRect& rcClip) const
+std::vector<CListExFill> CListExCore::PlanErase(const CListExRect& rcClip) const
 {
     const int nSorted = Magnitude(m_nSortKey) - 1;
     if (m_bSortShading && m_nSortKey != 0 && IsColumnValid(nSorted)) {
-        const int a = GetColumnLeft(nSorted) - m_metrics.nScrollX;
+        const int a = GetColumnLeft(nSorted) - m_metrics.m_nScrollX;
         const int b = a + GetColumnWidth(nSorted);
-        if (a < rcClip.right && b > rcClip.left) {
-            std::vector<ListExFill> fills;
-            if (rcClip.left < a)
-                fills.push_back({{rcClip.left, rcClip.top, a, rcClip.bottom}, m_crBk});
+        if (a < rcClip.m_nRight && b > rcClip.m_nLeft) {
+            std::vector<CListExFill> fills;
+            if (rcClip.m_nLeft < a)
+                fills.push_back({{rcClip.m_nLeft, rcClip.m_nTop, a, rcClip.m_nBottom}, m_crBk});
             fills.push_back(
-                {{std::max(a, rcClip.left), rcClip.top, std::min(b, rcClip.right), rcClip.bottom}, m_crShade});
-            if (b < rcClip.right)
-                fills.push_back({{b, rcClip.top, rcClip.right, rcClip.bottom}, m_crBk});
+                {{std::max(a, rcClip.m_nLeft), rcClip.m_nTop, std::min(b, rcClip.m_nRight), rcClip.m_nBottom},
+                 m_crShade});
+            if (b < rcClip.m_nRight)
+                fills.push_back({{b, rcClip.m_nTop, rcClip.m_nRight, rcClip.m_nBottom}, m_crBk});
             return fills;
         }
     }

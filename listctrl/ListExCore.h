@@ -127,18 +127,18 @@ constexpr unsigned ListExBlue(ListExColour cr)
 }
 
 // A rectangle whose right and bottom edges are exclusive.
-struct ListExRect
+struct CListExRect
 {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
+    int m_nLeft = 0;
+    int m_nTop = 0;
+    int m_nRight = 0;
+    int m_nBottom = 0;
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-    bool operator==(const ListExRect&) const = default;
+    int Width() const { return m_nRight - m_nLeft; }
+    int Height() const { return m_nBottom - m_nTop; }
+    bool IsEmpty() const { return m_nRight <= m_nLeft || m_nBottom <= m_nTop; }
+    bool Contains(int x, int y) const { return x >= m_nLeft && x < m_nRight && y >= m_nTop && y < m_nBottom; }
+    bool operator==(const CListExRect&) const = default;
 };
 
 // The caller's compare function for SortItems: the two items' values and
@@ -146,19 +146,19 @@ struct ListExRect
 using PFNLXCOMPARE = int (*)(std::intptr_t lParam1, std::intptr_t lParam2, std::intptr_t lParamSort);
 
 // What the caller gives for, or asks of, one cell.
-struct ListExItemInfo
+struct CListExItemInfo
 {
-    unsigned mask = 0;
-    int iItem = 0;
-    int iSubItem = 0;
-    unsigned state = 0;
-    unsigned stateMask = 0;
-    std::string strText;
+    unsigned m_nMask = 0;
+    int m_nItem = 0;
+    int m_nSubItem = 0;
+    unsigned m_nState = 0;
+    unsigned m_nStateMask = 0;
+    std::string m_strText;
     // The text is asked of the owner whenever it is shown.
-    bool bTextCallback = false;
-    int iImage = 0;
-    std::intptr_t lParam = 0;
-    int iIndent = 0;
+    bool m_bTextCallback = false;
+    int m_nImage = 0;
+    std::intptr_t m_nParam = 0;
+    int m_nIndent = 0;
 };
 
 // The record of one cell that was given attributes.
@@ -170,14 +170,14 @@ struct ListExCell
         Owned,
         Callback,
     };
-    unsigned mask = 0;
-    int iItem = 0;
-    int iSubItem = 0;
-    unsigned state = 0;
-    EText nText = EText::None;
-    std::string strText;
-    int iImage = 0;
-    int iIndent = 0;
+    unsigned m_nMask = 0;
+    int m_nItem = 0;
+    int m_nSubItem = 0;
+    unsigned m_nState = 0;
+    EText m_nText = EText::None;
+    std::string m_strText;
+    int m_nImage = 0;
+    int m_nIndent = 0;
 };
 
 // The record beside one row: the caller's value and the cells' records, one
@@ -185,62 +185,62 @@ struct ListExCell
 struct ListExItem
 {
     std::intptr_t lParam = 0;
-    std::vector<std::unique_ptr<ListExCell>> cells;
+    std::vector<std::unique_ptr<ListExCell>> m_cells;
 };
 
-struct ListExColumnInfo
+struct CListExColumnInfo
 {
-    unsigned mask = 0;
-    int fmt = LXCFMT_LEFT;
-    int cx = 0;
-    std::string strText;
-    int iSubItem = 0;
-    int iImage = -1;
-    int iOrder = 0;
+    unsigned m_nMask = 0;
+    int m_nFormat = LXCFMT_LEFT;
+    int m_nWidth = 0;
+    std::string m_strText;
+    int m_nSubItem = 0;
+    int m_nImage = -1;
+    int m_nOrder = 0;
 };
 
 // The record of one column: where it is displayed, and what it was given.
 struct ListExColumn
 {
-    int nOrder = 0;
-    ListExColumnInfo info;
+    int m_nOrder = 0;
+    CListExColumnInfo m_info;
 };
 
-struct ListExFindInfo
+struct CListExFindInfo
 {
-    unsigned flags = 0;
-    std::string strText;
-    std::intptr_t lParam = 0;
+    unsigned m_nFlags = 0;
+    std::string m_strText;
+    std::intptr_t m_nParam = 0;
 };
 
 // The system colours a row is painted with.
-struct ListExSysColours
+struct CListExSysColours
 {
-    ListExColour crWindow = ListExRgb(255, 255, 255);
-    ListExColour crWindowText = ListExRgb(0, 0, 0);
-    ListExColour crHighlight = ListExRgb(0, 120, 215);
-    ListExColour crHighlightText = ListExRgb(255, 255, 255);
-    ListExColour crBtnFace = ListExRgb(240, 240, 240);
-    ListExColour crHotLight = ListExRgb(0, 102, 204);
-    ListExColour crGrayText = ListExRgb(109, 109, 109);
+    ListExColour m_crWindow = ListExRgb(255, 255, 255);
+    ListExColour m_crWindowText = ListExRgb(0, 0, 0);
+    ListExColour m_crHighlight = ListExRgb(0, 120, 215);
+    ListExColour m_crHighlightText = ListExRgb(255, 255, 255);
+    ListExColour m_crBtnFace = ListExRgb(240, 240, 240);
+    ListExColour m_crHotLight = ListExRgb(0, 102, 204);
+    ListExColour m_crGrayText = ListExRgb(109, 109, 109);
 };
 
 // Sizes the window measures and the core lays rows out with.
-struct ListExMetrics
+struct CListExMetrics
 {
-    int nRowHeight = 18;
+    int m_nRowHeight = 18;
     // Scroll position in pixels: the client area shows the rows from
-    // nScrollY down and the columns from nScrollX on.
-    int nScrollX = 0;
-    int nScrollY = 0;
-    int nClientWidth = 0;
-    int nClientHeight = 0;
+    // m_nScrollY down and the columns from m_nScrollX on.
+    int m_nScrollX = 0;
+    int m_nScrollY = 0;
+    int m_nClientWidth = 0;
+    int m_nClientHeight = 0;
     // Sizes of the small images and of the state images (0 when the list has
     // no such images).
-    int nSmallIconWidth = 0;
-    int nSmallIconHeight = 0;
-    int nStateIconWidth = 0;
-    int nStateIconHeight = 0;
+    int m_nSmallIconWidth = 0;
+    int m_nSmallIconHeight = 0;
+    int m_nStateIconWidth = 0;
+    int m_nStateIconHeight = 0;
 };
 
 // How the header shows a column's sort state.
@@ -266,11 +266,11 @@ enum : int
 
 // Where a header item shows its title and the list's own sort mark, in the
 // header's client coordinates.
-struct ListExHeaderLayout
+struct CListExHeaderLayout
 {
-    ListExRect rcTitle;
+    CListExRect m_rcTitle;
     // Empty when the item shows none of the list's own marks.
-    ListExRect rcMark;
+    CListExRect m_rcMark;
 };
 
 // What changing the sort key needs repainted.
@@ -282,55 +282,55 @@ enum class EListExRepaint
 };
 
 // One filled rectangle of a painted row or of the erased background.
-struct ListExFill
+struct CListExFill
 {
-    ListExRect rc;
-    ListExColour cr = 0;
-    bool operator==(const ListExFill&) const = default;
+    CListExRect m_rc;
+    ListExColour m_cr = 0;
+    bool operator==(const CListExFill&) const = default;
 };
 
 // How one cell of a row is painted after the fills.
-struct ListExCellPaint
+struct CListExCellPaint
 {
-    int nColumn = 0;
-    int nFormat = LXCFMT_LEFT;
-    ListExRect rcText;
-    ListExColour crText = 0;
-    ListExColour crTextBk = 0;
+    int m_nColumn = 0;
+    int m_nFormat = LXCFMT_LEFT;
+    CListExRect m_rcText;
+    ListExColour m_crText = 0;
+    ListExColour m_crTextBk = 0;
     // Column 0 only: the state image and the small image, where they go
     // (images numbered from 0; -1 for none).
-    int nStateImage = -1;
-    ListExRect rcState;
-    int nImage = -1;
-    ListExRect rcIcon;
+    int m_nStateImage = -1;
+    CListExRect m_rcState;
+    int m_nImage = -1;
+    CListExRect m_rcIcon;
     // Images are drawn in their selected look.
-    bool bSelectedLook = false;
-    bool bUnderline = false;
-    std::string strText;
+    bool m_bSelectedLook = false;
+    bool m_bUnderline = false;
+    std::string m_strText;
 };
 
 // The whole painting of one row, in order: fills, then each cell's images
 // and text, then the focus rectangle.
-struct ListExRowPlan
+struct CListExRowPlan
 {
-    std::vector<ListExFill> fills;
-    std::vector<ListExCellPaint> cells;
-    bool bUnderline = false;
-    bool bFocusRect = false;
-    ListExRect rcFocus;
-    ListExColour crFocus = 0;
+    std::vector<CListExFill> m_fills;
+    std::vector<CListExCellPaint> m_cells;
+    bool m_bUnderline = false;
+    bool m_bFocusRect = false;
+    CListExRect m_rcFocus;
+    ListExColour m_crFocus = 0;
 };
 
 // The hot item after a mouse move, and what the window must do about it.
-struct ListExHotChange
+struct CListExHotChange
 {
-    int nOldHot = -1;
-    int nNewHot = -1;
+    int m_nOldHot = -1;
+    int m_nNewHot = -1;
     // Owner-drawn lists only: repaint the old and new hot rows and show the
     // hand over a hot item.
-    bool bRepaint = false;
-    bool bSetCursor = false;
-    bool bHandCursor = false;
+    bool m_bRepaint = false;
+    bool m_bSetCursor = false;
+    bool m_bHandCursor = false;
 };
 
 // The owner of the list, asked for the texts it keeps itself.
@@ -347,15 +347,15 @@ class IListExPainter : public IListExOwnerTexts
 {
 public:
     virtual int MeasureText(const std::string& strText) = 0;
-    virtual void FillRect(const ListExRect& rc, ListExColour cr) = 0;
+    virtual void FillRect(const CListExRect& rc, ListExColour cr) = 0;
     // Draws image nImage of the state images (bState) or the small images,
     // clipped to nWidth by nHeight, at (nX, nY).
     virtual void DrawImage(bool bState, int nImage, int nX, int nY, int nWidth, int nHeight, bool bSelected) = 0;
     // One line, ellipsised at the end, aligned by nFormat, centred
     // vertically.
-    virtual void DrawText(const std::string& strText, const ListExRect& rc, int nFormat, ListExColour crText,
+    virtual void DrawText(const std::string& strText, const CListExRect& rc, int nFormat, ListExColour crText,
                           ListExColour crBk, bool bUnderline) = 0;
-    virtual void DrawFocusRect(const ListExRect& rc, ListExColour cr) = 0;
+    virtual void DrawFocusRect(const CListExRect& rc, ListExColour cr) = 0;
 };
 
 // The records and decisions of one extended list.
@@ -375,25 +375,25 @@ public:
     static void SetComCtlLevel(int nLevel);
 
     unsigned GetStyle() const { return m_nStyle; }
-    void SetSysColours(const ListExSysColours& colours);
-    const ListExSysColours& GetSysColours() const { return m_colours; }
+    void SetSysColours(const CListExSysColours& colours);
+    const CListExSysColours& GetSysColours() const { return m_colours; }
 
     // Items. Indices outside what the list holds are refused with -1, false
     // or 0 as the functions say, without touching anything.
     int GetItemCount() const { return static_cast<int>(m_rows.size()); }
     // Room for nCount rows, so a fill does not move them again and again.
     void SetItemCountHint(int nCount);
-    // Inserts a row at info.iItem (at the end when beyond it); the index it
+    // Inserts a row at info.m_nItem (at the end when beyond it); the index it
     // got, or -1.
-    int InsertItem(const ListExItemInfo& info);
-    // Sets what info.mask names of (info.iItem, info.iSubItem). The value
+    int InsertItem(const CListExItemInfo& info);
+    // Sets what info.m_nMask names of (info.m_nItem, info.m_nSubItem). The value
     // alone, for a row beyond the last, is no failure: nothing changes.
-    bool SetItem(const ListExItemInfo& info);
+    bool SetItem(const CListExItemInfo& info);
     // pszText null keeps an existing cell's text.
     bool SetItemText(int nItem, int nSubItem, const char* pszText);
-    // Fills what info.mask asks of (info.iItem, info.iSubItem). A text that
-    // is the owner's is reported by bTextCallback.
-    bool GetItem(ListExItemInfo& info) const;
+    // Fills what info.m_nMask asks of (info.m_nItem, info.m_nSubItem). A text that
+    // is the owner's is reported by m_bTextCallback.
+    bool GetItem(CListExItemInfo& info) const;
     std::intptr_t GetItemData(int nItem) const;
     bool SetItemData(int nItem, std::intptr_t lParam);
     // The cell's own text, or null when the owner is asked for it.
@@ -406,7 +406,7 @@ public:
     // of 0 or more the search goes on from the top up to nStart), or -1.
     // Texts are matched as shown: rows whose text is the owner's are asked
     // of pOwner, and match nothing without one.
-    int FindItem(int nStart, const ListExFindInfo& info, IListExOwnerTexts* pOwner = nullptr) const;
+    int FindItem(int nStart, const CListExFindInfo& info, IListExOwnerTexts* pOwner = nullptr) const;
     // Sorts the rows with the caller's function on the caller's values; rows
     // keep their states.
     bool SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort);
@@ -428,10 +428,10 @@ public:
 
     // Columns.
     int GetColumnCount() const { return static_cast<int>(m_columns.size()); }
-    int InsertColumn(int nColumn, const ListExColumnInfo& info);
+    int InsertColumn(int nColumn, const CListExColumnInfo& info);
     bool DeleteColumn(int nColumn);
-    bool GetColumn(int nColumn, ListExColumnInfo& info) const;
-    bool SetColumn(int nColumn, const ListExColumnInfo& info);
+    bool GetColumn(int nColumn, CListExColumnInfo& info) const;
+    bool SetColumn(int nColumn, const CListExColumnInfo& info);
     int GetColumnWidth(int nColumn) const;
     bool SetColumnWidth(int nColumn, int nWidth);
     int GetColumnOrderArray(int nCount, int* pArray) const;
@@ -477,31 +477,31 @@ public:
     // aligned as the header aligns it, and the mark just right of it, as a
     // header shows a bitmap on the right. A title too wide for both is
     // shortened, never the mark.
-    bool GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, ListExHeaderLayout& layout) const;
+    bool GetHeaderItemLayout(int nColumn, int nTitleWidth, int nHeight, CListExHeaderLayout& layout) const;
     ListExColour GetBkColour() const { return m_crBk; }
     void SetBkColour(ListExColour cr);
     // The system colours changed: the shade follows the background.
-    void OnSysColourChange(const ListExSysColours& colours);
+    void OnSysColourChange(const CListExSysColours& colours);
 
     // Geometry, in the client coordinates of the rows' window.
-    void SetMetrics(const ListExMetrics& metrics) { m_metrics = metrics; }
-    const ListExMetrics& GetMetrics() const { return m_metrics; }
+    void SetMetrics(const CListExMetrics& metrics) { m_metrics = metrics; }
+    const CListExMetrics& GetMetrics() const { return m_metrics; }
     int GetTotalColumnWidth() const;
     // The left edge of column nColumn, unscrolled, or -1.
     int GetColumnLeft(int nColumn) const;
-    bool GetItemRect(int nItem, int nCode, ListExRect& rc) const;
-    bool GetSubItemRect(int nItem, int nSubItem, int nCode, ListExRect& rc) const;
+    bool GetItemRect(int nItem, int nCode, CListExRect& rc) const;
+    bool GetSubItemRect(int nItem, int nSubItem, int nCode, CListExRect& rc) const;
     // The row under nY (whether or not a column lies under nX), or -1.
     int RowFromY(int nY) const;
     // The hit test: the item under (nX, nY) or -1, with the part in flags.
     int HitTest(int nX, int nY, unsigned& nFlags) const;
     // Kinds: 0 the cell, 1 column 0's icon, 2 column 0's label.
-    bool GetCellRect(int nItem, int nColumn, int nKind, ListExRect& rc) const;
-    bool GetStateIconRect(int nItem, ListExRect& rc) const;
+    bool GetCellRect(int nItem, int nColumn, int nKind, CListExRect& rc) const;
+    bool GetStateIconRect(int nItem, CListExRect& rc) const;
 
     // Hot tracking.
     int GetHotItem() const { return m_nHotItem; }
-    ListExHotChange UpdateHotItem(int nX, int nY);
+    CListExHotChange UpdateHotItem(int nX, int nY);
     // A press of the left button at (nX, nY) in an owner-drawn list with
     // check boxes: true when it hit a state image and flipped the check
     // instead of the ordinary handling. The row is reported through
@@ -509,30 +509,30 @@ public:
     bool ToggleCheckAt(int nX, int nY, std::vector<int>* pChanged = nullptr);
 
     // Painting. The plan of row nItem: its fills, cells and focus mark.
-    ListExRowPlan PlanRow(int nItem, IListExPainter& painter) const;
+    CListExRowPlan PlanRow(int nItem, IListExPainter& painter) const;
     // Paints row nItem through the painter.
     void DrawItem(IListExPainter& painter, int nItem) const;
     // The background of the clip rectangle: the shaded column's stripe, or
     // nothing when the plain background does.
-    std::vector<ListExFill> PlanErase(const ListExRect& rcClip) const;
+    std::vector<CListExFill> PlanErase(const CListExRect& rcClip) const;
 
 protected:
     // How a row's images and texts are drawn; a derived core may paint them
     // its own way.
-    virtual void DrawSmallIcon(IListExPainter& painter, const ListExCellPaint& paint) const;
-    virtual void DrawStateIcon(IListExPainter& painter, const ListExCellPaint& paint) const;
-    virtual void DrawCellText(IListExPainter& painter, const ListExCellPaint& paint) const;
+    virtual void DrawSmallIcon(IListExPainter& painter, const CListExCellPaint& paint) const;
+    virtual void DrawStateIcon(IListExPainter& painter, const CListExCellPaint& paint) const;
+    virtual void DrawCellText(IListExPainter& painter, const CListExCellPaint& paint) const;
 
 private:
     struct CRow
     {
-        ListExItem item;
-        unsigned nState = 0;
-        int iImage = 0;
-        int iIndent = 0;
+        ListExItem m_item;
+        unsigned m_nState = 0;
+        int m_nImage = 0;
+        int m_nIndent = 0;
     };
 
-    static std::unique_ptr<ListExCell> MakeCell(const ListExItemInfo& info);
+    static std::unique_ptr<ListExCell> MakeCell(const CListExItemInfo& info);
     bool IsColumnValid(int nColumn) const { return nColumn >= 0 && nColumn < GetColumnCount(); }
     bool IsItemValid(int nItem) const { return nItem >= 0 && nItem < GetItemCount(); }
     void StoreCell(CRow& row, int nColumn, std::unique_ptr<ListExCell> pCell, unsigned nMask);
@@ -555,7 +555,7 @@ private:
     int m_nHotItem = -1;
     ListExColour m_crHot;
     bool m_bHasFocus = false;
-    ListExSysColours m_colours;
+    CListExSysColours m_colours;
     ListExColour m_crBk;
-    ListExMetrics m_metrics;
+    CListExMetrics m_metrics;
 };

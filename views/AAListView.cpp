@@ -67,12 +67,12 @@ void CAAListView::Fill(CCategory* pCategory)
     std::sort(aaList.begin(), aaList.end(), [nSortParam](int a, int b) { return CompareAAs(a, b, nSortParam) < 0; });
     CListExCore& core = GetCore();
     core.SetItemCountHint(static_cast<int>(aaList.size()));
-    ListExItemInfo info;
-    info.mask = LXIF_TEXT | LXIF_PARAM;
-    info.bTextCallback = true;
+    CListExItemInfo info;
+    info.m_nMask = LXIF_TEXT | LXIF_PARAM;
+    info.m_bTextCallback = true;
     for (size_t i = 0; i < aaList.size(); ++i) {
-        info.iItem = static_cast<int>(i);
-        info.lParam = aaList[i];
+        info.m_nItem = static_cast<int>(i);
+        info.m_nParam = aaList[i];
         core.InsertItem(info);
     }
     SortItems(&CAAListView::CompareAAs, m_nSortParam);

@@ -34,7 +34,7 @@ private:
 
 } // namespace
 
-void CTreeViewEx::SPopupDeleter::operator()(wxPopupWindow* pWindow) const
+void CTreeViewEx::CPopupDeleter::operator()(wxPopupWindow* pWindow) const
 {
     pWindow->Hide();
     pWindow->Destroy();

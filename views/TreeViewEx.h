@@ -121,11 +121,11 @@ private:
     bool CreateDragImage(const wxTreeItemId& item);
     void MoveDragImage(const wxPoint& ptScreen);
 
-    struct SPopupDeleter
+    struct CPopupDeleter
     {
         void operator()(wxPopupWindow* pWindow) const;
     };
-    std::unique_ptr<wxPopupWindow, SPopupDeleter> m_pDragImage;
+    std::unique_ptr<wxPopupWindow, CPopupDeleter> m_pDragImage;
     // The point of the picture the pointer holds.
     wxPoint m_ptHotSpot;
     // Where the left button went down, while it is down: the item pressed

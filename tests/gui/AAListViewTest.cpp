@@ -85,9 +85,9 @@ TEST_F(AAListViewTest, ListsInFileOrderAndHeaderClicksAlternateWithMarkAndShade)
     EXPECT_EQ(core.GetHeaderMark(0), EListExMark::None);
     EXPECT_EQ(core.PlanErase({0, 0, 100, 100}).size(), 1U);
     // Every name is the owner's text, and a search by name finds it.
-    ListExFindInfo find;
-    find.flags = LXFI_STRING;
-    find.strText = List().GetItemText(nLast).utf8_string();
+    CListExFindInfo find;
+    find.m_nFlags = LXFI_STRING;
+    find.m_strText = List().GetItemText(nLast).utf8_string();
     const int nFound = List().FindItem(-1, find);
     ASSERT_GE(nFound, 0);
     EXPECT_EQ(List().GetItemText(nFound), List().GetItemText(nLast));
@@ -98,7 +98,7 @@ TEST_F(AAListViewTest, ListsInFileOrderAndHeaderClicksAlternateWithMarkAndShade)
     EXPECT_EQ(core.GetHeaderMark(0), EListExMark::ArrowDown);
     const auto fills = core.PlanErase({0, 0, 1000, 100});
     ASSERT_FALSE(fills.empty());
-    EXPECT_EQ(fills.front().cr, core.GetShadeColour());
+    EXPECT_EQ(fills.front().m_cr, core.GetShadeColour());
 
     ClickHeader(0);
     EXPECT_EQ(List().GetSortParam(), 1);
@@ -164,32 +164,32 @@ TEST_F(AAListViewTest, AnAAHeldTwiceShowsTwoRowsAndDeletingOneKeepsOne)
 
 TEST_F(AAListViewTest, DragBlockHoldsTheIndexInDecimalZeroFilled)
 {
-    struct SCase
+    struct CCase
     {
-        int nIndex;
-        const char* pszDigits;
+        int m_nIndex;
+        const char* m_pszDigits;
     };
-    for (const SCase& test : {SCase{7, "7"}, SCase{42, "42"}, SCase{0, "0"}, SCase{1234567, "1234567"}}) {
-        const std::vector<char> block = CAAListView::MakeDragData(test.nIndex);
+    for (const CCase& test : {CCase{7, "7"}, CCase{42, "42"}, CCase{0, "0"}, CCase{1234567, "1234567"}}) {
+        const std::vector<char> block = CAAListView::MakeDragData(test.m_nIndex);
         ASSERT_EQ(block.size(), 4096U);
-        const size_t nDigits = std::strlen(test.pszDigits);
-        EXPECT_EQ(std::string(block.data(), nDigits), test.pszDigits);
+        const size_t nDigits = std::strlen(test.m_pszDigits);
+        EXPECT_EQ(std::string(block.data(), nDigits), test.m_pszDigits);
         EXPECT_TRUE(std::all_of(block.begin() + static_cast<long>(nDigits), block.end(), [](char ch) {
             return ch == 0;
-        })) << test.nIndex;
+        })) << test.m_nIndex;
     }
 }
 
 TEST_F(AAListViewTest, DraggingRowsOffersTheFirstAndAMoveTakesThemAway)
 {
     ListAll();
-    struct SCase
+    struct CCase
     {
-        wxDragResult nResult;
-        bool bRowsLeave;
+        wxDragResult m_nResult;
+        bool m_bRowsLeave;
     };
-    for (const SCase& test :
-         {SCase{wxDragCopy, false}, SCase{wxDragNone, false}, SCase{wxDragCancel, false}, SCase{wxDragMove, true}}) {
+    for (const CCase& test :
+         {CCase{wxDragCopy, false}, CCase{wxDragNone, false}, CCase{wxDragCancel, false}, CCase{wxDragMove, true}}) {
         SelectRows({4, 9, 12});
         std::string strFormat;
         std::vector<char> block;
@@ -199,7 +199,7 @@ TEST_F(AAListViewTest, DraggingRowsOffersTheFirstAndAMoveTakesThemAway)
             strFormat = format.GetId().utf8_string();
             block.resize(data.GetDataSize(format));
             data.GetDataHere(format, block.data());
-            return test.nResult;
+            return test.m_nResult;
         });
         // A press on a selected row keeps the others selected; moving away
         // with the button down starts the drag.
@@ -213,8 +213,8 @@ TEST_F(AAListViewTest, DraggingRowsOffersTheFirstAndAMoveTakesThemAway)
         EXPECT_EQ(std::string(block.data()), "4");
         const bool bGone =
             std::find(Root().GetAAList().begin(), Root().GetAAList().end(), 9) == Root().GetAAList().end();
-        EXPECT_EQ(bGone, test.bRowsLeave) << test.nResult;
-        EXPECT_EQ(List().GetRowCount(), test.bRowsLeave ? 37 : 40);
+        EXPECT_EQ(bGone, test.m_bRowsLeave) << test.m_nResult;
+        EXPECT_EQ(List().GetRowCount(), test.m_bRowsLeave ? 37 : 40);
     }
     const std::vector<int> rows = Rows();
     EXPECT_EQ(rows.front(), 0);

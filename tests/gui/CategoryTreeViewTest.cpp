@@ -458,8 +458,8 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealDragOfRowsOntoAFolderMovesThem)
     ASSERT_TRUE(List().GetCellRect(1, 0, 2, rowRect));
     const wxPoint from = List().ClientToScreen(rowRect.GetPosition() + wxPoint(10, rowRect.height / 2));
     const wxPoint onto = Tree().ClientToScreen(FolderPoint(Item("いぬ・")));
-    using EKind = SPointerStep::EKind;
-    std::vector<SPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
+    using EKind = CPointerStep::EKind;
+    std::vector<CPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
     for (int i = 1; i <= 12; ++i) {
         const wxPoint point = from + (onto - from) * i / 12;
         steps.push_back({EKind::Move, point.x, point.y});
@@ -480,9 +480,9 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealDragOfRowsOntoAFolderMovesThem)
 
 TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFolderToOpenIt)
 {
-    using EKind = SPointerStep::EKind;
+    using EKind = CPointerStep::EKind;
     const auto dragSteps = [this](const wxPoint& from, const std::vector<wxPoint>& path, int nRestMs) {
-        std::vector<SPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
+        std::vector<CPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
         // A quick flick down, as people drag: the tree notices the drag
         // at its third move with the button down, rows away from the
         // folder pressed, which is the one dragged all the same.
@@ -503,7 +503,7 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFo
     };
 
     // いぬ・ onto かお・.
-    std::vector<SPointerStep> steps = dragSteps(screen("いぬ・"), {screen("かお・")}, 0);
+    std::vector<CPointerStep> steps = dragSteps(screen("いぬ・"), {screen("かお・")}, 0);
     steps.push_back({EKind::Release});
     if (!RunRealPointer(steps))
         GTEST_SKIP() << "this display cannot fake pointer input";

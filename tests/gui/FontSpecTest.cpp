@@ -29,13 +29,13 @@ TEST(FontSpecTest, BuildsTheLogicalFontFromTheChoice)
         spec.m_bBold = testCase.m_bBold;
         spec.m_bUnderline = true;
         const CLogFont& logFont = spec.BuildLogFont(testCase.m_nDpi);
-        EXPECT_EQ(logFont.lfHeight, testCase.m_nHeight);
-        EXPECT_EQ(logFont.lfWeight, testCase.m_nWeight);
-        EXPECT_EQ(logFont.lfUnderline, 1);
-        EXPECT_EQ(logFont.lfItalic, 0);
-        EXPECT_EQ(logFont.lfCharSet, 128);
-        EXPECT_EQ(logFont.lfWidth, 0);
-        EXPECT_EQ(logFont.lfFaceName, wxString::FromUTF8("ＭＳ Ｐゴシック"));
+        EXPECT_EQ(logFont.m_nHeight, testCase.m_nHeight);
+        EXPECT_EQ(logFont.m_nWeight, testCase.m_nWeight);
+        EXPECT_EQ(logFont.m_nUnderline, 1);
+        EXPECT_EQ(logFont.m_nItalic, 0);
+        EXPECT_EQ(logFont.m_nCharSet, 128);
+        EXPECT_EQ(logFont.m_nWidth, 0);
+        EXPECT_EQ(logFont.m_strFaceName, wxString::FromUTF8("ＭＳ Ｐゴシック"));
     }
 }
 
@@ -77,7 +77,7 @@ TEST_F(TextPaneTest, UsesTheAAFontAndTheAboutBoxShowsTheVersionLine)
 {
     const wxFont font = Frame()->GetTextView()->GetFont();
     EXPECT_EQ(font.GetFaceName(), Frame()->m_fontSpec.GetEffectiveFaceName());
-    EXPECT_EQ(font.GetPixelSize().GetHeight(), -Frame()->m_fontSpec.m_logFont.lfHeight);
+    EXPECT_EQ(font.GetPixelSize().GetHeight(), -Frame()->m_fontSpec.m_logFont.m_nHeight);
 
     CAboutDlg about(Frame());
     about.InitDialog();

@@ -41,7 +41,7 @@ void SendMouse(wxWindow& window, wxEventType nType, const wxPoint& point, bool b
 void PumpEvents();
 
 // A message box as a test sees it: what was asked and how.
-struct SMessage
+struct CMessage
 {
     wxString m_strText;
     long m_nStyle;
@@ -66,7 +66,7 @@ protected:
     bool CloseFrame();
 
     std::vector<int> m_answers;
-    std::vector<SMessage> m_messages;
+    std::vector<CMessage> m_messages;
 
 private:
     std::unique_ptr<CMessageBoxOverride> m_pMessageBoxes;
@@ -108,7 +108,7 @@ std::string SamplePath();
 // One step of the real pointer: a move to a screen point, the left button
 // going down or up, a click of the right button, or a rest of m_nX
 // milliseconds.
-struct SPointerStep
+struct CPointerStep
 {
     enum class EKind
     {
@@ -128,4 +128,4 @@ struct SPointerStep
 // keeps processing events: a platform drag runs a loop of its own that a
 // test's code would otherwise never get back from. Returns false when the
 // display cannot fake pointer input.
-bool RunRealPointer(const std::vector<SPointerStep>& steps, int nStepMs = 40);
+bool RunRealPointer(const std::vector<CPointerStep>& steps, int nStepMs = 40);

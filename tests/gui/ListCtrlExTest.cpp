@@ -111,7 +111,7 @@ class ListCtrlExOwnDisplayTest : public ListCtrlExTest
 
 TEST_F(ListCtrlExOwnDisplayTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows)
 {
-    const ListExSysColours& colours = m_pList->GetCore().GetSysColours();
+    const CListExSysColours& colours = m_pList->GetCore().GetSysColours();
     m_pList->SetItemState(1, LXIS_SELECTED, LXIS_SELECTED);
     m_pList->SetItemState(2, LXIS_SELECTED | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
     // The pointer over row 2's label makes it the hot row.
@@ -126,12 +126,12 @@ TEST_F(ListCtrlExOwnDisplayTest, PaintsShadeHighlightHotRowAndStripeBelowTheRows
     EXPECT_EQ(Pixel(image, Blank(Cell(0, 1), true)), Css(shade));
     EXPECT_EQ(Pixel(image, Blank(Cell(0, 2), false)), Css(*wxWHITE));
     // Row 1: selected in a focused list, highlighted across every column.
-    EXPECT_EQ(Pixel(image, Blank(Cell(1, 1), true)), Css(ToWx(colours.crHighlight)));
-    EXPECT_EQ(Pixel(image, Blank(Cell(1, 2), false)), Css(ToWx(colours.crHighlight)));
+    EXPECT_EQ(Pixel(image, Blank(Cell(1, 1), true)), Css(ToWx(colours.m_crHighlight)));
+    EXPECT_EQ(Pixel(image, Blank(Cell(1, 2), false)), Css(ToWx(colours.m_crHighlight)));
     // Column 0 keeps the background left of its label, where the check box is.
     EXPECT_EQ(Pixel(image, wxPoint(Cell(1, 0).x + 1, Cell(1, 0).y + 1)), Css(*wxWHITE));
     // Row 2: selected and hot, in the hot colour.
-    EXPECT_EQ(Pixel(image, Blank(Cell(2, 2), false)), Css(ToWx(colours.crHotLight)));
+    EXPECT_EQ(Pixel(image, Blank(Cell(2, 2), false)), Css(ToWx(colours.m_crHotLight)));
     // Below the last row the shaded stripe goes on.
     const wxRect last = Cell(4, 1);
     EXPECT_EQ(Pixel(image, wxPoint(last.x + 10, last.GetBottom() + 20)), Css(shade));
@@ -160,7 +160,7 @@ TEST_F(ListCtrlExOwnDisplayTest, ClassicSortMarkIsDrawnRightOfTheTitle)
     const wxImage image = shot.ConvertToImage();
 
     // The mark's base: a run of its grey as wide as the mark, in column 2.
-    const wxColour crGray = ToWx(m_pList->GetCore().GetSysColours().crGrayText);
+    const wxColour crGray = ToWx(m_pList->GetCore().GetSysColours().m_crGrayText);
     auto isGray = [&](int x, int y) {
         return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)) == crGray;
     };
@@ -182,9 +182,9 @@ TEST_F(ListCtrlExOwnDisplayTest, ClassicSortMarkIsDrawnRightOfTheTitle)
 TEST_F(ListCtrlExTest, ClickOnTheCheckBoxTogglesItWithoutSelectingTheRow)
 {
     wxRect cell = Cell(3, 0);
-    ListExRect state;
+    CListExRect state;
     ASSERT_TRUE(m_pList->GetCore().GetStateIconRect(3, state));
-    const wxPoint box(state.left + 2, cell.y + cell.height / 2);
+    const wxPoint box(state.m_nLeft + 2, cell.y + cell.height / 2);
     MouseAt(wxEVT_LEFT_DOWN, box);
     MouseAt(wxEVT_LEFT_UP, box);
     EXPECT_TRUE(m_pList->GetCheck(3));
@@ -235,7 +235,7 @@ TEST_F(ListCtrlExTest, OwnHeaderClickFlipsTheKeyAndTheOwnerHearsOfIt)
     ASSERT_TRUE(mark.IsOk());
     EXPECT_EQ(mark.GetSize(), wxSize(9, 5));
     const wxImage image = mark.ConvertToImage();
-    const ListExColour crGray = m_pList->GetCore().GetSysColours().crGrayText;
+    const ListExColour crGray = m_pList->GetCore().GetSysColours().m_crGrayText;
     // The down mark: its base along the top row, its apex at the bottom.
     EXPECT_EQ(wxColour(image.GetRed(0, 0), image.GetGreen(0, 0), image.GetBlue(0, 0)), ToWx(crGray));
     EXPECT_EQ(wxColour(image.GetRed(4, 4), image.GetGreen(4, 4), image.GetBlue(4, 4)), ToWx(crGray));

@@ -41,7 +41,7 @@ wxString PaneForm(const std::string& strText)
 }
 
 // Whether a message box's text mentions strPart.
-bool Mentions(const SMessage& message, const std::string& strPart)
+bool Mentions(const CMessage& message, const std::string& strPart)
 {
     return message.m_strText.Find(wxString::FromUTF8(strPart)) != wxNOT_FOUND;
 }
@@ -216,12 +216,12 @@ TEST_F(MainFrameTest, UnsavedChangesAreOfferedBeforeTheyAreLost)
 TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
 {
     namespace fs = std::filesystem;
-    struct Case
+    struct CCase
     {
-        const char* pszWhat;
-        std::function<void(const std::string&)> fnBreak;
+        const char* m_pszWhat;
+        std::function<void(const std::string&)> m_fnBreak;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"deleted", [](const std::string& strPath) { fs::remove(strPath); }},
         {"moved", [](const std::string& strPath) { fs::rename(strPath, strPath + ".moved"); }},
         {"made unreadable", [](const std::string& strPath) { fs::permissions(strPath, fs::perms::none); }},
@@ -232,8 +232,8 @@ TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
          }},
     };
     const CPermissionsEnforced enforced;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszWhat);
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.m_pszWhat);
         CTempDir dir;
         const std::string strText = dir.Write("aa.txt", ReadBytes(SamplePath()));
         m_answers = {wxNO};
@@ -243,7 +243,7 @@ TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
         ASSERT_FALSE(PaneText().empty());
         const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
 
-        c.fnBreak(strText);
+        c.m_fnBreak(strText);
         m_messages.clear();
         for (int nRow : {1, 2, 3})
             SelectRow(nRow);
@@ -407,13 +407,13 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
     ASSERT_TRUE(Doc().SaveAsPath(strIndex));
     const std::string old = ReadBytes(strIndex);
 
-    struct Case
+    struct CCase
     {
-        const char* pszWhat;
-        std::function<bool()> fnSave;
-        std::string strNamed; // the file the message must name
+        const char* m_pszWhat;
+        std::function<bool()> m_fnSave;
+        std::string m_strNamed; // the file the message must name
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"a full disk",
          [&] {
              bool bSaved = true;
@@ -432,18 +432,18 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
          strIndex},
         {"a folder that vanished", [&] { return Doc().SaveAsPath(dir.File("gone/aa.rix")); }, dir.File("gone/aa.rix")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszWhat);
-        Doc().m_model.GetRoot().AddChild(c.pszWhat)->AddAA(0);
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.m_pszWhat);
+        Doc().m_model.GetRoot().AddChild(c.m_pszWhat)->AddAA(0);
         Doc().MarkArrangementChanged();
         Frame()->RefreshTree();
         const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
         m_messages.clear();
-        EXPECT_FALSE(c.fnSave());
+        EXPECT_FALSE(c.m_fnSave());
         ASSERT_EQ(m_messages.size(), 1U);
         EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
         EXPECT_TRUE(Mentions(m_messages[0], "ファイルを保存できませんでした"));
-        EXPECT_TRUE(Mentions(m_messages[0], c.strNamed));
+        EXPECT_TRUE(Mentions(m_messages[0], c.m_strNamed));
         EXPECT_EQ(ReadBytes(strIndex), old);
         EXPECT_EQ(FolderEntries(dir.GetPath() / "coll"), (std::vector<std::string>{"aa.rix", "aa.txt"}));
         EXPECT_TRUE(Doc().IsModified());

@@ -12,7 +12,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-bool RunRealPointer(const std::vector<SPointerStep>& steps, int nStepMs)
+bool RunRealPointer(const std::vector<CPointerStep>& steps, int nStepMs)
 {
     Display* pDisplay = XOpenDisplay(nullptr);
     if (!pDisplay)
@@ -24,17 +24,17 @@ bool RunRealPointer(const std::vector<SPointerStep>& steps, int nStepMs)
     }
     std::atomic<bool> bDone{false};
     std::thread pointer([&] {
-        for (const SPointerStep& step : steps) {
+        for (const CPointerStep& step : steps) {
             std::this_thread::sleep_for(std::chrono::milliseconds(nStepMs));
-            if (step.m_nKind == SPointerStep::EKind::Rest)
+            if (step.m_nKind == CPointerStep::EKind::Rest)
                 std::this_thread::sleep_for(std::chrono::milliseconds(step.m_nX));
-            else if (step.m_nKind == SPointerStep::EKind::Move)
+            else if (step.m_nKind == CPointerStep::EKind::Move)
                 XTestFakeMotionEvent(pDisplay, -1, step.m_nX, step.m_nY, CurrentTime);
-            else if (step.m_nKind == SPointerStep::EKind::RightClick) {
+            else if (step.m_nKind == CPointerStep::EKind::RightClick) {
                 XTestFakeButtonEvent(pDisplay, 3, True, CurrentTime);
                 XTestFakeButtonEvent(pDisplay, 3, False, CurrentTime);
             } else
-                XTestFakeButtonEvent(pDisplay, 1, step.m_nKind == SPointerStep::EKind::Press, CurrentTime);
+                XTestFakeButtonEvent(pDisplay, 1, step.m_nKind == CPointerStep::EKind::Press, CurrentTime);
             XFlush(pDisplay);
         }
         bDone = true;

@@ -32,7 +32,7 @@ public:
     bool OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem, const wxTreeItemId& hNewParent,
                       const wxTreeItemId& hInsertAfter) override
     {
-        m_copied += GetItemText(hOldItem).utf8_string() + "<" + GetItemText(hNewParent).utf8_string() + " ";
+        m_strCopied += GetItemText(hOldItem).utf8_string() + "<" + GetItemText(hNewParent).utf8_string() + " ";
         EXPECT_EQ(GetItemParent(hNewItem), hNewParent);
         return CTreeViewEx::OnItemCopied(hNewItem, hOldItem, hNewParent, hInsertAfter);
     }
@@ -40,7 +40,7 @@ public:
     void SetKeepDepth(bool bKeepDepth) { m_bKeepDepth = bKeepDepth; }
 
     wxString m_strRefused;
-    std::string m_copied;
+    std::string m_strCopied;
 };
 
 class TreeViewExTest : public ::testing::Test
@@ -174,14 +174,14 @@ const char kStartShape[] = "root(a(a1(a1x) a2) b(b1) c)";
 
 TEST_F(TreeViewExTest, DropsGoWhereTheModeSaysAndIntoItselfNever)
 {
-    struct SCase
+    struct CCase
     {
-        bool bKeepDepth;
-        const char* pszFrom;
-        const char* pszOnto;
-        const char* pszShape; // nullptr: unchanged
+        bool m_bKeepDepth;
+        const char* m_pszFrom;
+        const char* m_pszOnto;
+        const char* m_pszShape; // nullptr: unchanged
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         // Without keeping depth: the target's last child, its own parent too.
         {false, "a", "c", "root(b(b1) c(a(a1(a1x) a2)))"},
         {false, "a2", "b", "root(a(a1(a1x)) b(b1 a2) c)"},
@@ -200,17 +200,17 @@ TEST_F(TreeViewExTest, DropsGoWhereTheModeSaysAndIntoItselfNever)
         {true, "a", "a2", nullptr},
         {false, "root", "c", nullptr},
     };
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         Build();
-        m_pTree->SetKeepDepth(test.bKeepDepth);
-        DragByMouse(Item(test.pszFrom), {Item(test.pszOnto)});
-        const std::string strWhat = std::string(test.pszFrom) + " onto " + test.pszOnto;
+        m_pTree->SetKeepDepth(test.m_bKeepDepth);
+        DragByMouse(Item(test.m_pszFrom), {Item(test.m_pszOnto)});
+        const std::string strWhat = std::string(test.m_pszFrom) + " onto " + test.m_pszOnto;
         EXPECT_FALSE(m_pTree->IsDraggingItem()) << strWhat;
-        EXPECT_EQ(Shape(), test.pszShape ? test.pszShape : kStartShape) << strWhat << " keep " << test.bKeepDepth;
-        if (!test.pszShape)
+        EXPECT_EQ(Shape(), test.m_pszShape ? test.m_pszShape : kStartShape) << strWhat << " keep " << test.m_bKeepDepth;
+        if (!test.m_pszShape)
             continue;
         // The moved item is selected and its new parent open.
-        const wxTreeItemId moved = Find(test.pszFrom);
+        const wxTreeItemId moved = Find(test.m_pszFrom);
         ASSERT_TRUE(moved.IsOk()) << strWhat;
         EXPECT_EQ(m_pTree->GetSelection(), moved) << strWhat;
         EXPECT_TRUE(m_pTree->IsExpanded(m_pTree->GetItemParent(moved))) << strWhat;
@@ -222,28 +222,28 @@ TEST_F(TreeViewExTest, AQuickFlickDragsTheItemPressedNotTheOneUnderThePointerLat
     // The tree notices a drag at its third move with the button down; a
     // flick of 40 px a move is by then rows further on, or past the last
     // row.
-    struct SCase
+    struct CCase
     {
-        const char* pszFrom;
-        const char* pszOnto;
-        const char* pszShape;
+        const char* m_pszFrom;
+        const char* m_pszOnto;
+        const char* m_pszShape;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {"a", "c", "root(b(b1) c(a(a1(a1x) a2)))"},
         {"c", "b", "root(a(a1(a1x) a2) b(b1 c))"},
     };
     m_pTree->SetKeepDepth(false);
-    for (const SCase& test : cases) {
+    for (const CCase& test : cases) {
         Build();
-        const wxPoint from = PointOf(Item(test.pszFrom));
+        const wxPoint from = PointOf(Item(test.m_pszFrom));
         Mouse(wxEVT_LEFT_DOWN, from, true);
         for (int i = 1; i <= 3; ++i)
             Mouse(wxEVT_MOTION, from + wxPoint(0, i * 40), true);
-        ASSERT_TRUE(m_pTree->IsDraggingItem()) << test.pszFrom;
-        Mouse(wxEVT_MOTION, PointOf(Item(test.pszOnto)), true);
-        Mouse(wxEVT_LEFT_UP, PointOf(Item(test.pszOnto)), false);
+        ASSERT_TRUE(m_pTree->IsDraggingItem()) << test.m_pszFrom;
+        Mouse(wxEVT_MOTION, PointOf(Item(test.m_pszOnto)), true);
+        Mouse(wxEVT_LEFT_UP, PointOf(Item(test.m_pszOnto)), false);
         PumpEvents();
-        EXPECT_EQ(Shape(), test.pszShape) << test.pszFrom << " flicked onto " << test.pszOnto;
+        EXPECT_EQ(Shape(), test.m_pszShape) << test.m_pszFrom << " flicked onto " << test.m_pszOnto;
     }
 }
 
@@ -255,7 +255,7 @@ TEST_F(TreeViewExTest, AMovedItemKeepsItsLookValueAndStateAndCopiesParentsFirst)
     DragByMouse(Item("a"), {Item("b"), Item("c")});
 
     EXPECT_EQ(Shape(), "root(b(b1) c(a(a1(a1x) a2)))");
-    EXPECT_EQ(m_pTree->m_copied, "a<c a1<a a1x<a1 a2<a ");
+    EXPECT_EQ(m_pTree->m_strCopied, "a<c a1<a a1x<a1 a2<a ");
     const wxTreeItemId moved = Find("a");
     EXPECT_NE(moved, Item("a"));
     EXPECT_EQ(m_pTree->GetItemParam(moved), pParamA);
@@ -279,7 +279,7 @@ TEST_F(TreeViewExTest, ARefusedCopyLeavesTheDraggedBranchWholeWhereItWas)
     m_pTree->m_strRefused = "a";
     DragByMouse(Item("a"), {Item("c")});
     EXPECT_EQ(Shape(), kStartShape);
-    EXPECT_EQ(m_pTree->m_copied, "a<c a1<a ");
+    EXPECT_EQ(m_pTree->m_strCopied, "a<c a1<a ");
 }
 
 TEST_F(TreeViewExTest, ReleaseOutsideDropsOnTheLastItemPassedAndADragOverNoItemChangesNothing)

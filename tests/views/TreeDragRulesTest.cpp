@@ -6,16 +6,16 @@
 
 TEST(TreeDragRulesTest, DropPlaceByTargetAndDepthInBothModes)
 {
-    struct SCase
+    struct CCase
     {
-        bool bHasTarget;
-        bool bTargetInDragged;
-        bool bKeepDepth;
-        int nDragDepth;
-        int nTargetDepth;
-        EDropPlace nPlace;
+        bool m_bHasTarget;
+        bool m_bTargetInDragged;
+        bool m_bKeepDepth;
+        int m_nDragDepth;
+        int m_nTargetDepth;
+        EDropPlace m_nPlace;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         // No item was ever under the pointer, or the target is the dragged
         // item or below it: refused in either mode, whatever the depths.
         {false, false, false, 1, 1, EDropPlace::Refused},
@@ -36,12 +36,12 @@ TEST(TreeDragRulesTest, DropPlaceByTargetAndDepthInBothModes)
         {true, false, true, 3, 1, EDropPlace::Refused},
         {true, false, true, 1, 2, EDropPlace::Refused},
     };
-    for (const SCase& test : cases) {
-        EXPECT_EQ(ChooseDropPlace(test.bHasTarget, test.bTargetInDragged, test.bKeepDepth, test.nDragDepth,
-                                  test.nTargetDepth),
-                  test.nPlace)
-            << test.bHasTarget << test.bTargetInDragged << test.bKeepDepth << ' ' << test.nDragDepth << ' '
-            << test.nTargetDepth;
+    for (const CCase& test : cases) {
+        EXPECT_EQ(ChooseDropPlace(test.m_bHasTarget, test.m_bTargetInDragged, test.m_bKeepDepth, test.m_nDragDepth,
+                                  test.m_nTargetDepth),
+                  test.m_nPlace)
+            << test.m_bHasTarget << test.m_bTargetInDragged << test.m_bKeepDepth << ' ' << test.m_nDragDepth << ' '
+            << test.m_nTargetDepth;
     }
 }
 
@@ -49,17 +49,17 @@ TEST(TreeDragRulesTest, HoverPeriodStartsOnceAndAgainOnlyOverTheFirstHighlighted
 {
     int dragged = 0, other = 0, third = 0;
     using EAction = CHoverRule::EAction;
-    struct SStep
+    struct CStep
     {
-        const void* hItem;
-        const void* hHighlighted;
-        bool bTimerRunning;
-        EAction nAction;
-        const void* hFirstHover;
+        const void* m_hItem;
+        const void* m_hHighlighted;
+        bool m_bTimerRunning;
+        EAction m_nAction;
+        const void* m_hFirstHover;
     };
     // A drag starting on `dragged`: the first move highlights it with no
     // highlight before, so the first hover is learnt at the second move.
-    const std::vector<SStep> steps = {
+    const std::vector<CStep> steps = {
         {&dragged, nullptr, false, EAction::Start, nullptr},
         {&dragged, &dragged, true, EAction::Restart, &dragged},
         {&other, &dragged, true, EAction::None, &dragged},
@@ -70,9 +70,9 @@ TEST(TreeDragRulesTest, HoverPeriodStartsOnceAndAgainOnlyOverTheFirstHighlighted
     };
     CHoverRule rule;
     for (size_t i = 0; i < steps.size(); ++i) {
-        const SStep& step = steps[i];
-        EXPECT_EQ(rule.OnMoveOverItem(step.hItem, step.hHighlighted, step.bTimerRunning), step.nAction) << i;
-        EXPECT_EQ(rule.GetFirstHover(), step.hFirstHover) << i;
+        const CStep& step = steps[i];
+        EXPECT_EQ(rule.OnMoveOverItem(step.m_hItem, step.m_hHighlighted, step.m_bTimerRunning), step.m_nAction) << i;
+        EXPECT_EQ(rule.GetFirstHover(), step.m_hFirstHover) << i;
     }
     rule.Reset();
     EXPECT_EQ(rule.GetFirstHover(), nullptr);
