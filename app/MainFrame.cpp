@@ -110,24 +110,24 @@ bool CMainFrame::CreateContents()
 
 bool CMainFrame::CreateClientPanes()
 {
-    m_pSplitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
-    m_pTreeView = new CCategoryTreeView(m_pSplitter);
-    m_pSplitter2 =
-        new wxSplitterWindow(m_pSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
-    m_pListView = new CAAListView(m_pSplitter2);
+    m_wndSplitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+    m_pTreeView = new CCategoryTreeView(m_wndSplitter);
+    m_wndSplitter2 =
+        new wxSplitterWindow(m_wndSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
+    m_pListView = new CAAListView(m_wndSplitter2);
     // The text pane scrolls both ways and never wraps: an AA's lines must
     // stay as drawn.
-    m_pTextView = new wxTextCtrl(m_pSplitter2, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
+    m_pTextView = new wxTextCtrl(m_wndSplitter2, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                                  wxTE_MULTILINE | wxTE_DONTWRAP | wxTE_NOHIDESEL);
 
     // Panes keep their sizes when the window is resized, and neither
     // splitter can be closed by dragging a pane to nothing.
-    for (wxSplitterWindow* pSplitter : {m_pSplitter, m_pSplitter2}) {
+    for (wxSplitterWindow* pSplitter : {m_wndSplitter, m_wndSplitter2}) {
         pSplitter->SetMinimumPaneSize(20);
         pSplitter->SetSashGravity(0.0);
     }
-    m_pSplitter2->SplitHorizontally(m_pListView, m_pTextView, kListHeight);
-    m_pSplitter->SplitVertically(m_pTreeView, m_pSplitter2, kTreeWidth);
+    m_wndSplitter2->SplitHorizontally(m_pListView, m_pTextView, kListHeight);
+    m_wndSplitter->SplitVertically(m_pTreeView, m_wndSplitter2, kTreeWidth);
 
     m_pListView->InsertColumn(0, U8("名称"), LXCFMT_LEFT, kNameColumnWidth);
     m_pListView->EnableSortShading(true, 0);

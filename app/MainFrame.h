@@ -83,8 +83,8 @@ private:
     void OnPane(wxCommandEvent& event);
     void OnKeyStateTimer(wxTimerEvent& event);
 
-    wxSplitterWindow* m_pSplitter = nullptr;
-    wxSplitterWindow* m_pSplitter2 = nullptr;
+    wxSplitterWindow* m_wndSplitter = nullptr;
+    wxSplitterWindow* m_wndSplitter2 = nullptr;
     CCategoryTreeView* m_pTreeView = nullptr;
     CAAListView* m_pListView = nullptr;
     wxTextCtrl* m_pTextView = nullptr;
