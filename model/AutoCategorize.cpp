@@ -193,11 +193,11 @@ std::uint32_t HashKey(std::string_view key, std::uint64_t nHead)
 }
 
 // The key of AA nIndex: the first nThreshold whole characters of its name;
-// bHasKey false when the name has fewer.
+// m_bHasKey false when the name has fewer.
 struct CAAKey
 {
-    std::string_view key;
-    bool bHasKey = false;
+    std::string_view m_strKey;
+    bool m_bHasKey = false;
 };
 
 CAAKey FindKey(const CAAStore& store, std::size_t nIndex, unsigned nThreshold)
@@ -260,10 +260,10 @@ private:
 // The AAs that share one key.
 struct CKeyGroup
 {
-    std::uint64_t nKeyHead;
-    std::uint32_t nKeyBytes;
-    std::uint32_t nCount;
-    int nSeed; // the group's first AA
+    std::uint64_t m_nKeyHead;
+    std::uint32_t m_nKeyBytes;
+    std::uint32_t m_nCount;
+    int m_nSeed; // the group's first AA
 };
 
 // The groups of a run and a table from key to group: open addressing, each
@@ -295,8 +295,8 @@ public:
                 continue;
             const auto nGroup = static_cast<std::uint32_t>(nEntry) - 1;
             const CKeyGroup& group = m_groups[nGroup];
-            if (group.nKeyBytes == key.size() && group.nKeyHead == nKeyHead &&
-                (key.size() <= 8 || m_store.GetNameView(group.nSeed).substr(8, key.size() - 8) == key.substr(8)))
+            if (group.m_nKeyBytes == key.size() && group.m_nKeyHead == nKeyHead &&
+                (key.size() <= 8 || m_store.GetNameView(group.m_nSeed).substr(8, key.size() - 8) == key.substr(8)))
                 return nGroup;
         }
     }
@@ -326,10 +326,10 @@ private:
 // A group large enough to become a category.
 struct CLargeGroup
 {
-    std::string_view seed;     // the name of the group's first AA
-    std::size_t nKeyBytes = 0; // the length of the key, the same for all
-    std::size_t nCommon = 0;   // bytes that every member's name shares with seed
-    std::uint32_t nCount = 0;
+    std::string_view m_strSeed;  // the name of the group's first AA
+    std::size_t m_nKeyBytes = 0; // the length of the key, the same for all
+    std::size_t m_nCommon = 0;   // bytes that every member's name shares with m_strSeed
+    std::uint32_t m_nCount = 0;
 };
 } // namespace
 
@@ -355,9 +355,9 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     };
     for (std::size_t i = 0; i < nCount; ++i) {
         const CAAKey aaKey = FindKey(store, i, nThreshold);
-        groupOf[i] = aaKey.bHasKey ? HashKey(aaKey.key, KeyHead(aaKey.key)) : kNone;
-        keyBytes[i] = static_cast<std::uint8_t>(std::min<std::size_t>(aaKey.key.size(), kLongKey));
-        if (aaKey.bHasKey)
+        groupOf[i] = aaKey.m_bHasKey ? HashKey(aaKey.m_strKey, KeyHead(aaKey.m_strKey)) : kNone;
+        keyBytes[i] = static_cast<std::uint8_t>(std::min<std::size_t>(aaKey.m_strKey.size(), kLongKey));
+        if (aaKey.m_bHasKey)
             sketch.Prefetch(groupOf[i]);
         if (i >= kAhead)
             countAA(i - kAhead);
@@ -382,10 +382,10 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
         }
         const std::string_view key = keyBytes[i] != kLongKey
                                          ? store.GetNameView(static_cast<int>(i)).substr(0, keyBytes[i])
-                                         : FindKey(store, i, nThreshold).key;
+                                         : FindKey(store, i, nThreshold).m_strKey;
         const std::uint32_t nGroup =
             nLastGroup != kNone && key == lastKey ? nLastGroup : keyGroups.FindOrAdd(key, nHash, static_cast<int>(i));
-        ++groups[nGroup].nCount;
+        ++groups[nGroup].m_nCount;
         groupOf[i] = nGroup;
         nLastGroup = nGroup;
         lastKey = key;
@@ -398,12 +398,12 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::size_t nInCategories = 0;
     for (std::size_t nGroup = 0; nGroup < groups.GetSize(); ++nGroup) {
         const CKeyGroup& group = groups[nGroup];
-        if (group.nCount < nMinItems)
+        if (group.m_nCount < nMinItems)
             continue;
-        const std::string_view seed = store.GetNameView(group.nSeed);
+        const std::string_view seed = store.GetNameView(group.m_nSeed);
         largeOf[nGroup] = static_cast<std::uint32_t>(large.size());
-        large.push_back({seed, group.nKeyBytes, seed.size(), group.nCount});
-        nInCategories += group.nCount;
+        large.push_back({seed, group.m_nKeyBytes, seed.size(), group.m_nCount});
+        nInCategories += group.m_nCount;
     }
 
     // Where each category's members end in one array that holds them all,
@@ -411,7 +411,7 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::vector<std::size_t> runEnds(large.size());
     std::size_t nEnd = 0;
     for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
-        runEnds[nLarge] = nEnd += large[nLarge].nCount;
+        runEnds[nLarge] = nEnd += large[nLarge].m_nCount;
     std::vector<int> members(nInCategories);
 
     // One pass in file order: the root's AAs, ascending; the members of the
@@ -429,21 +429,21 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
         }
         members[--runEnds[nLarge]] = static_cast<int>(i);
         CLargeGroup& group = large[nLarge];
-        const std::size_t nKeyBytes = group.nKeyBytes;
-        if (group.nCommon > nKeyBytes) {
+        const std::size_t nKeyBytes = group.m_nKeyBytes;
+        if (group.m_nCommon > nKeyBytes) {
             const std::string_view name = store.GetNameView(static_cast<int>(i));
             const std::size_t nShared =
-                nKeyBytes + CommonPrefixLength(group.seed.substr(nKeyBytes), name.substr(nKeyBytes));
-            group.nCommon = std::min(group.nCommon, nShared);
+                nKeyBytes + CommonPrefixLength(group.m_strSeed.substr(nKeyBytes), name.substr(nKeyBytes));
+            group.m_nCommon = std::min(group.m_nCommon, nShared);
         }
     }
 
     // The categories, named by whole characters.
     std::size_t nBegin = 0;
     for (CLargeGroup& group : large) {
-        CCategory* pCategory = root.AddChild(std::string(CutToWholeChars(group.seed, group.nCommon)));
-        pCategory->AssignAAs(members.data() + nBegin, members.data() + nBegin + group.nCount);
-        nBegin += group.nCount;
+        CCategory* pCategory = root.AddChild(std::string(CutToWholeChars(group.m_strSeed, group.m_nCommon)));
+        pCategory->AssignAAs(members.data() + nBegin, members.data() + nBegin + group.m_nCount);
+        nBegin += group.m_nCount;
     }
 }
 
