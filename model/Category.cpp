@@ -211,20 +211,20 @@ void CCategory::Save(std::string& strOut) const
 void CCategory::Save(CBlockWriter& writer) const
 {
     // Pre-order with an explicit stack, for trees of any depth.
-    struct Frame
+    struct CFrame
     {
-        const CCategory* pCategory;
-        std::size_t nNextChild;
+        const CCategory* m_pCategory;
+        std::size_t m_nNextChild;
     };
     WriteBlockHead(writer, *this);
-    std::vector<Frame> stack{{this, 0}};
+    std::vector<CFrame> stack{{this, 0}};
     while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.nNextChild == top.pCategory->m_children.size()) {
+        CFrame& top = stack.back();
+        if (top.m_nNextChild == top.m_pCategory->m_children.size()) {
             stack.pop_back();
             continue;
         }
-        const CCategory& child = *top.pCategory->m_children[top.nNextChild++];
+        const CCategory& child = *top.m_pCategory->m_children[top.m_nNextChild++];
         WriteBlockHead(writer, child);
         stack.push_back({&child, 0});
     }
@@ -232,22 +232,22 @@ void CCategory::Save(CBlockWriter& writer) const
 
 void CCategory::Load(CLineReader& reader)
 {
-    struct Frame
+    struct CFrame
     {
-        CCategory* pCategory;
-        long long nChildrenLeft;
+        CCategory* m_pCategory;
+        long long m_nChildrenLeft;
     };
     CBlockLineSource source(reader);
     CCategory loaded;
-    std::vector<Frame> stack{{&loaded, ReadBlockHead(source, loaded)}};
+    std::vector<CFrame> stack{{&loaded, ReadBlockHead(source, loaded)}};
     while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.nChildrenLeft <= 0) {
+        CFrame& top = stack.back();
+        if (top.m_nChildrenLeft <= 0) {
             stack.pop_back();
             continue;
         }
-        --top.nChildrenLeft;
-        CCategory* pChild = top.pCategory->AddChild(std::string());
+        --top.m_nChildrenLeft;
+        CCategory* pChild = top.m_pCategory->AddChild(std::string());
         const long long nChildren = ReadBlockHead(source, *pChild);
         stack.push_back({pChild, nChildren});
     }
