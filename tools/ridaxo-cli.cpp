@@ -42,12 +42,12 @@ public:
 // The arguments after the command: positional ones and options.
 struct CArguments
 {
-    std::vector<std::string> positional;
-    bool bAuto = false;
-    bool bVerbose = false;
-    std::optional<unsigned> threshold;
-    std::optional<unsigned> minItems;
-    std::optional<std::string> output;
+    std::vector<std::string> m_positional;
+    bool m_bAuto = false;
+    bool m_bVerbose = false;
+    std::optional<unsigned> m_nThreshold;
+    std::optional<unsigned> m_nMinItems;
+    std::optional<std::string> m_strOutput;
 };
 
 unsigned ParseSetting(const std::string& strOption, const std::string& strValue)
@@ -88,17 +88,17 @@ CArguments ParseArguments(const std::vector<std::string>& args, std::string_view
         if (strArg.size() > 1 && strArg[0] == '-' && !(strArg[1] >= '0' && strArg[1] <= '9')) {
             allowed(strArg);
             if (strArg == "--auto")
-                parsed.bAuto = true;
+                parsed.m_bAuto = true;
             else if (strArg == "-v")
-                parsed.bVerbose = true;
+                parsed.m_bVerbose = true;
             else if (strArg == "--threshold")
-                parsed.threshold = ParseSetting(strArg, value());
+                parsed.m_nThreshold = ParseSetting(strArg, value());
             else if (strArg == "--min-items")
-                parsed.minItems = ParseSetting(strArg, value());
+                parsed.m_nMinItems = ParseSetting(strArg, value());
             else if (strArg == "-o")
-                parsed.output = value();
+                parsed.m_strOutput = value();
         } else {
-            parsed.positional.push_back(strArg);
+            parsed.m_positional.push_back(strArg);
         }
     }
     return parsed;
@@ -106,7 +106,7 @@ CArguments ParseArguments(const std::vector<std::string>& args, std::string_view
 
 void RequirePositional(const CArguments& parsed, std::size_t nCount)
 {
-    if (parsed.positional.size() != nCount)
+    if (parsed.m_positional.size() != nCount)
         throw CUsageError("wrong number of arguments");
 }
 
@@ -141,24 +141,24 @@ void WriteIndex(const std::optional<std::string>& output, const CAAStore& store,
 
 void AppendTree(std::string& strOut, const CCategory& category, const CAAStore& store, bool bVerbose)
 {
-    struct Frame
+    struct CFrame
     {
-        const CCategory* pCategory;
-        int nDepth;
+        const CCategory* m_pCategory;
+        int m_nDepth;
     };
-    std::vector<Frame> stack{{&category, 0}};
+    std::vector<CFrame> stack{{&category, 0}};
     while (!stack.empty()) {
-        const Frame frame = stack.back();
+        const CFrame frame = stack.back();
         stack.pop_back();
-        const CCategory& current = *frame.pCategory;
-        strOut.append(static_cast<std::size_t>(frame.nDepth) * 2, ' ');
+        const CCategory& current = *frame.m_pCategory;
+        strOut.append(static_cast<std::size_t>(frame.m_nDepth) * 2, ' ');
         strOut += Cp932ToUtf8(current.GetNameRef());
         strOut += " (";
         strOut += std::to_string(current.GetAACount());
         strOut += ")\n";
         if (bVerbose) {
             for (int nIndex : current.GetAAList()) {
-                strOut.append(static_cast<std::size_t>(frame.nDepth + 1) * 2, ' ');
+                strOut.append(static_cast<std::size_t>(frame.m_nDepth + 1) * 2, ' ');
                 strOut += '[';
                 strOut += std::to_string(nIndex);
                 strOut += "] ";
@@ -167,7 +167,7 @@ void AppendTree(std::string& strOut, const CCategory& category, const CAAStore& 
             }
         }
         for (int i = current.GetChildCount(); i-- > 0;)
-            stack.push_back({current.GetChildAt(i), frame.nDepth + 1});
+            stack.push_back({current.GetChildAt(i), frame.m_nDepth + 1});
     }
 }
 
@@ -176,13 +176,13 @@ int RunImport(const std::vector<std::string>& args)
     const CArguments parsed = ParseArguments(args, "--auto --threshold --min-items -o ");
     RequirePositional(parsed, 1);
     CGroupingSettings settings;
-    settings.m_nThreshold = parsed.threshold.value_or(settings.m_nThreshold);
-    settings.m_nMinItems = parsed.minItems.value_or(settings.m_nMinItems);
+    settings.m_nThreshold = parsed.m_nThreshold.value_or(settings.m_nThreshold);
+    settings.m_nMinItems = parsed.m_nMinItems.value_or(settings.m_nMinItems);
     CAAStore store;
     CCategoryModel model;
     ImportAATextFile(
-        parsed.positional[0], store, model, [&] { return parsed.bAuto; }, settings);
-    WriteIndex(parsed.output, store, model);
+        parsed.m_positional[0], store, model, [&] { return parsed.m_bAuto; }, settings);
+    WriteIndex(parsed.m_strOutput, store, model);
     return 0;
 }
 
@@ -192,8 +192,8 @@ int RunResave(const std::vector<std::string>& args)
     RequirePositional(parsed, 1);
     CAAStore store;
     CCategoryModel model;
-    OpenIndexFile(parsed.positional[0], store, model);
-    WriteIndex(parsed.output, store, model);
+    OpenIndexFile(parsed.m_positional[0], store, model);
+    WriteIndex(parsed.m_strOutput, store, model);
     return 0;
 }
 
@@ -210,10 +210,10 @@ int RunText(const std::vector<std::string>& args)
 {
     const CArguments parsed = ParseArguments(args, "");
     RequirePositional(parsed, 2);
-    const int nIndex = ParseIndex(parsed.positional[1]);
+    const int nIndex = ParseIndex(parsed.m_positional[1]);
     CAAStore store;
     CCategoryModel model;
-    OpenAnyFile(parsed.positional[0], false, store, model);
+    OpenAnyFile(parsed.m_positional[0], false, store, model);
     WriteStandardOutput(store.GetText(nIndex));
     return 0;
 }
@@ -225,9 +225,9 @@ int RunTree(const std::vector<std::string>& args)
     CAAStore store;
     CCategoryModel model;
     // An AA text file is shown as a person answering Yes would see it.
-    OpenAnyFile(parsed.positional[0], true, store, model);
+    OpenAnyFile(parsed.m_positional[0], true, store, model);
     std::string strOut;
-    AppendTree(strOut, model.GetRoot(), store, parsed.bVerbose);
+    AppendTree(strOut, model.GetRoot(), store, parsed.m_bVerbose);
     WriteStandardOutput(strOut);
     return 0;
 }
