@@ -16,14 +16,14 @@ template <typename THandler> class CScopedOverride
 {
 public:
     CScopedOverride(THandler& slot, THandler fnHandler)
-        : m_slot(slot), m_fnPrevious(std::exchange(slot, std::move(fnHandler)))
+        : m_fnSlot(slot), m_fnPrevious(std::exchange(slot, std::move(fnHandler)))
     {}
-    ~CScopedOverride() { m_slot = std::move(m_fnPrevious); }
+    ~CScopedOverride() { m_fnSlot = std::move(m_fnPrevious); }
     CScopedOverride(const CScopedOverride&) = delete;
     CScopedOverride& operator=(const CScopedOverride&) = delete;
 
 private:
-    THandler& m_slot;
+    THandler& m_fnSlot;
     THandler m_fnPrevious;
 };
 

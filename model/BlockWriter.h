@@ -22,7 +22,7 @@ public:
 
     explicit CBlockWriter(SinkFn fnSink, std::size_t nBlockSize = kDefaultBlockSize)
         : m_fnSink(std::move(fnSink)), m_nBlockSize(nBlockSize < kMinBlockSize ? kMinBlockSize : nBlockSize),
-          m_block(std::make_unique<char[]>(m_nBlockSize))
+          m_pBlock(std::make_unique<char[]>(m_nBlockSize))
     {}
     // Whatever was not flushed is dropped: a destructor must not throw.
     virtual ~CBlockWriter() = default;
@@ -34,12 +34,12 @@ public:
     {
         while (text.size() > m_nBlockSize - m_nUsed) {
             const std::size_t nPart = m_nBlockSize - m_nUsed;
-            std::memcpy(m_block.get() + m_nUsed, text.data(), nPart);
+            std::memcpy(m_pBlock.get() + m_nUsed, text.data(), nPart);
             m_nUsed = m_nBlockSize;
             text.remove_prefix(nPart);
             Flush();
         }
-        std::memcpy(m_block.get() + m_nUsed, text.data(), text.size());
+        std::memcpy(m_pBlock.get() + m_nUsed, text.data(), text.size());
         m_nUsed += text.size();
     }
 
@@ -47,7 +47,7 @@ public:
     {
         if (m_nUsed == m_nBlockSize)
             Flush();
-        m_block[m_nUsed++] = ch;
+        m_pBlock[m_nUsed++] = ch;
     }
 
     // The decimal text of n, as printf's "%d" writes it, and an LF.
@@ -55,7 +55,7 @@ public:
     {
         if (m_nBlockSize - m_nUsed < kMaxNumberLine)
             Flush();
-        char* pBegin = m_block.get() + m_nUsed;
+        char* pBegin = m_pBlock.get() + m_nUsed;
         char* pEnd = std::to_chars(pBegin, pBegin + kMaxNumberLine - 1, n).ptr;
         *pEnd = '\n';
         m_nUsed += static_cast<std::size_t>(pEnd + 1 - pBegin);
@@ -68,7 +68,7 @@ public:
             return;
         const std::size_t nUsed = m_nUsed;
         m_nUsed = 0;
-        m_fnSink(std::string_view(m_block.get(), nUsed));
+        m_fnSink(std::string_view(m_pBlock.get(), nUsed));
     }
 
 private:
@@ -78,6 +78,6 @@ private:
 
     SinkFn m_fnSink;
     std::size_t m_nBlockSize;
-    std::unique_ptr<char[]> m_block;
+    std::unique_ptr<char[]> m_pBlock;
     std::size_t m_nUsed = 0;
 };
