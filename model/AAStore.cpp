@@ -113,11 +113,11 @@ public:
     // without a line end; its body is empty and begins at the end.
     void Finish()
     {
-        if (m_state == EState::InName) {
+        if (m_nState == EState::InName) {
             CutName();
             AddAA(m_nBlockStart, EndName());
         }
-        m_state = EState::InKey;
+        m_nState = EState::InKey;
         m_nKeyMatched = 0;
         m_bLineGoesOn = false;
     }
@@ -152,7 +152,7 @@ private:
         const char* p = block.data() + nFrom;
         const char* const pEnd = block.data() + block.size();
         while (p < pEnd && m_nFound < kBatchSize) {
-            switch (m_state) {
+            switch (m_nState) {
             case EState::InKey:
                 p = MatchKey(p, pEnd);
                 break;
@@ -177,17 +177,17 @@ private:
         // does inline.
         if (m_nKeyMatched == 0 && nAvailable >= kNameKey.size()) {
             if (std::memcmp(p, kNameKey.data(), kNameKey.size()) != 0) {
-                m_state = EState::InLine;
+                m_nState = EState::InLine;
                 return p;
             }
-            m_state = EState::InName;
+            m_nState = EState::InName;
             return p + kNameKey.size();
         }
         const std::size_t nWanted = kNameKey.size() - m_nKeyMatched;
         const std::size_t nCompare = nAvailable < nWanted ? nAvailable : nWanted;
         if (std::memcmp(p, kNameKey.data() + m_nKeyMatched, nCompare) != 0) {
             // The key holds no LF, so this line ends at p or later.
-            m_state = EState::InLine;
+            m_nState = EState::InLine;
             m_nKeyMatched = 0;
             return p;
         }
@@ -195,7 +195,7 @@ private:
             m_nKeyMatched += nCompare;
             return pEnd;
         }
-        m_state = EState::InName;
+        m_nState = EState::InName;
         m_nKeyMatched = 0;
         return p + nCompare;
     }
@@ -205,12 +205,12 @@ private:
     const char* SkipToNameLineCandidate(const char* p, const char* pEnd)
     {
         if (const char* pCandidate = FindNameLineCandidate(p + 1, pEnd)) {
-            m_state = EState::InKey;
+            m_nState = EState::InKey;
             return pCandidate;
         }
         // The next block begins a line when this one ends one.
         if (pEnd[-1] == '\n')
-            m_state = EState::InKey;
+            m_nState = EState::InKey;
         return pEnd;
     }
 
@@ -239,7 +239,7 @@ private:
             m_bLineGoesOn = false;
         }
         m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock), EndName()};
-        m_state = EState::InKey;
+        m_nState = EState::InKey;
         return pNewLine + 1;
     }
 
@@ -276,7 +276,7 @@ private:
     }
 
     const std::string& m_strPath;
-    EState m_state = EState::InKey;
+    EState m_nState = EState::InKey;
     std::size_t m_nKeyMatched = 0;
     std::uint64_t m_nBlockStart;
     // The name line being read goes on from an earlier block.
