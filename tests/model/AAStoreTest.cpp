@@ -19,8 +19,8 @@ void LoadFile(CAAStore& store, const std::string& strPath, std::size_t nBuffer =
 
 struct CExpectedAA
 {
-    std::string_view name;
-    std::string_view text;
+    std::string_view m_strName;
+    std::string_view m_strText;
 };
 
 void ExpectAAs(const CAAStore& store, std::initializer_list<CExpectedAA> expected)
@@ -28,8 +28,8 @@ void ExpectAAs(const CAAStore& store, std::initializer_list<CExpectedAA> expecte
     ASSERT_EQ(store.GetCount(), static_cast<int>(expected.size()));
     int nIndex = 0;
     for (const CExpectedAA& aa : expected) {
-        EXPECT_EQ(store.GetName(nIndex), aa.name) << "AA " << nIndex;
-        EXPECT_EQ(store.GetText(nIndex), aa.text) << "AA " << nIndex;
+        EXPECT_EQ(store.GetName(nIndex), aa.m_strName) << "AA " << nIndex;
+        EXPECT_EQ(store.GetText(nIndex), aa.m_strText) << "AA " << nIndex;
         ++nIndex;
     }
 }
@@ -190,23 +190,23 @@ TEST(AAStoreTest, AFileCutShortAfterItWasOpenedIsAnErrorAndTheStoreIsKept)
     // off since raise a bus error where the loader first touches them. Cut
     // to nothing, the encoding check meets them; cut in the middle, the
     // search for name lines.
-    struct Case
+    struct CCase
     {
-        std::size_t nSize;
-        std::size_t nCut;
+        std::size_t m_nSize;
+        std::size_t m_nCut;
     };
-    const Case cases[] = {{10000, 0}, {200000, 100000}};
+    const CCase cases[] = {{10000, 0}, {200000, 100000}};
     CTempDir dir;
     CAAStore store;
     LoadFile(store, dir.Write("kept.txt", "[MojieName=kept]\r\n"));
-    for (const Case& c : cases) {
+    for (const CCase& c : cases) {
         std::string text;
-        for (int i = 0; text.size() < c.nSize; ++i)
+        for (int i = 0; text.size() < c.m_nSize; ++i)
             text += "[MojieName=" + std::to_string(i) + "]\r\nbody\r\n[END]\r\n";
         const std::string strPath = dir.Write("cut.txt", text);
         CLineReader reader(strPath, 4096, 0);
-        std::filesystem::resize_file(strPath, c.nCut);
-        EXPECT_THROW(store.Load(reader), CRidaxoError) << c.nCut;
+        std::filesystem::resize_file(strPath, c.m_nCut);
+        EXPECT_THROW(store.Load(reader), CRidaxoError) << c.m_nCut;
         EXPECT_EQ(store.GetName(0), "kept");
     }
 }

@@ -11,11 +11,11 @@ namespace
 {
 struct CGroupingCase
 {
-    const char* pszWhat;
-    std::vector<std::string> names;
-    unsigned nThreshold;
-    unsigned nMinItems;
-    std::string expected; // DescribeTree of the root, named "r"
+    const char* m_pszWhat;
+    std::vector<std::string> m_names;
+    unsigned m_nThreshold;
+    unsigned m_nMinItems;
+    std::string m_strExpected; // DescribeTree of the root, named "r"
 };
 
 std::string Group(const std::vector<std::string>& names, unsigned nThreshold, unsigned nMinItems)
@@ -59,7 +59,7 @@ TEST(AutoCategorizeTest, GroupsAsTheWorkedExamplesAndEdgeCasesWant)
         {"an empty store", {}, 3, 5, "r{}[]"},
     };
     for (const CGroupingCase& c : cases)
-        EXPECT_EQ(Group(c.names, c.nThreshold, c.nMinItems), c.expected) << c.pszWhat;
+        EXPECT_EQ(Group(c.m_names, c.m_nThreshold, c.m_nMinItems), c.m_strExpected) << c.m_pszWhat;
 }
 
 TEST(AutoCategorizeTest, RunningTwiceGivesTheSameTree)

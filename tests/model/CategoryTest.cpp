@@ -98,13 +98,13 @@ TEST(CategoryTest, SaveAndLoadReproduceTheTree)
 
 TEST(CategoryTest, LoadReadsDamagedAndForeignLinesAsTheFormatSays)
 {
-    struct Case
+    struct CCase
     {
-        const char* pszWhat;
-        std::string_view text;
-        std::string_view expected;
+        const char* m_pszWhat;
+        std::string_view m_strText;
+        std::string_view m_strExpected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"crlf like lf", "\"r\"\r\n1\r\n5\r\n1\r\n\"c\"\r\n0\r\n0\r\n", "r{5,}[c{}[]]"},
         {"blanks around quotes", " \t\"  in  \"\t \n0\n0\n", "  in  {}[]"},
         {"no quotes", "  bare name \n0\n0\n", "bare name{}[]"},
@@ -116,10 +116,10 @@ TEST(CategoryTest, LoadReadsDamagedAndForeignLinesAsTheFormatSays)
         {"indices as they stand", "\"r\"\n3\n-9\n99999999999\nx\n0\n", "r{-9,2147483647,0,}[]"},
         {"lines after the block", "\"r\"\n0\n0\n\"more\"\n5\n", "r{}[]"},
     };
-    for (const Case& c : cases) {
+    for (const CCase& c : cases) {
         CCategory category;
-        LoadFromText(category, c.text);
-        EXPECT_EQ(DescribeTree(category), c.expected) << c.pszWhat;
+        LoadFromText(category, c.m_strText);
+        EXPECT_EQ(DescribeTree(category), c.m_strExpected) << c.m_pszWhat;
     }
 }
 
@@ -187,12 +187,12 @@ TEST(CategoryTest, RemovingReportedCategoriesDestroysEachOnceInAnyOrder)
     // A tree control reports every item of a deleted branch, in an order of
     // its own. Every order of every report below must give the same tree;
     // under AddressSanitizer a second destruction or a read after one fails.
-    struct SCase
+    struct CCase
     {
-        std::vector<std::string> reported;
-        const char* pszAfter;
+        std::vector<std::string> m_reported;
+        const char* m_pszAfter;
     };
-    const SCase cases[] = {
+    const CCase cases[] = {
         {{"b"}, "r{7,}[a{1,}[d{}[]]e{}[]]"},
         {{"b", "c"}, "r{7,}[a{1,}[d{}[]]e{}[]]"},
         {{"a", "b", "c", "d"}, "r{7,}[e{}[]]"},
@@ -202,8 +202,8 @@ TEST(CategoryTest, RemovingReportedCategoriesDestroysEachOnceInAnyOrder)
         {{"r", "a", "b", "c", "d", "e"}, "r{7,}[]"},
         {{}, "r{7,}[a{1,}[b{2,}[c{3,}[]]d{}[]]e{}[]]"},
     };
-    for (const SCase& test : cases) {
-        std::vector<std::string> order = test.reported;
+    for (const CCase& test : cases) {
+        std::vector<std::string> order = test.m_reported;
         std::sort(order.begin(), order.end());
         do {
             CCategory root;
@@ -227,7 +227,7 @@ TEST(CategoryTest, RemovingReportedCategoriesDestroysEachOnceInAnyOrder)
                 reported.push_back(byName.at(strName));
 
             CCategory::RemoveCategories(reported);
-            EXPECT_EQ(DescribeTree(root), test.pszAfter) << ::testing::PrintToString(order);
+            EXPECT_EQ(DescribeTree(root), test.m_pszAfter) << ::testing::PrintToString(order);
         } while (std::next_permutation(order.begin(), order.end()));
     }
 }

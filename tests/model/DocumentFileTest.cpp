@@ -20,16 +20,16 @@ namespace
 // A document's data, as the window program's document holds it.
 struct CDoc
 {
-    CAAStore store;
-    CCategoryModel model;
-    bool bFromText = true;
+    CAAStore m_store;
+    CCategoryModel m_model;
+    bool m_bFromText = true;
 
     void Open(const std::string& strPath, bool bAnswerYes = false, CGroupingSettings settings = {})
     {
         OpenDocumentFile(
-            strPath, store, model, bFromText, [=] { return bAnswerYes; }, settings);
+            strPath, m_store, m_model, m_bFromText, [=] { return bAnswerYes; }, settings);
     }
-    std::string Tree() const { return DescribeTree(model.GetRoot()); }
+    std::string Tree() const { return DescribeTree(m_model.GetRoot()); }
 };
 
 const std::vector<std::string> kNames = {"cat-a", "dog-a", "cat-b", "cat-c", "owl"};
@@ -38,12 +38,12 @@ const std::vector<std::string> kNames = {"cat-a", "dog-a", "cat-b", "cat-c", "ow
 
 TEST(DocumentFileTest, TheNameDecidesBetweenImportAndIndexFile)
 {
-    struct Case
+    struct CCase
     {
-        std::string_view path;
-        bool bText;
+        std::string_view m_strPath;
+        bool m_bText;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"a.txt", true},
         {"/x/LIST.TXT", true},
         {"dir/txt", true},
@@ -60,8 +60,8 @@ TEST(DocumentFileTest, TheNameDecidesBetweenImportAndIndexFile)
         // still be found.
         {"/\xE3\x81\x82.txt", true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsAATextFileName(std::string(c.path)), c.bText) << c.path;
+    for (const CCase& c : cases)
+        EXPECT_EQ(IsAATextFileName(std::string(c.m_strPath)), c.m_bText) << c.m_strPath;
     EXPECT_EQ(GetFileTitle("/a/b/ねこ.txt"), "ねこ.txt");
     EXPECT_EQ(MakeRootName("/a/b/ねこ.txt"), "\x82\xCB\x82\xB1.txt");
     EXPECT_EQ(MakeRootName("/a/😺.txt"), "?.txt");
@@ -73,9 +73,9 @@ TEST(DocumentFileTest, ImportNamesTheRootAndGroupsAsAnswered)
     const std::string strText = dir.Write("Animals.TXT", MakeAAFile(kNames));
     CDoc doc;
     doc.Open(strText, false);
-    EXPECT_TRUE(doc.bFromText);
+    EXPECT_TRUE(doc.m_bFromText);
     EXPECT_EQ(doc.Tree(), "Animals.TXT{0,1,2,3,4,}[]");
-    EXPECT_EQ(doc.store.GetPath(), strText);
+    EXPECT_EQ(doc.m_store.GetPath(), strText);
 
     doc.Open(strText, true, {4, 3});
     EXPECT_EQ(doc.Tree(), "Animals.TXT{1,4,}[cat-{3,2,0,}[]]");
@@ -88,16 +88,16 @@ TEST(DocumentFileTest, AnIndexFileRestoresTheTreeAndResavesTheSameBytes)
     CDoc doc;
     doc.Open(strText, true, {4, 3});
     const std::string strIndex = dir.File("animals.rix");
-    SaveIndexFile(strIndex, doc.store, doc.model);
+    SaveIndexFile(strIndex, doc.m_store, doc.m_model);
     const std::string bytes = ReadBytes(strIndex);
     EXPECT_EQ(bytes, "\"" + strText + "\"\n\"animals.txt\"\n2\n1\n4\n1\n\"cat-\"\n3\n3\n2\n0\n0\n");
 
     CDoc reopened;
     reopened.Open(strIndex);
-    EXPECT_FALSE(reopened.bFromText);
+    EXPECT_FALSE(reopened.m_bFromText);
     EXPECT_EQ(reopened.Tree(), doc.Tree());
-    EXPECT_EQ(reopened.store.GetName(4), "owl");
-    EXPECT_EQ(FormatIndexFile(reopened.store, reopened.model), bytes);
+    EXPECT_EQ(reopened.m_store.GetName(4), "owl");
+    EXPECT_EQ(FormatIndexFile(reopened.m_store, reopened.m_model), bytes);
 }
 
 TEST(DocumentFileTest, HeaderLinesWithBlanksWithoutQuotesOrRelativePaths)
@@ -111,7 +111,7 @@ TEST(DocumentFileTest, HeaderLinesWithBlanksWithoutQuotesOrRelativePaths)
     for (const std::string& strHeader : headers) {
         CDoc doc;
         doc.Open(dir.Write("i.rix", strHeader + "\n" + tree));
-        EXPECT_EQ(doc.store.GetPath(), strText) << strHeader;
+        EXPECT_EQ(doc.m_store.GetPath(), strText) << strHeader;
         EXPECT_EQ(doc.Tree(), "root{0,}[]");
     }
     fs::current_path(previous);
@@ -136,11 +136,11 @@ TEST(DocumentFileTest, AFailedOpenChangesNothing)
     };
     CDoc doc;
     doc.Open(strText, true, {4, 3});
-    const std::string before = FormatIndexFile(doc.store, doc.model);
+    const std::string before = FormatIndexFile(doc.m_store, doc.m_model);
     for (const std::string& strPath : bad) {
         EXPECT_THROW(doc.Open(strPath), CRidaxoError) << strPath;
-        EXPECT_EQ(FormatIndexFile(doc.store, doc.model), before) << strPath;
-        EXPECT_TRUE(doc.bFromText);
+        EXPECT_EQ(FormatIndexFile(doc.m_store, doc.m_model), before) << strPath;
+        EXPECT_TRUE(doc.m_bFromText);
     }
 }
 
@@ -148,8 +148,8 @@ TEST(DocumentFileTest, AnEmptyDocumentSavesAFileThatNamesNoTextFile)
 {
     CTempDir dir;
     CDoc doc;
-    EXPECT_EQ(FormatIndexFile(doc.store, doc.model), "\"\"\n\"\"\n0\n0\n");
-    SaveIndexFile(dir.File("empty.rix"), doc.store, doc.model);
+    EXPECT_EQ(FormatIndexFile(doc.m_store, doc.m_model), "\"\"\n\"\"\n0\n0\n");
+    SaveIndexFile(dir.File("empty.rix"), doc.m_store, doc.m_model);
     CDoc reopened;
     try {
         reopened.Open(dir.File("empty.rix"));
@@ -218,12 +218,12 @@ TEST(DocumentFileTest, ATextFileNotWhereTheHeaderSaysIsLookedForBesideTheIndexFi
     const std::string strSub = dir.Write("coll/sub/aa.txt", MakeAAFile({"x"}));
     // 表 is 95 5C in code page 932: its trail byte is a backslash.
     const std::string strHyou = dir.Write("coll/\xE8\xA1\xA8.txt", MakeAAFile({"x"}));
-    struct Case
+    struct CCase
     {
-        std::string strNamed;
-        std::string expected;
+        std::string m_strNamed;
+        std::string m_strExpected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"aa.txt", strAA},
         {"sub/aa.txt", strSub},
         {"./sub/../aa.txt", dir.File("coll/./sub/../aa.txt")},
@@ -238,13 +238,13 @@ TEST(DocumentFileTest, ATextFileNotWhereTheHeaderSaysIsLookedForBesideTheIndexFi
     };
     const auto previous = fs::current_path();
     fs::current_path(dir.GetPath());
-    for (const Case& c : cases)
-        EXPECT_EQ(FindNamedTextFile(c.strNamed, strIndex), c.expected) << c.strNamed;
+    for (const CCase& c : cases)
+        EXPECT_EQ(FindNamedTextFile(c.m_strNamed, strIndex), c.m_strExpected) << c.m_strNamed;
 
     // Opening goes the same way, and the store then holds the full path.
     CDoc doc;
     doc.Open(dir.Write("coll/win.rix", "\"D:\\AA\\\x95\x5C.txt\"\n\"r\"\n1\n0\n0\n"));
-    EXPECT_EQ(doc.store.GetPath(), strHyou);
+    EXPECT_EQ(doc.m_store.GetPath(), strHyou);
     try {
         doc.Open(dir.Write("coll/lost.rix", "\"E:\\gone.txt\"\n\"r\"\n0\n0\n"));
         ADD_FAILURE() << "opened";

@@ -14,8 +14,8 @@ namespace
 {
 struct CLineAt
 {
-    std::string strLine;
-    std::uint64_t nNextPosition;
+    std::string m_strLine;
+    std::uint64_t m_nNextPosition;
     bool operator==(const CLineAt&) const = default;
 };
 
@@ -33,12 +33,12 @@ std::vector<CLineAt> ReadAll(const std::string& strPath, std::size_t nBufferSize
 
 TEST(LineReaderTest, SplitsAtCrLfAndLoneLfWhateverTheBufferSize)
 {
-    struct Case
+    struct CCase
     {
-        std::string_view data;
-        std::vector<CLineAt> expected;
+        std::string_view m_strData;
+        std::vector<CLineAt> m_expected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"", {}},
         {"a\r\nbc\r\n", {{"a", 3}, {"bc", 7}}},
         {"a\nbc\n", {{"a", 2}, {"bc", 5}}},
@@ -50,10 +50,10 @@ TEST(LineReaderTest, SplitsAtCrLfAndLoneLfWhateverTheBufferSize)
          {{"a somewhat longer line that spans blocks", 42}, {"and more", 51}}},
     };
     CTempDir dir;
-    for (const Case& c : cases) {
-        const std::string strPath = dir.Write("lines.txt", c.data);
+    for (const CCase& c : cases) {
+        const std::string strPath = dir.Write("lines.txt", c.m_strData);
         for (std::size_t nBuffer : {16, 17, 64 * 1024})
-            EXPECT_EQ(ReadAll(strPath, nBuffer), c.expected) << c.data << " buffer " << nBuffer;
+            EXPECT_EQ(ReadAll(strPath, nBuffer), c.m_expected) << c.m_strData << " buffer " << nBuffer;
     }
 }
 
@@ -106,14 +106,14 @@ TEST(LineReaderTest, BlocksHandOutTheRestOfTheFileReadOrMapped)
     CTempDir dir;
     const std::string data = "first\r\n" + std::string(5000, 'x') + "\nlast";
     const std::string strPath = dir.Write("blocks.txt", data);
-    struct Case
+    struct CCase
     {
-        std::size_t nBuffer;
-        std::uint64_t nMapThreshold;
+        std::size_t m_nBuffer;
+        std::uint64_t m_nMapThreshold;
     };
-    const Case cases[] = {{16, CLineReader::kNeverMap}, {4096, CLineReader::kNeverMap}, {16, 0}, {16, 100000}};
-    for (const Case& c : cases) {
-        CLineReader reader(strPath, c.nBuffer, c.nMapThreshold);
+    const CCase cases[] = {{16, CLineReader::kNeverMap}, {4096, CLineReader::kNeverMap}, {16, 0}, {16, 100000}};
+    for (const CCase& c : cases) {
+        CLineReader reader(strPath, c.m_nBuffer, c.m_nMapThreshold);
         std::string_view line;
         ASSERT_TRUE(reader.ReadLine(line)); // blocks continue after a line
         std::string rest;
@@ -123,7 +123,7 @@ TEST(LineReaderTest, BlocksHandOutTheRestOfTheFileReadOrMapped)
             EXPECT_EQ(reader.GetPosition(), 7 + rest.size());
         }
         EXPECT_TRUE(block.empty());
-        EXPECT_EQ(rest, data.substr(7)) << c.nBuffer << " " << c.nMapThreshold;
+        EXPECT_EQ(rest, data.substr(7)) << c.m_nBuffer << " " << c.m_nMapThreshold;
     }
 }
 

@@ -14,12 +14,12 @@ TEST(ShiftJisTest, LeadBytesAreTheTwoCodePage932Ranges)
 
 TEST(ShiftJisTest, FindLastCharSkipsTrailBytes)
 {
-    struct Case
+    struct CCase
     {
-        std::string_view text;
-        std::size_t nExpected;
+        std::string_view m_strText;
+        std::size_t m_nExpected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"a]b]", 3},
         {"\x83]", std::string_view::npos}, // ゾ: its trail byte is "]"
         {"\x83]]", 2},
@@ -28,8 +28,8 @@ TEST(ShiftJisTest, FindLastCharSkipsTrailBytes)
         {"\x83", std::string_view::npos}, // a lone lead byte at the end
         {"\xB1]", 1},                     // half-width katakana is one byte
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(FindLastSjisChar(c.text, ']'), c.nExpected) << c.text;
+    for (const CCase& c : cases)
+        EXPECT_EQ(FindLastSjisChar(c.m_strText, ']'), c.m_nExpected) << c.m_strText;
 
     // Against a walk through the characters from the front, on texts made of
     // "]", lead bytes (0x83 also before "]") and one-byte characters.
@@ -49,12 +49,12 @@ TEST(ShiftJisTest, FindLastCharSkipsTrailBytes)
 
 TEST(ShiftJisTest, DecodesWindowsExtensionsAndHalfWidthKana)
 {
-    struct Case
+    struct CCase
     {
-        std::string_view cp932;
-        std::string_view utf8;
+        std::string_view m_strCp932;
+        std::string_view m_strUtf8;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"\x82\xA0\x82\xA2", "あい"},
         {"\x87\x40", "①"},  // NEC row 13
         {"\xFB\xFC", "髙"}, // IBM extension
@@ -64,8 +64,8 @@ TEST(ShiftJisTest, DecodesWindowsExtensionsAndHalfWidthKana)
         {"a\\~", "a\\~"},                         // ASCII stays ASCII
         {"\xA0\xFD", "\xEF\xA3\xB0\xEF\xA3\xB1"}, // U+F8F0, U+F8F1 as Windows maps them
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8);
+    for (const CCase& c : cases)
+        EXPECT_EQ(Cp932ToUtf8(c.m_strCp932), c.m_strUtf8);
 }
 
 TEST(ShiftJisTest, BadBytesBecomeReplacementCharactersWithoutLosingTheRest)
@@ -118,13 +118,13 @@ TEST(ShiftJisTest, EveryDecodedCharacterEncodesBackToBytesThatDecodeAlike)
 
 TEST(ShiftJisTest, RecognisesUtf8AndUtf16ButNeverTakesCodePage932ForThem)
 {
-    struct Case
+    struct CCase
     {
-        const char* pszWhat;
-        std::string_view head;
-        ETextEncoding expected;
+        const char* m_pszWhat;
+        std::string_view m_strHead;
+        ETextEncoding m_nExpected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"empty", "", ETextEncoding::Cp932},
         {"plain ASCII", "[MojieName=cat]\r\n(=^.^=)\r\n[END]\r\n", ETextEncoding::Cp932},
         {"UTF-8 byte-order mark", "\xEF\xBB\xBF[MojieName=cat]\r\n", ETextEncoding::Utf8},
@@ -142,6 +142,6 @@ TEST(ShiftJisTest, RecognisesUtf8AndUtf16ButNeverTakesCodePage932ForThem)
         {"UTF-16 surrogate in UTF-8 form", "\xED\xA0\x80", ETextEncoding::Cp932},
         {"code page 932 ending in a lone lead byte", "abc\x82", ETextEncoding::Cp932},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DetectTextEncoding(c.head), c.expected) << c.pszWhat;
+    for (const CCase& c : cases)
+        EXPECT_EQ(DetectTextEncoding(c.m_strHead), c.m_nExpected) << c.m_pszWhat;
 }

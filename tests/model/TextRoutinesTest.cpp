@@ -14,12 +14,12 @@ TEST(TextRoutinesTest, IntToStringWritesPrintfDecimal)
 
 TEST(TextRoutinesTest, StringToIntReadsAsAtol)
 {
-    struct Case
+    struct CCase
     {
-        std::string_view text;
-        long long nExpected;
+        std::string_view m_strText;
+        long long m_nExpected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"42", 42},
         {"  \t-17xyz", -17},
         {"+5", 5},
@@ -37,19 +37,19 @@ TEST(TextRoutinesTest, StringToIntReadsAsAtol)
         {"-9223372036854775809", std::numeric_limits<long long>::min()},
         {"-9223372036854775799", -9223372036854775807LL + 8},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(StringToInt(c.text), c.nExpected) << c.text;
+    for (const CCase& c : cases)
+        EXPECT_EQ(StringToInt(c.m_strText), c.m_nExpected) << c.m_strText;
 }
 
 TEST(TextRoutinesTest, QuoteAndUnquote)
 {
     EXPECT_EQ(Quote("a\"b"), "\"a\"b\"");
-    struct Case
+    struct CCase
     {
-        std::string_view text;
-        std::string_view expected;
+        std::string_view m_strText;
+        std::string_view m_strExpected;
     };
-    const Case cases[] = {
+    const CCase cases[] = {
         {"\"name\"", "name"},
         {" \t\"name\"\t ", "name"},
         {"\" in side \"", " in side "},
@@ -60,6 +60,6 @@ TEST(TextRoutinesTest, QuoteAndUnquote)
         {"x\"y\"z", "y"},
         {"\v\f\"q\"\r\n", "q"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Unquote(c.text), c.expected) << c.text;
+    for (const CCase& c : cases)
+        EXPECT_EQ(Unquote(c.m_strText), c.m_strExpected) << c.m_strText;
 }
