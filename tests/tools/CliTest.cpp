@@ -11,9 +11,9 @@ namespace
 {
 struct CRun
 {
-    int nExit;
-    std::string strOut;
-    std::string strErr;
+    int m_nExit;
+    std::string m_strOut;
+    std::string m_strErr;
 };
 
 std::string ShellQuote(const std::string& strArg)
@@ -38,13 +38,13 @@ CRun RunCli(const std::vector<std::string>& args)
 
 void ExpectFailure(const CRun& run, int nExit, const std::string& strMention)
 {
-    EXPECT_EQ(run.nExit, nExit) << run.strErr;
-    EXPECT_EQ(run.strOut, "");
-    ASSERT_FALSE(run.strErr.empty());
+    EXPECT_EQ(run.m_nExit, nExit) << run.m_strErr;
+    EXPECT_EQ(run.m_strOut, "");
+    ASSERT_FALSE(run.m_strErr.empty());
     if (nExit == 1) { // one line naming the file
-        EXPECT_EQ(run.strErr.find('\n'), run.strErr.size() - 1) << run.strErr;
+        EXPECT_EQ(run.m_strErr.find('\n'), run.m_strErr.size() - 1) << run.m_strErr;
     }
-    EXPECT_NE(run.strErr.find(strMention), std::string::npos) << run.strErr;
+    EXPECT_NE(run.m_strErr.find(strMention), std::string::npos) << run.m_strErr;
 }
 
 const std::string kFile = "pre\r\n[MojieName=ab1]\r\nline 1\r\n[END]\r\n[MojieName=ab2]\r\n\r\nx\r\n[END]\r\n"
@@ -56,28 +56,29 @@ TEST(CliTest, ImportResaveTextAndTreeOnASmallFile)
     CTempDir dir;
     const std::string strText = dir.Write("small.txt", kFile);
     const CRun plain = RunCli({"import", strText});
-    EXPECT_EQ(plain.nExit, 0) << plain.strErr;
-    EXPECT_EQ(plain.strOut, "\"" + strText + "\"\n\"small.txt\"\n3\n0\n1\n2\n0\n");
+    EXPECT_EQ(plain.m_nExit, 0) << plain.m_strErr;
+    EXPECT_EQ(plain.m_strOut, "\"" + strText + "\"\n\"small.txt\"\n3\n0\n1\n2\n0\n");
 
     const CRun grouped = RunCli({"import", "--threshold", "2", strText, "--auto", "--min-items", "2"});
-    EXPECT_EQ(grouped.strOut, "\"" + strText + "\"\n\"small.txt\"\n1\n2\n1\n\"ab\"\n2\n1\n0\n0\n");
+    EXPECT_EQ(grouped.m_strOut, "\"" + strText + "\"\n\"small.txt\"\n1\n2\n1\n\"ab\"\n2\n1\n0\n0\n");
 
     const std::string strIndex = dir.File("small.rix");
-    EXPECT_EQ(RunCli({"import", strText, "--auto", "--threshold", "2", "--min-items", "2", "-o", strIndex}).nExit, 0);
-    EXPECT_EQ(ReadBytes(strIndex), grouped.strOut);
-    EXPECT_EQ(RunCli({"resave", strIndex}).strOut, grouped.strOut);
+    EXPECT_EQ(RunCli({"import", strText, "--auto", "--threshold", "2", "--min-items", "2", "-o", strIndex}).m_nExit, 0);
+    EXPECT_EQ(ReadBytes(strIndex), grouped.m_strOut);
+    EXPECT_EQ(RunCli({"resave", strIndex}).m_strOut, grouped.m_strOut);
     const std::string strCopy = dir.File("copy.rix");
-    EXPECT_EQ(RunCli({"resave", strIndex, "-o", strCopy}).nExit, 0);
-    EXPECT_EQ(ReadBytes(strCopy), grouped.strOut);
+    EXPECT_EQ(RunCli({"resave", strIndex, "-o", strCopy}).m_nExit, 0);
+    EXPECT_EQ(ReadBytes(strCopy), grouped.m_strOut);
 
-    EXPECT_EQ(RunCli({"text", strText, "1"}).strOut, "\r\nx\r\n");
-    EXPECT_EQ(RunCli({"text", strIndex, "0"}).strOut, "line 1\r\n");
+    EXPECT_EQ(RunCli({"text", strText, "1"}).m_strOut, "\r\nx\r\n");
+    EXPECT_EQ(RunCli({"text", strIndex, "0"}).m_strOut, "line 1\r\n");
     const CRun outside = RunCli({"text", strIndex, "-1"});
-    EXPECT_EQ(outside.nExit, 0);
-    EXPECT_EQ(outside.strOut, "");
+    EXPECT_EQ(outside.m_nExit, 0);
+    EXPECT_EQ(outside.m_strOut, "");
 
-    EXPECT_EQ(RunCli({"tree", strIndex}).strOut, "small.txt (1)\n  ab (2)\n");
-    EXPECT_EQ(RunCli({"tree", strIndex, "-v"}).strOut, "small.txt (1)\n  [2] ね\n  ab (2)\n    [1] ab2\n    [0] ab1\n");
+    EXPECT_EQ(RunCli({"tree", strIndex}).m_strOut, "small.txt (1)\n  ab (2)\n");
+    EXPECT_EQ(RunCli({"tree", strIndex, "-v"}).m_strOut,
+              "small.txt (1)\n  [2] ね\n  ab (2)\n    [1] ab2\n    [0] ab1\n");
 }
 
 TEST(CliTest, FailuresNameTheFileAndWriteNothing)
@@ -121,11 +122,11 @@ TEST(CliTest, TheBundledSampleGroupsIntoSeveralCategoriesAndResavesAlike)
     CTempDir dir;
     const std::string strIndex = dir.File("sample.rix");
     const CRun run = RunCli({"import", std::string(RIDAXO_SAMPLES_DIR) + "/sample-aa.txt", "--auto", "-o", strIndex});
-    ASSERT_EQ(run.nExit, 0) << run.strErr;
-    const std::string tree = RunCli({"tree", strIndex}).strOut;
+    ASSERT_EQ(run.m_nExit, 0) << run.m_strErr;
+    const std::string tree = RunCli({"tree", strIndex}).m_strOut;
     int nTopFolders = 0;
     for (std::size_t nPos = 0; (nPos = tree.find("\n  ", nPos)) != std::string::npos; ++nPos)
         ++nTopFolders;
     EXPECT_GE(nTopFolders, 4) << tree;
-    EXPECT_EQ(RunCli({"resave", strIndex}).strOut, ReadBytes(strIndex));
+    EXPECT_EQ(RunCli({"resave", strIndex}).m_strOut, ReadBytes(strIndex));
 }
