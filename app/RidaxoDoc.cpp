@@ -210,6 +210,9 @@ bool CRidaxoDoc::SaveAsPath(const wxString& strPath)
 {
     if (!OnSaveDocument(strPath))
         return false;
+    // The document is that index file now, whatever it was read from: Save
+    // writes it.
+    m_bFromText = false;
     SetTitle(wxFileNameFromPath(strPath));
     SetFilename(strPath, true);
     if (wxDocManager* pManager = GetDocumentManager())

@@ -117,12 +117,18 @@ TEST_F(MainFrameTest, ImportAnsweredNoListsEveryAAAndShowsTheSelectedOne)
 TEST_F(MainFrameTest, SaveAsThenReopenGivesTheSameTreeAndEnablesSave)
 {
     ImportSample(wxYES);
-    const std::string strBefore = DescribeTree(Doc().m_model.GetRoot());
     CTempDir dir;
     const std::string strIndex = dir.File("sample.rix");
     ASSERT_TRUE(Doc().SaveAsPath(strIndex));
     EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
     EXPECT_EQ(Frame()->GetTitle(), "sample.rix - Ridaxo");
+    // The document is that index file now: Save writes it.
+    EXPECT_TRUE(IsMenuEnabled(wxID_SAVE));
+    Doc().m_model.GetRoot().AddAA(0);
+    Doc().MarkArrangementChanged();
+    ASSERT_TRUE(Doc().Save());
+    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
+    const std::string strBefore = DescribeTree(Doc().m_model.GetRoot());
 
     ASSERT_TRUE(Manager().OpenPath(strIndex));
     EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strBefore);
