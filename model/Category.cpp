@@ -155,12 +155,19 @@ void CCategory::RemoveCategories(const std::vector<CCategory*>& categories)
         if (!bUnderGiven)
             tops.push_back(pCategory);
     }
+    // Each parent loses all its given children in one pass: deleting the
+    // top folder's thousands of sub-folders one by one would take a pass
+    // over its children for each.
+    std::unordered_set<CCategory*> parents;
     for (CCategory* pTop : tops) {
         if (pTop->m_pParent)
-            pTop->m_pParent->RemoveChild(pTop);
+            parents.insert(pTop->m_pParent);
         else
             pTop->RemoveAllChildren();
     }
+    for (CCategory* pParent : parents)
+        std::erase_if(pParent->m_children,
+                      [&given](const std::unique_ptr<CCategory>& pChild) { return given.count(pChild.get()) != 0; });
 }
 
 CCategory* CCategory::GetChildAt(int nPos) const

@@ -233,11 +233,18 @@ void CCategoryTreeView::DeleteFolder()
     if (!item.IsOk())
         return;
     const wxTreeItemId hParent = GetItemParent(item);
+    if (!hParent.IsOk()) {
+        // The top folder is the file's own: it keeps its name and its AAs
+        // and loses its sub-folders, on screen as in the file.
+        DeleteItemsAndCategories([this, &item] { DeleteChildren(item); });
+        if (CMainFrame* pFrame = GetMainFrame())
+            pFrame->ShowCategory();
+        return;
+    }
     DeleteItem(item);
     // The folder above takes the selection, so the list shows a folder
     // that still exists.
-    if (hParent.IsOk())
-        SelectItem(hParent);
+    SelectItem(hParent);
 }
 
 void CCategoryTreeView::OnDeleteItemEvent(wxTreeEvent& event)
@@ -251,12 +258,17 @@ void CCategoryTreeView::OnDeleteItemEvent(wxTreeEvent& event)
 
 void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
 {
+    DeleteItemsAndCategories([this, &item] { CTreeViewEx::DeleteItem(item); });
+}
+
+void CCategoryTreeView::DeleteItemsAndCategories(const std::function<void()>& fnDelete)
+{
     // The tree reports every item of the branch, in an order of its own;
     // the categories are destroyed together once it has finished, each
     // exactly once.
     std::vector<CCategory*> deleted;
     std::vector<CCategory*>* pOuter = std::exchange(m_pDeleted, &deleted);
-    CTreeViewEx::DeleteItem(item);
+    fnDelete();
     m_pDeleted = pOuter;
     if (deleted.empty())
         return;

@@ -4,6 +4,7 @@
 
 #include <wx/dnd.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,8 +33,9 @@ public:
 
     // The popup's commands. AddFolder appends "(新規)" to the selected
     // folder, selects it and opens its label for editing; DeleteFolder
-    // deletes the selected folder with its branch, without a question.
-    // Without a selected folder neither does anything.
+    // deletes the selected folder with its branch, without a question (the
+    // top folder loses only its sub-folders, and stays selected and
+    // listed). Without a selected folder neither does anything.
     void AddFolder();
     void DeleteFolder();
 
@@ -70,6 +72,9 @@ private:
     void OnDeleteItemEvent(wxTreeEvent& event);
     void OnRightDown(wxMouseEvent& event);
     void MarkChanged();
+    // Runs fnDelete, which deletes items, and then destroys the categories
+    // of every item it deleted.
+    void DeleteItemsAndCategories(const std::function<void()>& fnDelete);
 
     bool m_bInIdle = false;
     // The categories of the items deleted by the DeleteItem under way;

@@ -246,25 +246,29 @@ TEST_F(CategoryTreeViewTest, DeletingAFolderTakesItsBranchAndKeepsTheAAs)
     EXPECT_EQ(Category("かお・")->GetAAList(), faces);
 }
 
-TEST_F(CategoryTreeViewTest, DeletingTheTopFolderEmptiesTheTreeAndTheRootComesBackAlone)
+TEST_F(CategoryTreeViewTest, DeletingTheTopFolderKeepsItWithItsAAsAndTakesItsSubFolders)
 {
+    // What the screen shows is what the file keeps: the top folder, its
+    // name and its AAs, without sub-folders.
     const std::vector<int> rootAAs = Root().GetAAList();
     SelectFolder(Item("いぬ・"));
     RightClickAndChoose(FolderPoint(Tree().GetRootItem()), ID_FOLDER_DELETE);
 
-    EXPECT_EQ(Tree().GetCount(), 0U);
-    EXPECT_EQ(List().GetCategory(), nullptr);
-    EXPECT_EQ(List().GetRowCount(), 0);
+    EXPECT_EQ(Tree().GetCount(), 1U);
     EXPECT_EQ(Folders(Root()), "sample-aa.txt");
     EXPECT_EQ(Root().GetAAList(), rootAAs);
-    // With no folder left the popup's commands do nothing.
-    RightClickAndChoose(EmptySpace(), ID_FOLDER_ADD);
-    EXPECT_EQ(Folders(Root()), "sample-aa.txt");
+    EXPECT_EQ(Tree().GetSelection(), Tree().GetRootItem());
+    EXPECT_EQ(List().GetCategory(), &Root());
+    EXPECT_EQ(List().GetRowCount(), static_cast<int>(rootAAs.size()));
+    EXPECT_TRUE(Doc().IsModified());
+    // The popup's commands work on it as on any folder.
+    RightClickAndChoose(FolderPoint(Tree().GetRootItem()), ID_FOLDER_ADD);
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt((新規))");
+    ExpectTreeMirrorsModel();
 
     SaveAndReopen();
-    EXPECT_EQ(Folders(Root()), "sample-aa.txt");
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt((新規))");
     EXPECT_EQ(Root().GetAAList(), rootAAs);
-    EXPECT_EQ(Tree().GetCount(), 1U);
 }
 
 TEST_F(CategoryTreeViewTest, ARightClickOnEmptySpaceClearsTheSelectionAndTheCommandsDoNothing)
