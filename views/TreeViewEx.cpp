@@ -288,8 +288,10 @@ void CTreeViewEx::DragItemTo(const wxPoint& point)
     if (!item.IsOk())
         return;
     const CHoverRule::EAction nAction =
-        m_hoverRule.OnMoveOverItem(item.GetID(), m_hDropHighlight.GetID(), m_hoverTimer.IsRunning());
-    SetDropHighlight(item);
+        m_hoverRule.OnMoveOverItem(item.GetID(), m_hDropTarget.GetID(), m_hoverTimer.IsRunning());
+    // Only a place the item may go is highlighted: the dragged item itself,
+    // its own sub-items and, keeping depth, items of other depths are not.
+    SetDropHighlight(ChooseDropPlaceFor(m_hDragItem, item) != EDropPlace::Refused ? item : wxTreeItemId());
     m_hDropTarget = item;
     if (nAction != CHoverRule::EAction::None)
         m_hoverTimer.Start(kHoverPeriodMs); // a running timer starts its period anew
@@ -308,6 +310,7 @@ void CTreeViewEx::SetDropHighlight(const wxTreeItemId& item)
 
 void CTreeViewEx::OnHoverTimer(wxTimerEvent& /*event*/)
 {
+    // A folder the item may not go into is not opened for it either.
     const wxTreeItemId item = m_hDropHighlight;
     if (item.IsOk() && item == m_hDropTarget && ItemHasChildren(item))
         Expand(item);
@@ -341,10 +344,7 @@ void CTreeViewEx::DropItem()
     const wxTreeItemId hTarget = m_hDropTarget;
     m_hDragItem = wxTreeItemId();
     m_hDropTarget = wxTreeItemId();
-    const bool bHasTarget = hTarget.IsOk() && hDragItem.IsOk();
-    const EDropPlace nPlace =
-        ChooseDropPlace(bHasTarget, bHasTarget && IsItemInSubtree(hTarget, hDragItem), m_bKeepDepth,
-                        bHasTarget ? GetItemDepth(hDragItem) : 0, bHasTarget ? GetItemDepth(hTarget) : 0);
+    const EDropPlace nPlace = ChooseDropPlaceFor(hDragItem, hTarget);
     wxTreeItemId hNewParent;
     wxTreeItemId hInsertAfter;
     switch (nPlace) {
@@ -369,6 +369,13 @@ void CTreeViewEx::DropItem()
     // A target that had no children could not open before the move.
     Expand(hNewParent);
     SelectItem(hNewItem);
+}
+
+EDropPlace CTreeViewEx::ChooseDropPlaceFor(const wxTreeItemId& hDragItem, const wxTreeItemId& hTarget) const
+{
+    const bool bHasTarget = hTarget.IsOk() && hDragItem.IsOk();
+    return ChooseDropPlace(bHasTarget, bHasTarget && IsItemInSubtree(hTarget, hDragItem), m_bKeepDepth,
+                           bHasTarget ? GetItemDepth(hDragItem) : 0, bHasTarget ? GetItemDepth(hTarget) : 0);
 }
 
 void CTreeViewEx::OnMotion(wxMouseEvent& event)

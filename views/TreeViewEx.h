@@ -114,6 +114,8 @@ private:
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
     void OnKeyDown(wxKeyEvent& event);
     void OnHoverTimer(wxTimerEvent& event);
+    // Where hDragItem would go, dropped on hTarget.
+    EDropPlace ChooseDropPlaceFor(const wxTreeItemId& hDragItem, const wxTreeItemId& hTarget) const;
     // Hides the picture, releases the mouse, removes the highlight and
     // stops the hover timer.
     void EndDragState();

@@ -247,6 +247,30 @@ TEST_F(TreeViewExTest, AQuickFlickDragsTheItemPressedNotTheOneUnderThePointerLat
     }
 }
 
+TEST_F(TreeViewExTest, OnlyAPlaceTheItemMayGoIsHighlighted)
+{
+    struct CCase
+    {
+        bool m_bKeepDepth;
+        const char* m_pszFrom;
+        const char* m_pszOver;
+        bool m_bHighlighted;
+    };
+    const CCase cases[] = {
+        {false, "a", "a", false},    {false, "a", "a1x", false}, {false, "a", "b", true},
+        {true, "a1", "root", false}, {true, "a1", "b1", true},
+    };
+    for (const CCase& test : cases) {
+        Build();
+        m_pTree->SetKeepDepth(test.m_bKeepDepth);
+        PressAndStartDrag(Item(test.m_pszFrom));
+        Mouse(wxEVT_MOTION, PointOf(Item(test.m_pszOver)), true);
+        EXPECT_EQ(m_pTree->GetDropHighlight(), test.m_bHighlighted ? Item(test.m_pszOver) : wxTreeItemId())
+            << test.m_pszFrom << " over " << test.m_pszOver;
+        m_pTree->CancelItemDrag();
+    }
+}
+
 TEST_F(TreeViewExTest, AMovedItemKeepsItsLookValueAndStateAndCopiesParentsFirst)
 {
     m_pTree->SetKeepDepth(false);
