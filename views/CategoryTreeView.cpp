@@ -12,6 +12,7 @@
 #include <wx/dnd.h>
 #include <wx/imaglist.h>
 #include <wx/menu.h>
+#include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -177,6 +178,19 @@ void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
         event.Veto();
         RidaxoMessageBox(U8("この名前には Shift-JIS で表せない文字が含まれています。別の名前を入力してください。"),
                          wxOK | wxICON_EXCLAMATION, this);
+        // The message asks for another name: the editor opens again on
+        // what was typed, to be corrected rather than typed anew. The
+        // editor closes only after this event, so it opens afterwards; the
+        // folder edited is the selected one, unless the user moved on.
+        const wxTreeItemId item = event.GetItem();
+        CallAfter([this, item, strLabel] {
+            if (GetSelection() != item || GetEditControl())
+                return;
+            if (wxTextCtrl* pEdit = EditLabel(item)) {
+                pEdit->SetValue(strLabel);
+                pEdit->SetInsertionPointEnd();
+            }
+        });
         return;
     }
     if (*strName == pCategory->GetNameRef())

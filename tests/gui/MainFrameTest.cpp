@@ -277,11 +277,18 @@ TEST_F(MainFrameTest, RenamingAFolderKeepsCodePage932AndMarksTheChange)
         return event.IsAllowed();
     };
 
+    SelectFolder(root);
     EXPECT_FALSE(endEdit(wxString()));
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_FALSE(endEdit(Utf8("顔😀")));
     EXPECT_EQ(m_messages.size(), 2U) << "the grouping question, then the refusal";
     EXPECT_EQ(Doc().m_model.GetRoot().GetName(), "sample-aa.txt");
+    // The editor opens again on the refused name, for it to be corrected.
+    PumpEvents();
+    ASSERT_NE(Tree().GetEditControl(), nullptr);
+    EXPECT_EQ(Tree().GetEditControl()->GetValue(), Utf8("顔😀"));
+    Tree().EndEditLabel(root, true);
+    PumpEvents();
 
     EXPECT_TRUE(endEdit(Utf8("顔①")));
     EXPECT_EQ(Doc().m_model.GetRoot().GetName(), "\x8a\xe7\x87\x40");
