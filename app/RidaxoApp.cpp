@@ -9,6 +9,7 @@
 #include <wx/config.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/stdpaths.h>
 
 namespace
@@ -160,6 +161,12 @@ void CRidaxoApp::ShutDown()
         return;
     if (wxConfigBase* pConfig = wxConfigBase::Get(false)) {
         m_pDocManager->FileHistorySave(*pConfig);
+        // A new account may have no configuration folder yet; without one
+        // the recent files would be lost. Should the settings still not be
+        // written (a read-only home), they are lost without the library's
+        // message, which would speak English at the user on the way out.
+        wxFileName::Mkdir(wxStandardPaths::Get().GetUserConfigDir(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+        const wxLogNull noLog;
         pConfig->Flush();
     }
     delete m_pDocManager;

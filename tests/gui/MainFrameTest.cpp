@@ -10,10 +10,12 @@
 #include "ShiftJis.h"
 #include "TempFiles.h"
 
+#include <wx/config.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace
@@ -325,6 +327,26 @@ TEST_F(MainFrameTest, RecentFileListHoldsEightAndDropsTheOldest)
     EXPECT_TRUE(m_messages[1].m_nStyle & wxICON_ERROR);
     ASSERT_EQ(Manager().GetHistoryFilesCount(), 7U);
     EXPECT_EQ(Manager().GetHistoryFile(0), dir.File("aa7.txt"));
+}
+
+TEST_F(MainFrameTest, RecentFilesAreKeptWhereNoConfigurationFolderWasYet)
+{
+    // The settings are made anew for a configuration folder that does not
+    // exist, two levels deep.
+    CTempDir dir;
+    const std::string strConfigDir = dir.File("config/ridaxo-test");
+    const std::string strOldConfig = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    setenv("XDG_CONFIG_HOME", strConfigDir.c_str(), 1);
+    delete wxConfigBase::Set(nullptr);
+    wxConfigBase::Get();
+    ImportSample(wxNO);
+    ASSERT_TRUE(CloseFrame());
+    App().ShutDown();
+    delete wxConfigBase::Set(nullptr);
+    setenv("XDG_CONFIG_HOME", strOldConfig.c_str(), 1);
+
+    const std::string strSaved = ReadBytes(strConfigDir + "/Ridaxo.conf");
+    EXPECT_NE(strSaved.find("sample-aa.txt"), std::string::npos) << strSaved;
 }
 
 TEST_F(MainFrameTest, AnEmptyFileIsNotReadAndChangesNothing)
