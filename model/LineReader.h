@@ -23,7 +23,8 @@ struct CFileStamp
 std::optional<CFileStamp> ReadFileStamp(const std::string& strPath);
 
 // A buffered line reader over one file opened by path. Lines end at the pair
-// CR LF or at a lone LF; a last line without terminator is still a line.
+// CR LF, at a lone LF or at a lone CR, as files written on Windows, on Unix
+// and on old Macs end them; a last line without terminator is still a line.
 // Reads large blocks and hands out views into them, so reading a line costs
 // no allocation unless it spans two blocks. The reader reads the file as
 // large as it was when opened: bytes that another program appends later are

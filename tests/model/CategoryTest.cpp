@@ -114,6 +114,7 @@ TEST(CategoryTest, LoadReadsDamagedAndForeignLinesAsTheFormatSays)
         {"count without digits", "\"r\"\nabc\nxyz\n", "r{}[]"},
         {"negative counts", "\"r\"\n-3\n-1\n", "r{}[]"},
         {"indices as they stand", "\"r\"\n3\n-9\n99999999999\nx\n0\n", "r{-9,2147483647,0,}[]"},
+        {"lone cr like lf", "\"r\"\r1\r5\r0\r", "r{5,}[]"},
         {"lines after the block", "\"r\"\n0\n0\n\"more\"\n5\n", "r{}[]"},
     };
     for (const CCase& c : cases) {
