@@ -234,6 +234,7 @@ bool CLineReader::ReadLine(std::string_view& line)
         }
         break;
     }
+    ++m_nLinesRead;
     return true;
 }
 

@@ -45,6 +45,9 @@ CWording WordCause(EErrorCause nCause)
     case EErrorCause::IndexCountsBeyondFile:
         return {"the index file is damaged: its counts ask for far more lines than it holds",
                 "インデクスファイルが壊れています。書かれている個数に対して行がまったく足りません。"};
+    case EErrorCause::IndexNumberOutOfRange:
+        return {"the index file is damaged: the AA number on line {} is beyond the range Ridaxo can hold",
+                "インデクスファイルが壊れています。{} 行目の AA 番号が Ridaxo で扱える範囲を超えています。"};
     case EErrorCause::SaveFolder:
         return {"cannot save: it is a folder", "フォルダなので保存できません。"};
     case EErrorCause::SaveFailed:

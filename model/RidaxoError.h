@@ -19,6 +19,7 @@ enum class EErrorCause
     TooManyAAs,
     IndexNamesNoTextFile,
     IndexCountsBeyondFile,
+    IndexNumberOutOfRange, // carries the line number
     SaveFolder,
     SaveFailed,  // errno
     WriteFailed, // errno
@@ -47,7 +48,8 @@ public:
     CRidaxoError(const std::string& strFile, EErrorCause nCause, int nErrno)
         : CRidaxoError(strFile, nCause, nErrno != 0 ? nErrno : EIO, std::string())
     {}
-    // A failure whose words name strDetail (the encoding found).
+    // A failure whose words name strDetail (the encoding found, a line
+    // number).
     CRidaxoError(const std::string& strFile, EErrorCause nCause, const std::string& strDetail)
         : CRidaxoError(strFile, nCause, 0, strDetail)
     {}

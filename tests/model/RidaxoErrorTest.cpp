@@ -36,6 +36,7 @@ TEST(RidaxoErrorTest, EveryCauseIsWordedInEnglishAndInJapanese)
         {"f", EErrorCause::TooManyAAs},
         {"f", EErrorCause::IndexNamesNoTextFile},
         {"f", EErrorCause::IndexCountsBeyondFile},
+        {"f", EErrorCause::IndexNumberOutOfRange, std::string("12")},
         {"f", EErrorCause::SaveFolder},
         {"f", EErrorCause::SaveFailed, ENOSPC},
         {"f", EErrorCause::WriteFailed, 0},

@@ -88,6 +88,9 @@ TEST(CliTest, FailuresNameTheFileAndWriteNothing)
     ExpectFailure(RunCli({"import", strMissing}), 1, strMissing);
     ExpectFailure(RunCli({"tree", dir.File("missing.rix")}), 1, "missing.rix");
     ExpectFailure(RunCli({"resave", dir.Write("bad.rix", "\"" + strMissing + "\"\n")}), 1, strMissing);
+    ExpectFailure(
+        RunCli({"resave", dir.Write("beyond.rix", "\"" + dir.Write("a.txt", kFile) + "\"\n\"r\"\n1\n4294967296\n0\n")}),
+        1, "the AA number on line 4 is beyond");
 
     const std::string strTarget = dir.Write("target.rix", "previous\n");
     ExpectFailure(RunCli({"import", strMissing, "-o", strTarget}), 1, strMissing);
