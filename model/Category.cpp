@@ -278,3 +278,20 @@ void CCategoryModel::PlaceAllInRoot(const CAAStore& store)
     for (int nIndex = 0; nIndex < nCount; ++nIndex)
         m_root.AddAA(nIndex);
 }
+
+std::size_t CountUnbackedAAs(const CCategory& root, const CAAStore& store)
+{
+    const int nCount = store.GetCount();
+    std::size_t nUnbacked = 0;
+    std::vector<const CCategory*> pending{&root};
+    while (!pending.empty()) {
+        const CCategory* pCategory = pending.back();
+        pending.pop_back();
+        for (int nIndex : pCategory->GetAAList())
+            if (nIndex < 0 || nIndex >= nCount)
+                ++nUnbacked;
+        for (int i = 0; i < pCategory->GetChildCount(); ++i)
+            pending.push_back(pCategory->GetChildAt(i));
+    }
+    return nUnbacked;
+}

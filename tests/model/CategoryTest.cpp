@@ -163,6 +163,25 @@ TEST(CategoryTest, CountsAndAANumbersTheFileCannotBackAreADamagedFile)
     }
 }
 
+TEST(CategoryTest, CountsTheAAEntriesTheStoreCannotBack)
+{
+    CAAStore store;
+    LoadStoreFromText(store, MakeAAFile({"a", "b", "c"}));
+    CCategory root;
+    root.AddAA(-1);
+    root.AddAA(0);
+    root.AddAA(2);
+    CCategory* pChild = root.AddChild("c");
+    pChild->AddAA(3);
+    pChild->AddAA(3);
+    pChild->AddChild("g")->AddAA(1);
+    EXPECT_EQ(CountUnbackedAAs(root, store), 3U);
+    EXPECT_EQ(CountUnbackedAAs(*pChild, store), 2U);
+    // The text file has since lost AAs.
+    LoadStoreFromText(store, MakeAAFile({"a"}));
+    EXPECT_EQ(CountUnbackedAAs(root, store), 5U);
+}
+
 TEST(CategoryTest, AMillionNestedBlocksLoadSaveAndDestroyWithoutRecursion)
 {
     constexpr int kDepth = 1000000;
