@@ -42,6 +42,9 @@ CWording WordCause(EErrorCause nCause)
     case EErrorCause::IndexNamesNoTextFile:
         return {"cannot open: the index file names no AA text file",
                 "インデクスファイルに AA テキストファイルの名前がないため、開けません。"};
+    case EErrorCause::NamedTextFileMissing:
+        return {"cannot open: no such file, and no {} beside the index file either",
+                "ファイルが見つかりません。インデクスファイルと同じフォルダの {} も探しましたが、ありませんでした。"};
     case EErrorCause::IndexCountsBeyondFile:
         return {"the index file is damaged: its counts ask for far more lines than it holds",
                 "インデクスファイルが壊れています。書かれている個数に対して行がまったく足りません。"};

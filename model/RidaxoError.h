@@ -18,6 +18,7 @@ enum class EErrorCause
     WrongEncoding, // carries the name of the encoding found
     TooManyAAs,
     IndexNamesNoTextFile,
+    NamedTextFileMissing, // carries the place beside the index file that was looked at too
     IndexCountsBeyondFile,
     IndexNumberOutOfRange, // carries the line number
     SaveFolder,
@@ -48,8 +49,8 @@ public:
     CRidaxoError(const std::string& strFile, EErrorCause nCause, int nErrno)
         : CRidaxoError(strFile, nCause, nErrno != 0 ? nErrno : EIO, std::string())
     {}
-    // A failure whose words name strDetail (the encoding found, a line
-    // number).
+    // A failure whose words name strDetail (the encoding found, a path, a
+    // line number).
     CRidaxoError(const std::string& strFile, EErrorCause nCause, const std::string& strDetail)
         : CRidaxoError(strFile, nCause, 0, strDetail)
     {}

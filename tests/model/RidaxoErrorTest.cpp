@@ -35,6 +35,7 @@ TEST(RidaxoErrorTest, EveryCauseIsWordedInEnglishAndInJapanese)
         {"f", EErrorCause::WrongEncoding, std::string("UTF-16")},
         {"f", EErrorCause::TooManyAAs},
         {"f", EErrorCause::IndexNamesNoTextFile},
+        {"f", EErrorCause::NamedTextFileMissing, std::string("/1/2")},
         {"f", EErrorCause::IndexCountsBeyondFile},
         {"f", EErrorCause::IndexNumberOutOfRange, std::string("12")},
         {"f", EErrorCause::SaveFolder},
