@@ -190,6 +190,11 @@ void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryMode
     CCategoryModel newModel;
     newModel.SetRootName(MakeRootName(strPath));
     newStore.LoadFile(strPath);
+    // A file without a single name line is no AA text file at all (or not
+    // yet one): asking how to group nothing and opening an empty tree would
+    // only hide that.
+    if (newStore.GetCount() == 0)
+        throw CRidaxoError(newStore.GetPathRef(), EErrorCause::HoldsNoAA);
     if (fnAskAutoCategorize && fnAskAutoCategorize())
         newModel.AutoCategorize(newStore, settings.m_nThreshold, settings.m_nMinItems);
     else

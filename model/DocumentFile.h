@@ -40,7 +40,8 @@ using AskAutoCategorizeFn = std::function<bool()>;
 // Reads the AA text file strPath into store and model: the root is named
 // after the file, then grouped or given every AA, as fnAskAutoCategorize
 // answers. Throws CRidaxoError and leaves store and model as they were when
-// the file cannot be read.
+// the file cannot be read, or holds no AA; fnAskAutoCategorize is then not
+// asked.
 void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryModel& model,
                       const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
 

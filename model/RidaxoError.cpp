@@ -39,6 +39,9 @@ CWording WordCause(EErrorCause nCause)
     case EErrorCause::TooManyAAs:
         return {"cannot load: the file holds more AAs than Ridaxo can count",
                 "AA の数が Ridaxo で扱える数を超えているため、読み込めません。"};
+    case EErrorCause::HoldsNoAA:
+        return {"cannot open: the file holds no AA (no line begins with \"[MojieName=\")",
+                "AA がひとつもないため、開けません (「[MojieName=」で始まる行がありません)。"};
     case EErrorCause::IndexNamesNoTextFile:
         return {"cannot open: the index file names no AA text file",
                 "インデクスファイルに AA テキストファイルの名前がないため、開けません。"};

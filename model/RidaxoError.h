@@ -17,6 +17,7 @@ enum class EErrorCause
     SeekFailed,    // errno
     WrongEncoding, // carries the name of the encoding found
     TooManyAAs,
+    HoldsNoAA,
     IndexNamesNoTextFile,
     NamedTextFileMissing, // carries the place beside the index file that was looked at too
     IndexCountsBeyondFile,

@@ -132,13 +132,19 @@ TEST(DocumentFileTest, AFailedOpenChangesNothing)
         dir.Write("zero.rix", "\"/dev/zero\"\n\"r\"\n0\n0\n"),
         dir.Write("no-header.rix", "\"\"\n\"r\"\n0\n0\n"),
         dir.Write("damaged.rix", "\"" + strText + "\"\n\"r\"\n2000000000\n"),
+        dir.Write("no-aa.txt", "text, but no AA\r\n[END]\r\n"),
         strFifo,
     };
     CDoc doc;
     doc.Open(strText, true, {4, 3});
     const std::string before = FormatIndexFile(doc.m_store, doc.m_model);
     for (const std::string& strPath : bad) {
-        EXPECT_THROW(doc.Open(strPath), CRidaxoError) << strPath;
+        bool bAsked = false;
+        EXPECT_THROW(
+            OpenDocumentFile(strPath, doc.m_store, doc.m_model, doc.m_bFromText, [&] { return bAsked = true; }, {}),
+            CRidaxoError)
+            << strPath;
+        EXPECT_FALSE(bAsked) << strPath << ": the grouping question comes only when there is something to group";
         EXPECT_EQ(FormatIndexFile(doc.m_store, doc.m_model), before) << strPath;
         EXPECT_TRUE(doc.m_bFromText);
     }

@@ -98,6 +98,8 @@ TEST(CliTest, FailuresNameTheFileAndWriteNothing)
     ExpectFailure(RunCli({"import", strMissing}), 1, strMissing);
     ExpectFailure(RunCli({"tree", dir.File("missing.rix")}), 1, "missing.rix");
     ExpectFailure(RunCli({"resave", dir.Write("bad.rix", "\"" + strMissing + "\"\n")}), 1, strMissing);
+    ExpectFailure(RunCli({"import", dir.Write("no-aa.txt", "no AA\r\n")}), 1,
+                  "no-aa.txt: cannot open: the file holds no AA");
     ExpectFailure(
         RunCli({"resave", dir.Write("beyond.rix", "\"" + dir.Write("a.txt", kFile) + "\"\n\"r\"\n1\n4294967296\n0\n")}),
         1, "the AA number on line 4 is beyond");
