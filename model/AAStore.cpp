@@ -1,6 +1,6 @@
 #include "AAStore.h"
 
-#include "FindLineFeed.h"
+#include "FindLineEnd.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
 #include "ShiftJis.h"
@@ -36,40 +36,45 @@ constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
 // The first line start in [pFrom, pEnd) whose line begins with "[M", the
 // key's first two bytes, or with "[" at the very end of the block; null when
-// there is none. pFrom[-1] must be readable. Nearly every byte of a file
-// passes through here, so it tests sixteen bytes at a time where the
-// processor allows; looking for "[M" rather than "[" skips the "[END]" lines
-// too, which halves the stops (and mispredicted branches) on the way.
+// there is none. pFrom[-1] must be readable. A line starts after an LF or
+// after a CR: a CR before a "[" is never the first half of a CR LF pair.
+//
+// Nearly every byte of a file passes through here, so it tests sixteen
+// bytes at a time where the processor allows. Looking for "[M" rather than
+// "[" skips the "[END]" lines too, which halves the stops (and mispredicted
+// branches) on the way; an "[M" inside a line is so rare that whether a
+// line ends before it is asked only at the stops, which costs fewer steps a
+// block than asking it of every byte.
 const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 {
     const char* p = pFrom;
 #if defined(__SSE2__) || defined(_M_X64)
-    const __m128i newLines = _mm_set1_epi8('\n');
     const __m128i brackets = _mm_set1_epi8('[');
     const __m128i letters = _mm_set1_epi8('M');
-    // Marks the bytes at pAt … pAt + 15 that are a "[" after an LF and
-    // before an "M".
+    // Marks the bytes at pAt … pAt + 15 that are a "[" before an "M".
     const auto candidates = [&](const char* pAt) {
-        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt - 1));
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt));
         const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt + 1));
-        return _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(before, newLines), _mm_cmpeq_epi8(here, brackets)),
-                             _mm_cmpeq_epi8(after, letters));
+        return _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, letters));
     };
     // Thirty-two bytes a round, with one branch; the last load reads up to
     // p + 32.
     for (; pEnd - p > 32; p += 32) {
         const __m128i first = candidates(p);
         const __m128i second = candidates(p + 16);
-        if (_mm_movemask_epi8(_mm_or_si128(first, second)) != 0) {
-            const auto nMask = static_cast<unsigned>(_mm_movemask_epi8(first)) |
-                               static_cast<unsigned>(_mm_movemask_epi8(second)) << 16;
-            return p + std::countr_zero(nMask);
+        if (_mm_movemask_epi8(_mm_or_si128(first, second)) == 0)
+            continue;
+        const auto nFirst = static_cast<unsigned>(_mm_movemask_epi8(first));
+        const auto nSecond = static_cast<unsigned>(_mm_movemask_epi8(second));
+        for (unsigned nMask = nFirst | nSecond << 16; nMask != 0; nMask &= nMask - 1) {
+            const char* pAt = p + std::countr_zero(nMask);
+            if (pAt[-1] == '\n' || pAt[-1] == '\r')
+                return pAt;
         }
     }
 #endif
     for (; p < pEnd; ++p)
-        if (*p == '[' && p[-1] == '\n' && (p + 1 == pEnd || p[1] == 'M'))
+        if (*p == '[' && (p[-1] == '\n' || p[-1] == '\r') && (p + 1 == pEnd || p[1] == 'M'))
             return p;
     return nullptr;
 }
@@ -110,12 +115,15 @@ public:
     }
 
     // Ends the scan at the end of the file, where a name line may end
-    // without a line end; its body is empty and begins at the end.
+    // without a line end, or with a CR that no LF follows; its body is empty
+    // and begins at the end.
     void Finish()
     {
         if (m_nState == EState::InName) {
             CutName();
             AddAA(m_nBlockStart, EndName());
+        } else if (m_nState == EState::AfterNameCr) {
+            AddAA(m_nBlockStart, m_nPendingNameEnd);
         }
         m_nState = EState::InKey;
         m_nKeyMatched = 0;
@@ -125,9 +133,10 @@ public:
 private:
     enum class EState
     {
-        InKey,  // at the start of a line, or m_nKeyMatched bytes into it, all of them the key's
-        InLine, // inside a line that is no name line
-        InName, // after the key of a name line; the name bytes end with what earlier blocks held of it
+        InKey,       // at the start of a line, or m_nKeyMatched bytes into it, all of them the key's
+        InLine,      // inside a line that is no name line
+        InName,      // after the key of a name line; the name bytes end with what earlier blocks held of it
+        AfterNameCr, // a name line ended with the CR that ended the last block; an LF may pair with it
     };
 
     // An AA that a batch found, its name copied.
@@ -165,6 +174,9 @@ private:
                 else
                     return static_cast<std::size_t>(p - block.data());
                 break;
+            case EState::AfterNameCr:
+                p = TakePendingLineFeed(p, block.data());
+                break;
             }
         }
         return static_cast<std::size_t>(p - block.data());
@@ -186,7 +198,7 @@ private:
         const std::size_t nWanted = kNameKey.size() - m_nKeyMatched;
         const std::size_t nCompare = nAvailable < nWanted ? nAvailable : nWanted;
         if (std::memcmp(p, kNameKey.data() + m_nKeyMatched, nCompare) != 0) {
-            // The key holds no LF, so this line ends at p or later.
+            // The key holds no CR or LF, so this line ends at p or later.
             m_nState = EState::InLine;
             m_nKeyMatched = 0;
             return p;
@@ -208,8 +220,10 @@ private:
             m_nState = EState::InKey;
             return pCandidate;
         }
-        // The next block begins a line when this one ends one.
-        if (pEnd[-1] == '\n')
+        // The next block begins a line when this one ends one. Should a CR
+        // here pair with an LF there, that LF is taken for a line that is no
+        // name line, and the search goes on after it.
+        if (pEnd[-1] == '\n' || pEnd[-1] == '\r')
             m_nState = EState::InKey;
         return pEnd;
     }
@@ -218,19 +232,19 @@ private:
     // goes on, or null, with nothing done, when the room for names is short.
     const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
     {
-        const char* pNewLine = FindLineFeed(p, pEnd);
-        std::string_view piece(p, static_cast<std::size_t>((pNewLine == nullptr ? pEnd : pNewLine) - p));
+        const char* pLineEnd = FindLineEnd(p, pEnd);
+        std::string_view piece(p, static_cast<std::size_t>((pLineEnd == nullptr ? pEnd : pLineEnd) - p));
         // A line in one block is cut to its name before it is copied; the
         // pieces of a line that straddles blocks are copied whole, and the
         // line is cut where it ends.
-        if (pNewLine != nullptr && !m_bLineGoesOn)
+        if (pLineEnd != nullptr && !m_bLineGoesOn)
             piece = piece.substr(0, NameLength(piece));
         if (piece.size() > m_nRoomEnd - m_nameBytes.GetSize()) {
             m_nRoomWanted = piece.size();
             return nullptr;
         }
         m_nameBytes.Append(piece.data(), piece.size());
-        if (pNewLine == nullptr) {
+        if (pLineEnd == nullptr) {
             m_bLineGoesOn = true;
             return pEnd;
         }
@@ -238,14 +252,36 @@ private:
             CutName();
             m_bLineGoesOn = false;
         }
-        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(pNewLine + 1 - pBlock), EndName()};
+        // The body begins after the line end, a CR LF pair counting as one.
+        const char* pBody = pLineEnd + 1;
+        if (*pLineEnd == '\r') {
+            if (pBody == pEnd) {
+                m_nPendingNameEnd = EndName();
+                m_nState = EState::AfterNameCr;
+                return pEnd;
+            }
+            if (*pBody == '\n')
+                ++pBody;
+        }
+        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(pBody - pBlock), EndName()};
         m_nState = EState::InKey;
-        return pNewLine + 1;
+        return pBody;
     }
 
-    // afterKey: a name line after its key, without the LF. The name runs to
-    // the last "]"; a CR before the LF stands after that "]" and so never
-    // changes the name.
+    // A name line ended with the CR that ended the last block, and p begins
+    // this one: an LF here belongs to that line end, and the body begins
+    // after it.
+    const char* TakePendingLineFeed(const char* p, const char* pBlock)
+    {
+        if (*p == '\n')
+            ++p;
+        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(p - pBlock), m_nPendingNameEnd};
+        m_nState = EState::InKey;
+        return p;
+    }
+
+    // afterKey: a name line after its key, without its line end. The name
+    // runs to the last "]".
     static std::size_t NameLength(std::string_view afterKey)
     {
         const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
@@ -283,6 +319,9 @@ private:
     bool m_bLineGoesOn = false;
     // Where the next name begins in the name bytes: the end of the last.
     std::size_t m_nNameStart = 0;
+    // In state AfterNameCr, the end of the name whose AA waits for its body
+    // offset.
+    std::size_t m_nPendingNameEnd = 0;
     // The end of the room the batch has for names, and what a name that
     // found too little asks of the next batch.
     std::size_t m_nRoomEnd = 0;

@@ -13,10 +13,11 @@
 // is asked for. An AA is known by its AA index, its zero-based position in
 // the file.
 //
-// AA text file: code page 932 lines. A line whose first 11 bytes are
-// "[MojieName=" begins an AA; its name runs to the last "]" of the line
-// (found character by character), and its body is the following lines up to
-// the first line that is exactly "[END]", or to the end of the file.
+// AA text file: code page 932 lines, each ended by CR LF, a lone LF or a
+// lone CR. A line whose first 11 bytes are "[MojieName=" begins an AA; its
+// name runs to the last "]" of the line (found character by character), and
+// its body is the following lines up to the first line that is exactly
+// "[END]", or to the end of the file.
 class CAAStore
 {
 public:

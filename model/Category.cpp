@@ -40,6 +40,18 @@ public:
 
     long long NextNumber() { return StringToInt(Next()); }
 
+    // The categories hold AA indices in 32 bits. A number beyond them would
+    // be saved as another number, so the file is refused as damaged, naming
+    // the line: the reader has read every line from the file's start.
+    int NextAAIndex()
+    {
+        const long long nValue = NextNumber();
+        if (nValue < std::numeric_limits<int>::min() || nValue > std::numeric_limits<int>::max())
+            throw CRidaxoError(m_reader.GetFilePath(), EErrorCause::IndexNumberOutOfRange,
+                               std::to_string(m_reader.GetLinesRead()));
+        return static_cast<int>(nValue);
+    }
+
     // The most number lines the whole file could hold, at two bytes a line.
     std::uint64_t GetMostLines() const { return m_reader.GetFileSize() / 2 + 1; }
 
@@ -52,14 +64,6 @@ private:
     bool m_bAtEnd = false;
 };
 
-// AA indices are 32-bit; a number beyond that range is held at its limit, as
-// a 32-bit atol does.
-int ClampToInt(long long nValue)
-{
-    return static_cast<int>(
-        std::clamp<long long>(nValue, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
 // Reads one block's own lines (name, AAs) into category; returns the number
 // of child blocks that follow.
 long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
@@ -71,7 +75,7 @@ long long ReadBlockHead(CBlockLineSource& source, CCategory& category)
     if (nAAs > 0)
         category.ReserveAAs(static_cast<std::size_t>(std::min<std::uint64_t>(nAAs, source.GetMostLines())));
     for (long long i = 0; i < nAAs; ++i)
-        category.AddAA(ClampToInt(source.NextNumber()));
+        category.AddAA(source.NextAAIndex());
     return source.NextNumber();
 }
 
@@ -280,4 +284,21 @@ void CCategoryModel::PlaceAllInRoot(const CAAStore& store)
     m_root.m_aaList.reserve(nCount);
     for (int nIndex = 0; nIndex < nCount; ++nIndex)
         m_root.AddAA(nIndex);
+}
+
+std::size_t CountUnbackedAAs(const CCategory& root, const CAAStore& store)
+{
+    const int nCount = store.GetCount();
+    std::size_t nUnbacked = 0;
+    std::vector<const CCategory*> pending{&root};
+    while (!pending.empty()) {
+        const CCategory* pCategory = pending.back();
+        pending.pop_back();
+        for (int nIndex : pCategory->GetAAList())
+            if (nIndex < 0 || nIndex >= nCount)
+                ++nUnbacked;
+        for (int i = 0; i < pCategory->GetChildCount(); ++i)
+            pending.push_back(pCategory->GetChildAt(i));
+    }
+    return nUnbacked;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,6 +109,12 @@ private:
     std::string m_strName;
     CCategory* m_pParent = nullptr;
 };
+
+// How many AA entries of the tree under root, root included, name no AA of
+// store: negative ones and those not below its count. An index file can
+// hold them when it was damaged, or when its AA text file has since lost
+// AAs; each is counted, however often it stands.
+std::size_t CountUnbackedAAs(const CCategory& root, const CAAStore& store);
 
 // The category tree of one document. Its root always exists and is never
 // destroyed; only its contents change.

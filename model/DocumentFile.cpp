@@ -120,6 +120,14 @@ bool Exists(const fs::path& path)
     return fs::exists(path, ec);
 }
 
+// True only when the system says that nothing is at path; false also when
+// it cannot tell, as behind a folder that may not be read.
+bool IsKnownMissing(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::status(path, ec).type() == fs::file_type::not_found;
+}
+
 // True for a path written on Windows: a drive letter and colon, a
 // backslash standing as a character of its own (not as the second byte of a
 // code page 932 character such as 0x95 0x5C), or bytes that are no UTF-8.
@@ -182,6 +190,11 @@ void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryMode
     CCategoryModel newModel;
     newModel.SetRootName(MakeRootName(strPath));
     newStore.LoadFile(strPath);
+    // A file without a single name line is no AA text file at all (or not
+    // yet one): asking how to group nothing and opening an empty tree would
+    // only hide that.
+    if (newStore.GetCount() == 0)
+        throw CRidaxoError(newStore.GetPathRef(), EErrorCause::HoldsNoAA);
     if (fnAskAutoCategorize && fnAskAutoCategorize())
         newModel.AutoCategorize(newStore, settings.m_nThreshold, settings.m_nMinItems);
     else
@@ -194,22 +207,34 @@ std::string FindNamedTextFile(const std::string& strNamed, const std::string& st
 {
     if (Exists(strNamed))
         return strNamed;
-    // An index file moved together with its text file still finds it.
+    // A collection moved or copied as a folder, or made on another machine,
+    // holds its text file beside the index file.
     const fs::path folder = fs::path(MakeFullPath(strIndexPath)).parent_path();
-    if (!IsWindowsPath(strNamed)) {
-        const fs::path named(strNamed);
-        if (named.is_relative() && Exists(folder / named))
-            return (folder / named).string();
-        return strNamed;
+    if (IsWindowsPath(strNamed)) {
+        // Under a name the file system holds in UTF-8, or in the bytes the
+        // name had on Windows.
+        const std::string_view name = WindowsFileName(strNamed);
+        const fs::path beside = folder / Cp932ToUtf8(name);
+        if (name.empty() || Exists(beside))
+            return beside.string();
+        if (Exists(folder / name))
+            return (folder / name).string();
+        throw CRidaxoError(Cp932ToUtf8(strNamed), EErrorCause::NamedTextFileMissing, beside.string());
     }
-    // An index file made on Windows: its text file, copied here, lies beside
-    // it under a name the file system holds in UTF-8, or in the bytes the
-    // name had there.
-    const std::string_view name = WindowsFileName(strNamed);
-    const fs::path beside = folder / Cp932ToUtf8(name);
-    if (!Exists(beside) && !name.empty() && Exists(folder / name))
-        return (folder / name).string();
-    return beside.string();
+    fs::path named(strNamed);
+    if (named.is_relative()) {
+        named = folder / named;
+        if (Exists(named))
+            return named.string();
+    }
+    const fs::path beside = folder / named.filename();
+    if (named.has_filename() && Exists(beside))
+        return beside.string();
+    // Opening the path named says why it cannot be opened, unless a second
+    // place was looked at, which the words must name too.
+    if (!named.has_filename() || beside.lexically_normal() == named.lexically_normal() || !IsKnownMissing(named))
+        return named.string();
+    throw CRidaxoError(named.string(), EErrorCause::NamedTextFileMissing, beside.string());
 }
 
 void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model)

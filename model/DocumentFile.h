@@ -40,23 +40,29 @@ using AskAutoCategorizeFn = std::function<bool()>;
 // Reads the AA text file strPath into store and model: the root is named
 // after the file, then grouped or given every AA, as fnAskAutoCategorize
 // answers. Throws CRidaxoError and leaves store and model as they were when
-// the file cannot be read.
+// the file cannot be read, or holds no AA; fnAskAutoCategorize is then not
+// asked.
 void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryModel& model,
                       const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
 
 // Reads the index file strPath and the AA text file its first line names
-// into store and model (see FindNamedTextFile). Throws CRidaxoError and
-// leaves store and model as they were when either file cannot be read.
+// into store and model (see FindNamedTextFile); the store holds the path
+// where the text file was found, which the next save writes. Throws
+// CRidaxoError and leaves store and model as they were when either file
+// cannot be read.
 void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model);
 
 // The AA text file that an index file's header names, as strNamed, found:
 // strNamed itself when it is there (a relative path taken against the
 // current folder); else, for a relative path, the same path taken against
-// the index file's folder; else, for a path written on Windows (a drive
-// letter or backslashes, in code page 932), the file of the same name beside
-// the index file, its name converted to the system's UTF-8. When none is
-// there, the path that opening should fail on: strNamed, or for a Windows
-// path the name beside the index file.
+// the index file's folder; else the file of the same name beside the index
+// file, as a collection moved or copied as a folder has it (for a path
+// written on Windows, a drive letter or backslashes in code page 932, its
+// name converted to the system's UTF-8, or else in its own bytes). When
+// none is there, throws CRidaxoError naming the path named and the place
+// beside the index file; but when these are one (or the system cannot tell
+// whether the path named is there), returns the path named, in full, for
+// opening to fail on and say why.
 std::string FindNamedTextFile(const std::string& strNamed, const std::string& strIndexPath);
 
 // Opens strPath as the program opens any file: an AA text file is imported,

@@ -1,6 +1,6 @@
 #include "LineReader.h"
 
-#include "FindLineFeed.h"
+#include "FindLineEnd.h"
 #include "RidaxoError.h"
 
 #include <cerrno>
@@ -201,8 +201,8 @@ bool CLineReader::ReadLine(std::string_view& line)
         }
         const char* pBegin = m_buffer.data() + m_nBegin;
         const std::size_t nAvailable = m_nEnd - m_nBegin;
-        const char* pNewLine = FindLineFeed(pBegin, pBegin + nAvailable);
-        if (pNewLine == nullptr) {
+        const char* pLineEnd = FindLineEnd(pBegin, pBegin + nAvailable);
+        if (pLineEnd == nullptr) {
             if (!bCarry)
                 m_strCarry.clear();
             m_strCarry.append(pBegin, nAvailable);
@@ -210,18 +210,31 @@ bool CLineReader::ReadLine(std::string_view& line)
             m_nBegin = m_nEnd;
             continue;
         }
-        const auto nLength = static_cast<std::size_t>(pNewLine - pBegin);
+        const auto nLength = static_cast<std::size_t>(pLineEnd - pBegin);
         m_nBegin += nLength + 1;
+        if (*pLineEnd == '\r' && m_nBegin == m_nEnd) {
+            // A CR that ends the block may pair with an LF that begins the
+            // next, which the buffer is about to be overwritten with: the
+            // line is set aside first.
+            if (!bCarry)
+                m_strCarry.clear();
+            m_strCarry.append(pBegin, nLength);
+            line = m_strCarry;
+            if (Fill() && m_buffer[0] == '\n')
+                m_nBegin = 1;
+            break;
+        }
+        if (*pLineEnd == '\r' && m_buffer[m_nBegin] == '\n')
+            ++m_nBegin;
         if (bCarry) {
             m_strCarry.append(pBegin, nLength);
             line = m_strCarry;
         } else {
             line = std::string_view(pBegin, nLength);
         }
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
         break;
     }
+    ++m_nLinesRead;
     return true;
 }
 

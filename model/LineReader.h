@@ -23,7 +23,8 @@ struct CFileStamp
 std::optional<CFileStamp> ReadFileStamp(const std::string& strPath);
 
 // A buffered line reader over one file opened by path. Lines end at the pair
-// CR LF or at a lone LF; a last line without terminator is still a line.
+// CR LF, at a lone LF or at a lone CR, as files written on Windows, on Unix
+// and on old Macs end them; a last line without terminator is still a line.
 // Reads large blocks and hands out views into them, so reading a line costs
 // no allocation unless it spans two blocks. The reader reads the file as
 // large as it was when opened: bytes that another program appends later are
@@ -80,6 +81,10 @@ public:
     // as part of a line: after ReadLine, the start of the next line.
     std::uint64_t GetPosition() const { return m_nBufferStart + m_nBegin; }
 
+    // How many lines ReadLine has read since the file was opened: when it
+    // read from the start without seeking, the number of the line just read.
+    std::uint64_t GetLinesRead() const { return m_nLinesRead; }
+
     // Full path of the file, as it was opened.
     const std::string& GetFilePath() const { return m_strPath; }
 
@@ -101,6 +106,7 @@ private:
     std::size_t m_nBegin = 0;         // first unread byte in m_buffer
     std::size_t m_nEnd = 0;           // end of the valid bytes in m_buffer
     std::string m_strCarry;           // a line that spans two blocks
+    std::uint64_t m_nLinesRead = 0;
     std::uint64_t m_nMapThreshold;
     void* m_pMapping = nullptr; // the block ReadBlock mapped, if any
     std::size_t m_nMappingSize = 0;

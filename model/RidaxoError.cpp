@@ -39,12 +39,21 @@ CWording WordCause(EErrorCause nCause)
     case EErrorCause::TooManyAAs:
         return {"cannot load: the file holds more AAs than Ridaxo can count",
                 "AA の数が Ridaxo で扱える数を超えているため、読み込めません。"};
+    case EErrorCause::HoldsNoAA:
+        return {"cannot open: the file holds no AA (no line begins with \"[MojieName=\")",
+                "AA がひとつもないため、開けません (「[MojieName=」で始まる行がありません)。"};
     case EErrorCause::IndexNamesNoTextFile:
         return {"cannot open: the index file names no AA text file",
                 "インデクスファイルに AA テキストファイルの名前がないため、開けません。"};
+    case EErrorCause::NamedTextFileMissing:
+        return {"cannot open: no such file, and no {} beside the index file either",
+                "ファイルが見つかりません。インデクスファイルと同じフォルダの {} も探しましたが、ありませんでした。"};
     case EErrorCause::IndexCountsBeyondFile:
         return {"the index file is damaged: its counts ask for far more lines than it holds",
                 "インデクスファイルが壊れています。書かれている個数に対して行がまったく足りません。"};
+    case EErrorCause::IndexNumberOutOfRange:
+        return {"the index file is damaged: the AA number on line {} is beyond the range Ridaxo can hold",
+                "インデクスファイルが壊れています。{} 行目の AA 番号が Ridaxo で扱える範囲を超えています。"};
     case EErrorCause::SaveFolder:
         return {"cannot save: it is a folder", "フォルダなので保存できません。"};
     case EErrorCause::SaveFailed:

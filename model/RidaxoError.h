@@ -17,8 +17,11 @@ enum class EErrorCause
     SeekFailed,    // errno
     WrongEncoding, // carries the name of the encoding found
     TooManyAAs,
+    HoldsNoAA,
     IndexNamesNoTextFile,
+    NamedTextFileMissing, // carries the place beside the index file that was looked at too
     IndexCountsBeyondFile,
+    IndexNumberOutOfRange, // carries the line number
     SaveFolder,
     SaveFailed,  // errno
     WriteFailed, // errno
@@ -47,7 +50,8 @@ public:
     CRidaxoError(const std::string& strFile, EErrorCause nCause, int nErrno)
         : CRidaxoError(strFile, nCause, nErrno != 0 ? nErrno : EIO, std::string())
     {}
-    // A failure whose words name strDetail (the encoding found).
+    // A failure whose words name strDetail (the encoding found, a path, a
+    // line number).
     CRidaxoError(const std::string& strFile, EErrorCause nCause, const std::string& strDetail)
         : CRidaxoError(strFile, nCause, 0, strDetail)
     {}

@@ -110,6 +110,25 @@ void RequirePositional(const CArguments& parsed, std::size_t nCount)
         throw CUsageError("wrong number of arguments");
 }
 
+// One line on standard error: control characters of a file name would
+// break it.
+void ReportError(const std::string& strMessage)
+{
+    std::string strLine = "ridaxo-cli: ";
+    for (char ch : strMessage)
+        strLine += (static_cast<unsigned char>(ch) < 0x20) ? '?' : ch;
+    std::fprintf(stderr, "%s\n", strLine.c_str());
+}
+
+// The window warns of the AA entries of an opened index file that its text
+// file cannot back; the tool does too, without failing.
+void WarnOfUnbackedAAs(const std::string& strPath, const CAAStore& store, const CCategoryModel& model)
+{
+    if (const std::size_t nUnbacked = CountUnbackedAAs(model.GetRoot(), store); nUnbacked != 0)
+        ReportError(strPath + ": warning: " + std::to_string(nUnbacked) + " AA entries name no AA of " +
+                    store.GetPathRef());
+}
+
 void ThrowStandardOutputError()
 {
     throw CRidaxoError("standard output", EErrorCause::WriteFailed, errno);
@@ -193,6 +212,7 @@ int RunResave(const std::vector<std::string>& args)
     CAAStore store;
     CCategoryModel model;
     OpenIndexFile(parsed.m_positional[0], store, model);
+    WarnOfUnbackedAAs(parsed.m_positional[0], store, model);
     WriteIndex(parsed.m_strOutput, store, model);
     return 0;
 }
@@ -226,21 +246,13 @@ int RunTree(const std::vector<std::string>& args)
     CCategoryModel model;
     // An AA text file is shown as a person answering Yes would see it.
     OpenAnyFile(parsed.m_positional[0], true, store, model);
+    WarnOfUnbackedAAs(parsed.m_positional[0], store, model);
     std::string strOut;
     AppendTree(strOut, model.GetRoot(), store, parsed.m_bVerbose);
     WriteStandardOutput(strOut);
     return 0;
 }
 
-// One line on standard error: control characters of a file name would
-// break it.
-void ReportError(const std::string& strMessage)
-{
-    std::string strLine = "ridaxo-cli: ";
-    for (char ch : strMessage)
-        strLine += (static_cast<unsigned char>(ch) < 0x20) ? '?' : ch;
-    std::fprintf(stderr, "%s\n", strLine.c_str());
-}
 } // namespace
 
 int main(int argc, char** argv)

@@ -492,19 +492,29 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
     EXPECT_FALSE(Doc().IsModified());
 }
 
-TEST_F(MainFrameTest, AUtf8TextFileIsRefusedWithAMessageAndWhatWasOpenStays)
+TEST_F(MainFrameTest, AUtf8TextFileOrOneWithoutAAsIsRefusedWithAMessageAndWhatWasOpenStays)
 {
     ImportSample(wxYES);
     const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
     CTempDir dir;
-    const std::string strUtf8 = dir.Write("utf8.txt", "[MojieName=\xE3\x81\xAD\xE3\x81\x93]\r\n(=^.^=)\r\n[END]\r\n");
-    m_messages.clear();
-    EXPECT_FALSE(Manager().OpenPath(strUtf8));
-    ASSERT_EQ(m_messages.size(), 1U) << "refused before the grouping question";
-    EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
-    EXPECT_TRUE(Mentions(m_messages[0], "ファイルを開けませんでした"));
-    EXPECT_TRUE(Mentions(m_messages[0], strUtf8));
-    EXPECT_TRUE(Mentions(m_messages[0], "UTF-8"));
-    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
-    EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt - Ridaxo");
+    struct CCase
+    {
+        std::string m_strPath;
+        const char* m_pszCause;
+    };
+    const CCase cases[] = {
+        {dir.Write("utf8.txt", "[MojieName=\xE3\x81\xAD\xE3\x81\x93]\r\n(=^.^=)\r\n[END]\r\n"), "UTF-8"},
+        {dir.Write("no-aa.txt", "(=^.^=)\r\n[END]\r\n"), "AA がひとつもない"},
+    };
+    for (const CCase& test : cases) {
+        m_messages.clear();
+        EXPECT_FALSE(Manager().OpenPath(test.m_strPath));
+        ASSERT_EQ(m_messages.size(), 1U) << "refused before the grouping question";
+        EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
+        EXPECT_TRUE(Mentions(m_messages[0], "ファイルを開けませんでした"));
+        EXPECT_TRUE(Mentions(m_messages[0], test.m_strPath));
+        EXPECT_TRUE(Mentions(m_messages[0], test.m_pszCause)) << m_messages[0].m_strText.utf8_string();
+        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+        EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt - Ridaxo");
+    }
 }

@@ -62,40 +62,36 @@ constexpr std::string_view kFormatCases = "text before the first AA\r\n"
                                           "no terminator";
 } // namespace
 
-TEST(AAStoreTest, ReadsNamesAndBodiesOfTheFormat)
+TEST(AAStoreTest, ReadsNamesAndBodiesOfTheFormatWhateverItsLineEnds)
 {
+    // Counting two bytes for every line end would read bodies from the wrong
+    // place; taking only LF for one would read a file of lone CRs as one AA.
     CTempDir dir;
+    for (const std::string_view lineEnd : {"\r\n", "\n", "\r"}) {
+        std::string text(kFormatCases);
+        for (std::size_t nPos = 0; (nPos = text.find("\r\n", nPos)) != std::string::npos; nPos += lineEnd.size())
+            text.replace(nPos, 2, lineEnd);
+        CAAStore store;
+        LoadFile(store, dir.Write("cases.txt", text));
+        SCOPED_TRACE(lineEnd == "\r" ? "CR" : lineEnd == "\n" ? "LF" : "CR LF");
+        ExpectAAs(store, {
+                             {"", "body 0\r\n"},
+                             {"a]b", "[END] \r\n [MojieName=not a name]\r\n[mojiename=not either]\r\n"},
+                             {"", "\r\n\r\n"},
+                             {"\x83]\x83]", ""},
+                             {"runs on", "own line\r\n[MojieName=next]\r\nnext line\r\n"},
+                             {"next", "next line\r\n"},
+                             {"last", "to the end\r\nno terminator\r\n"},
+                         });
+        EXPECT_EQ(store.GetOffset(0), text.find("body 0"));
+        EXPECT_EQ(store.GetPath(), dir.File("cases.txt"));
+    }
+    const std::string mixed = "[MojieName=one]\nA\r\n[END]\n[MojieName=two]\r\nB\nC\r\n[END]\r\n"
+                              "[MojieName=three]\rD\r\r\n[END]\r[MojieName=four]\r";
     CAAStore store;
-    LoadFile(store, dir.Write("cases.txt", kFormatCases));
-    ExpectAAs(store, {
-                         {"", "body 0\r\n"},
-                         {"a]b", "[END] \r\n [MojieName=not a name]\r\n[mojiename=not either]\r\n"},
-                         {"", "\r\n\r\n"},
-                         {"\x83]\x83]", ""},
-                         {"runs on", "own line\r\n[MojieName=next]\r\nnext line\r\n"},
-                         {"next", "next line\r\n"},
-                         {"last", "to the end\r\nno terminator\r\n"},
-                     });
-    EXPECT_EQ(store.GetPath(), dir.File("cases.txt"));
-}
-
-TEST(AAStoreTest, BodiesOfLfAndMixedFilesStartWhereTheirLinesReallyStart)
-{
-    // Counting two bytes for every line end would read these bodies from the
-    // wrong place.
-    std::string lfOnly(kFormatCases);
-    for (std::size_t nPos; (nPos = lfOnly.find("\r\n")) != std::string::npos;)
-        lfOnly.replace(nPos, 2, "\n");
-    const std::string mixed = "[MojieName=one]\nA\r\n[END]\n[MojieName=two]\r\nB\nC\r\n[END]\r\n";
-
-    CTempDir dir;
-    CAAStore store;
-    LoadFile(store, dir.Write("lf.txt", lfOnly));
-    EXPECT_EQ(store.GetText(1), "[END] \r\n [MojieName=not a name]\r\n[mojiename=not either]\r\n");
-    EXPECT_EQ(store.GetText(6), "to the end\r\nno terminator\r\n");
-    EXPECT_EQ(store.GetOffset(0), 38U);
     LoadFile(store, dir.Write("mixed.txt", mixed));
-    ExpectAAs(store, {{"one", "A\r\n"}, {"two", "B\r\nC\r\n"}});
+    ExpectAAs(store, {{"one", "A\r\n"}, {"two", "B\r\nC\r\n"}, {"three", "D\r\n\r\n"}, {"four", ""}});
+    EXPECT_EQ(store.GetOffset(3), mixed.size());
 }
 
 TEST(AAStoreTest, CrLfOffsetsCountTwoBytesALineEnd)
@@ -159,11 +155,14 @@ TEST(AAStoreTest, BlockScanFindsWhatALineByLineReadingFinds)
             text += pieces[random() % std::size(pieces)];
         const std::string strPath = dir.Write("random.txt", text);
         const std::vector<CNameAt> expected = ReadNamesPlainly(text);
+        CAAStore store;
         for (std::size_t nBuffer : {16, 17, 29, 64, 4096}) {
-            CAAStore store;
             LoadFile(store, strPath, nBuffer);
             ASSERT_EQ(NamesOf(store), expected) << "round " << nRound << " buffer " << nBuffer;
         }
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(store.GetText(static_cast<int>(i)), ReadBodyPlainly(text, expected[i].m_nOffset))
+                << "round " << nRound << " AA " << i;
     }
 }
 

@@ -113,7 +113,9 @@ TEST(CategoryTest, LoadReadsDamagedAndForeignLinesAsTheFormatSays)
         {"cut short in the children", "\"r\"\n0\n2\n\"c\"\n", "r{}[c{}[]{}[]]"},
         {"count without digits", "\"r\"\nabc\nxyz\n", "r{}[]"},
         {"negative counts", "\"r\"\n-3\n-1\n", "r{}[]"},
-        {"indices as they stand", "\"r\"\n3\n-9\n99999999999\nx\n0\n", "r{-9,2147483647,0,}[]"},
+        {"indices as they stand", "\"r\"\n4\n-2147483648\n2147483647\n+12\nx\n0\n",
+         "r{-2147483648,2147483647,12,0,}[]"},
+        {"lone cr like lf", "\"r\"\r1\r5\r0\r", "r{5,}[]"},
         {"lines after the block", "\"r\"\n0\n0\n\"more\"\n5\n", "r{}[]"},
     };
     for (const CCase& c : cases) {
@@ -123,25 +125,61 @@ TEST(CategoryTest, LoadReadsDamagedAndForeignLinesAsTheFormatSays)
     }
 }
 
-TEST(CategoryTest, CountsTheFileCannotBackAreADamagedFile)
+TEST(CategoryTest, CountsAndAANumbersTheFileCannotBackAreADamagedFile)
 {
-    // Each of these would read billions of lines past the end of the file.
+    // Each count would read billions of lines past the end of the file.
     std::string strNestedGreedy;
     for (int i = 0; i < 2000; ++i)
         strNestedGreedy += "\"n\"\n0\n1000000\n";
-    const std::string damaged[] = {
-        "\"r\"\n2000000000\n1\n",
-        "\"r\"\n0\n2000000000\n",
-        strNestedGreedy,
+    // Each AA number is beyond the 32 bits the categories hold: saved, it
+    // would become another number.
+    struct CCase
+    {
+        std::string m_strText;
+        const char* m_pszLine; // that the words name
     };
-    for (const std::string& text : damaged) {
+    const CCase cases[] = {
+        {"\"r\"\n2000000000\n1\n", nullptr},
+        {"\"r\"\n0\n2000000000\n", nullptr},
+        {strNestedGreedy, nullptr},
+        {"\"r\"\n2\n0\n4294967296\n0\n", "line 4 "},
+        {"\"r\"\n0\n1\n\"c\"\n1\n-2147483649\n0\n", "line 6 "},
+        {"\"r\"\n1\n99999999999999999999999\n0\n", "line 3 "},
+    };
+    for (const CCase& test : cases) {
         CCategory category;
         category.SetName("kept");
-        // A count that the file cannot back ends in an error, not in a hang
-        // (the test run's time limit catches a hang).
-        EXPECT_THROW(LoadFromText(category, text), CRidaxoError);
+        // Damage ends in an error, not in a hang (the test run's time limit
+        // catches a hang) nor in a changed number.
+        try {
+            LoadFromText(category, test.m_strText);
+            ADD_FAILURE() << "loaded " << test.m_strText;
+        } catch (const CRidaxoError& error) {
+            if (test.m_pszLine != nullptr) {
+                EXPECT_NE(error.GetCause().find(test.m_pszLine), std::string::npos) << error.GetCause();
+            }
+        }
         EXPECT_EQ(DescribeTree(category), "kept{}[]"); // a failed load changes nothing
     }
+}
+
+TEST(CategoryTest, CountsTheAAEntriesTheStoreCannotBack)
+{
+    CAAStore store;
+    LoadStoreFromText(store, MakeAAFile({"a", "b", "c"}));
+    CCategory root;
+    root.AddAA(-1);
+    root.AddAA(0);
+    root.AddAA(2);
+    CCategory* pChild = root.AddChild("c");
+    pChild->AddAA(3);
+    pChild->AddAA(3);
+    pChild->AddChild("g")->AddAA(1);
+    EXPECT_EQ(CountUnbackedAAs(root, store), 3U);
+    EXPECT_EQ(CountUnbackedAAs(*pChild, store), 2U);
+    // The text file has since lost AAs.
+    LoadStoreFromText(store, MakeAAFile({"a"}));
+    EXPECT_EQ(CountUnbackedAAs(root, store), 5U);
 }
 
 TEST(CategoryTest, AMillionNestedBlocksLoadSaveAndDestroyWithoutRecursion)

@@ -132,13 +132,19 @@ TEST(DocumentFileTest, AFailedOpenChangesNothing)
         dir.Write("zero.rix", "\"/dev/zero\"\n\"r\"\n0\n0\n"),
         dir.Write("no-header.rix", "\"\"\n\"r\"\n0\n0\n"),
         dir.Write("damaged.rix", "\"" + strText + "\"\n\"r\"\n2000000000\n"),
+        dir.Write("no-aa.txt", "text, but no AA\r\n[END]\r\n"),
         strFifo,
     };
     CDoc doc;
     doc.Open(strText, true, {4, 3});
     const std::string before = FormatIndexFile(doc.m_store, doc.m_model);
     for (const std::string& strPath : bad) {
-        EXPECT_THROW(doc.Open(strPath), CRidaxoError) << strPath;
+        bool bAsked = false;
+        EXPECT_THROW(
+            OpenDocumentFile(strPath, doc.m_store, doc.m_model, doc.m_bFromText, [&] { return bAsked = true; }, {}),
+            CRidaxoError)
+            << strPath;
+        EXPECT_FALSE(bAsked) << strPath << ": the grouping question comes only when there is something to group";
         EXPECT_EQ(FormatIndexFile(doc.m_store, doc.m_model), before) << strPath;
         EXPECT_TRUE(doc.m_bFromText);
     }
@@ -218,10 +224,12 @@ TEST(DocumentFileTest, ATextFileNotWhereTheHeaderSaysIsLookedForBesideTheIndexFi
     const std::string strSub = dir.Write("coll/sub/aa.txt", MakeAAFile({"x"}));
     // 表 is 95 5C in code page 932: its trail byte is a backslash.
     const std::string strHyou = dir.Write("coll/\xE8\xA1\xA8.txt", MakeAAFile({"x"}));
+    const std::string strGone = dir.File("coll/gone.txt");
     struct CCase
     {
         std::string m_strNamed;
-        std::string m_strExpected;
+        std::string m_strExpected; // empty: not found, and the error names this place and strGone
+        std::string m_strMissing = {};
     };
     const CCase cases[] = {
         {"aa.txt", strAA},
@@ -232,24 +240,35 @@ TEST(DocumentFileTest, ATextFileNotWhereTheHeaderSaysIsLookedForBesideTheIndexFi
         {"\\\\server\\share\\aa.txt", strAA},
         {"D:\\AA\\\x95\x5C.txt", strHyou},
         {"\x95\x5C.txt", strHyou},
-        {dir.File("elsewhere/aa.txt"), dir.File("elsewhere/aa.txt")}, // an absolute path is taken as it stands
-        {"E:\\gone.txt", dir.File("coll/gone.txt")},
-        {"gone.txt", "gone.txt"},
+        // The collection's folder was moved, or copied elsewhere.
+        {dir.File("elsewhere/aa.txt"), strAA},
+        {"elsewhere/aa.txt", strAA},
+        // Nowhere, with one place to name: opening it says so.
+        {"gone.txt", strGone},
+        {strGone, strGone},
+        // Nowhere, with two places.
+        {"E:\\gone.txt", "", "E:\\gone.txt"},
+        {dir.File("elsewhere/gone.txt"), "", dir.File("elsewhere/gone.txt")},
+        {"elsewhere/gone.txt", "", dir.File("coll/elsewhere/gone.txt")},
     };
     const auto previous = fs::current_path();
     fs::current_path(dir.GetPath());
-    for (const CCase& c : cases)
-        EXPECT_EQ(FindNamedTextFile(c.m_strNamed, strIndex), c.m_strExpected) << c.m_strNamed;
+    for (const CCase& c : cases) {
+        try {
+            EXPECT_EQ(FindNamedTextFile(c.m_strNamed, strIndex), c.m_strExpected) << c.m_strNamed;
+        } catch (const CRidaxoError& error) {
+            EXPECT_EQ(error.GetFile(), c.m_strMissing) << c.m_strNamed;
+            EXPECT_NE(error.GetCause().find(" " + strGone + " "), std::string::npos) << error.what();
+            EXPECT_NE(error.GetCause(ELanguage::Japanese).find(strGone), std::string::npos) << c.m_strNamed;
+        }
+    }
 
-    // Opening goes the same way, and the store then holds the full path.
+    // Opening goes the same way, and the store then holds the full path,
+    // which the next save writes.
     CDoc doc;
     doc.Open(dir.Write("coll/win.rix", "\"D:\\AA\\\x95\x5C.txt\"\n\"r\"\n1\n0\n0\n"));
     EXPECT_EQ(doc.m_store.GetPath(), strHyou);
-    try {
-        doc.Open(dir.Write("coll/lost.rix", "\"E:\\gone.txt\"\n\"r\"\n0\n0\n"));
-        ADD_FAILURE() << "opened";
-    } catch (const CRidaxoError& error) {
-        EXPECT_EQ(error.GetFile(), dir.File("coll/gone.txt"));
-    }
+    doc.Open(dir.Write("coll/moved.rix", "\"" + dir.File("elsewhere/aa.txt") + "\"\n\"r\"\n1\n0\n0\n"));
+    EXPECT_EQ(FormatIndexFile(doc.m_store, doc.m_model), "\"" + strAA + "\"\n\"r\"\n1\n0\n0\n");
     fs::current_path(previous);
 }

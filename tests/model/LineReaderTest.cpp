@@ -31,7 +31,7 @@ std::vector<CLineAt> ReadAll(const std::string& strPath, std::size_t nBufferSize
 }
 } // namespace
 
-TEST(LineReaderTest, SplitsAtCrLfAndLoneLfWhateverTheBufferSize)
+TEST(LineReaderTest, SplitsAtCrLfLoneLfAndLoneCrWhateverTheBufferSize)
 {
     struct CCase
     {
@@ -44,8 +44,14 @@ TEST(LineReaderTest, SplitsAtCrLfAndLoneLfWhateverTheBufferSize)
         {"a\nbc\n", {{"a", 2}, {"bc", 5}}},
         {"last", {{"last", 4}}},                   // no terminator: still a line
         {"\n\r\n\n", {{"", 1}, {"", 3}, {"", 4}}}, // empty lines are lines
-        {"a\rb\r\r\n", {{"a\rb\r", 6}}},           // a lone CR ends nothing
-        {"x\r", {{"x\r", 2}}},
+        {"a\rb\r\r\n", {{"a", 2}, {"b", 4}, {"", 6}}},
+        {"x\r", {{"x", 2}}},
+        // Blocks of 16 bytes end in the CR: the LF that begins the next one
+        // pairs with it, after a line that fits a block and after one that
+        // spans two.
+        {"0123456789abcde\r\nf", {{"0123456789abcde", 17}, {"f", 18}}},
+        {"0123456789abcde\rf\r", {{"0123456789abcde", 16}, {"f", 18}}},
+        {"0123456789abcdef0123456789abcde\r\ng", {{"0123456789abcdef0123456789abcde", 33}, {"g", 34}}},
         {"a somewhat longer line that spans blocks\r\nand more\n",
          {{"a somewhat longer line that spans blocks", 42}, {"and more", 51}}},
     };

@@ -11,7 +11,7 @@ namespace
 // text without the names that stay as they are in either language.
 std::string WithoutNames(std::string text)
 {
-    for (const std::string_view name : {"Shift-JIS", "UTF", "Ridaxo", "AA"})
+    for (const std::string_view name : {"Shift-JIS", "UTF", "Ridaxo", "MojieName", "AA"})
         for (std::size_t nPos; (nPos = text.find(name)) != std::string::npos;)
             text.erase(nPos, name.size());
     return text;
@@ -34,8 +34,11 @@ TEST(RidaxoErrorTest, EveryCauseIsWordedInEnglishAndInJapanese)
         {"f", EErrorCause::SeekFailed, EINVAL},
         {"f", EErrorCause::WrongEncoding, std::string("UTF-16")},
         {"f", EErrorCause::TooManyAAs},
+        {"f", EErrorCause::HoldsNoAA},
         {"f", EErrorCause::IndexNamesNoTextFile},
+        {"f", EErrorCause::NamedTextFileMissing, std::string("/1/2")},
         {"f", EErrorCause::IndexCountsBeyondFile},
+        {"f", EErrorCause::IndexNumberOutOfRange, std::string("12")},
         {"f", EErrorCause::SaveFolder},
         {"f", EErrorCause::SaveFailed, ENOSPC},
         {"f", EErrorCause::WriteFailed, 0},

@@ -22,25 +22,50 @@ std::string NameOnLine(std::string_view afterKey)
             nBracket = nPos;
     return std::string(afterKey.substr(0, nBracket));
 }
+
+// The lines of text, split at CR LF, at a lone LF and at a lone CR; with
+// pNextLines, the offset where the line after each begins.
+std::vector<std::string_view> SplitLinesPlainly(std::string_view text, std::vector<std::size_t>* pNextLines)
+{
+    std::vector<std::string_view> lines;
+    std::size_t nLineStart = 0;
+    while (nLineStart < text.size()) {
+        const std::size_t nEnd = text.find_first_of("\r\n", nLineStart);
+        const std::size_t nLineEnd = nEnd == std::string_view::npos ? text.size() : nEnd;
+        std::size_t nNextLine = nLineEnd;
+        if (nNextLine < text.size())
+            nNextLine += text.substr(nNextLine, 2) == "\r\n" ? 2 : 1;
+        lines.push_back(text.substr(nLineStart, nLineEnd - nLineStart));
+        if (pNextLines != nullptr)
+            pNextLines->push_back(nNextLine);
+        nLineStart = nNextLine;
+    }
+    return lines;
+}
 } // namespace
 
 std::vector<CNameAt> ReadNamesPlainly(std::string_view text)
 {
     constexpr std::string_view kKey = "[MojieName=";
     std::vector<CNameAt> names;
-    std::size_t nLineStart = 0;
-    while (nLineStart < text.size()) {
-        const std::size_t nNewLine = text.find('\n', nLineStart);
-        const std::size_t nLineEnd = nNewLine == std::string_view::npos ? text.size() : nNewLine;
-        const std::size_t nNextLine = nNewLine == std::string_view::npos ? text.size() : nNewLine + 1;
-        std::string_view line = text.substr(nLineStart, nLineEnd - nLineStart);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (line.starts_with(kKey))
-            names.push_back({NameOnLine(line.substr(kKey.size())), nNextLine});
-        nLineStart = nNextLine;
-    }
+    std::vector<std::size_t> nextLines;
+    const std::vector<std::string_view> lines = SplitLinesPlainly(text, &nextLines);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].starts_with(kKey))
+            names.push_back({NameOnLine(lines[i].substr(kKey.size())), nextLines[i]});
     return names;
+}
+
+std::string ReadBodyPlainly(std::string_view text, std::uint64_t nOffset)
+{
+    std::string strBody;
+    for (std::string_view line : SplitLinesPlainly(text.substr(nOffset), nullptr)) {
+        if (line == "[END]")
+            break;
+        strBody += line;
+        strBody += "\r\n";
+    }
+    return strBody;
 }
 
 std::vector<CNameAt> NamesOf(const CAAStore& store)

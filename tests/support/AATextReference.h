@@ -15,11 +15,16 @@ struct CNameAt
     bool operator==(const CNameAt&) const = default;
 };
 
-// The AAs of an AA text file whose bytes are text, read the plain, slow
-// way: a line at a time and a character at a time. It is what the store's
-// loader must agree with, and so it shares no code with the model: a fault
-// there cannot hide by being made twice.
+// The AA text file's reading done the plain, slow way: a line at a time and
+// a character at a time. It is what the store's loader and body reader must
+// agree with, and so it shares no code with the model: a fault there cannot
+// hide by being made twice.
+
+// The AAs of an AA text file whose bytes are text.
 std::vector<CNameAt> ReadNamesPlainly(std::string_view text);
+
+// The body that begins at nOffset of text, every line followed by CR LF.
+std::string ReadBodyPlainly(std::string_view text, std::uint64_t nOffset);
 
 // The names and body offsets that store holds, in the same form.
 std::vector<CNameAt> NamesOf(const CAAStore& store);

@@ -79,6 +79,16 @@ TEST(CliTest, ImportResaveTextAndTreeOnASmallFile)
     EXPECT_EQ(RunCli({"tree", strIndex}).m_strOut, "small.txt (1)\n  ab (2)\n");
     EXPECT_EQ(RunCli({"tree", strIndex, "-v"}).m_strOut,
               "small.txt (1)\n  [2] ね\n  ab (2)\n    [1] ab2\n    [0] ab1\n");
+
+    // Entries the text file cannot back are shown and warned of.
+    const std::string strBeyond = dir.Write("beyond.rix", "\"" + strText + "\"\n\"r\"\n3\n0\n3\n-1\n0\n");
+    for (const char* pszCommand : {"tree", "resave"}) {
+        const CRun beyond = RunCli({pszCommand, strBeyond});
+        EXPECT_EQ(beyond.m_nExit, 0);
+        EXPECT_EQ(beyond.m_strOut.substr(0, 1), pszCommand == std::string("tree") ? "r" : "\"");
+        EXPECT_EQ(beyond.m_strErr,
+                  "ridaxo-cli: " + strBeyond + ": warning: 2 AA entries name no AA of " + strText + "\n");
+    }
 }
 
 TEST(CliTest, FailuresNameTheFileAndWriteNothing)
@@ -88,6 +98,11 @@ TEST(CliTest, FailuresNameTheFileAndWriteNothing)
     ExpectFailure(RunCli({"import", strMissing}), 1, strMissing);
     ExpectFailure(RunCli({"tree", dir.File("missing.rix")}), 1, "missing.rix");
     ExpectFailure(RunCli({"resave", dir.Write("bad.rix", "\"" + strMissing + "\"\n")}), 1, strMissing);
+    ExpectFailure(RunCli({"import", dir.Write("no-aa.txt", "no AA\r\n")}), 1,
+                  "no-aa.txt: cannot open: the file holds no AA");
+    ExpectFailure(
+        RunCli({"resave", dir.Write("beyond.rix", "\"" + dir.Write("a.txt", kFile) + "\"\n\"r\"\n1\n4294967296\n0\n")}),
+        1, "the AA number on line 4 is beyond");
 
     const std::string strTarget = dir.Write("target.rix", "previous\n");
     ExpectFailure(RunCli({"import", strMissing, "-o", strTarget}), 1, strMissing);
