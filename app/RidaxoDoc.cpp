@@ -136,7 +136,23 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
     }
     if (wxDocManager* pManager = GetDocumentManager())
         pManager->AddFileToHistory(strFullPath);
+    WarnOfUnbackedAAs();
     return EOpenResult::Opened;
+}
+
+void CRidaxoDoc::WarnOfUnbackedAAs() const
+{
+    // Such entries show as nameless rows; without a word the user could not
+    // tell a damaged or shortened file from AAs without names. They are
+    // kept as they are, and written back as read.
+    const std::size_t nUnbacked = CountUnbackedAAs(m_model.GetRoot(), m_store);
+    if (nUnbacked == 0)
+        return;
+    RidaxoMessageBox(wxString::Format(U8("フォルダの AA のうち %zu 件は、AA テキストファイルにない番号を指しています。"
+                                         "名前も本文もない行として表示されます (番号はそのまま保存されます)。"),
+                                      nUnbacked) +
+                         "\n\n" + wxString(m_store.GetPathRef().c_str(), *wxConvFileName),
+                     wxOK | wxICON_WARNING);
 }
 
 bool CRidaxoDoc::HasUnansweredTextFileChange() const
@@ -166,6 +182,7 @@ bool CRidaxoDoc::ReloadTextFile()
     }
     m_store.Swap(store);
     m_keptTextStamp.reset();
+    WarnOfUnbackedAAs();
     return true;
 }
 

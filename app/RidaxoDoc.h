@@ -81,6 +81,9 @@ private:
         Discarded, // the user chose not to save them
         Cancelled,
     };
+    // Says, once, how many AA entries of the folders the AA text file
+    // cannot back, if any.
+    void WarnOfUnbackedAAs() const;
     // Offers unsaved changes for saving. Changes the user chose not to save
     // keep their mark: whoever asked decides when they are gone.
     ESaveAnswer AskToSaveChanges();

@@ -349,6 +349,20 @@ TEST_F(MainFrameTest, RecentFilesAreKeptWhereNoConfigurationFolderWasYet)
     EXPECT_NE(strSaved.find("sample-aa.txt"), std::string::npos) << strSaved;
 }
 
+TEST_F(MainFrameTest, AANumbersTheTextFileCannotBackAreCountedInOneWarning)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("aa.txt", ReadBytes(SamplePath()));
+    const std::string strIndex = dir.Write("aa.rix", "\"" + strText + "\"\n\"top\"\n4\n0\n-1\n99999\n1\n0\n");
+    m_messages.clear();
+    ASSERT_TRUE(Manager().OpenPath(strIndex));
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_WARNING);
+    EXPECT_TRUE(Mentions(m_messages[0], "2 件"));
+    // The numbers stay as they were read.
+    EXPECT_EQ(Doc().m_model.GetRoot().GetAAList(), (std::vector<int>{0, -1, 99999, 1}));
+}
+
 TEST_F(MainFrameTest, AnEmptyFileIsNotReadAndChangesNothing)
 {
     ImportSample(wxNO);
