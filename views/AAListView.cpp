@@ -205,9 +205,50 @@ void CAAListView::DragSelected()
 void CAAListView::OnRightDown(wxMouseEvent& event)
 {
     CListViewEx::OnRightDown(event);
-    if (GetSelectedCount() == 0)
+    if (GetSelectedCount() > 0)
+        OpenPopup(event.GetPosition());
+}
+
+void CAAListView::OpenPopup(const wxPoint& point)
+{
+    if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP))
+        ShowPopupMenu(*this, *pMenu, point);
+}
+
+void CAAListView::OnKeyDown(wxKeyEvent& event)
+{
+    const int nKeyCode = event.GetKeyCode();
+    if (nKeyCode == WXK_MENU || (nKeyCode == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) {
+        // The popup opens at the selected rows, wherever the pointer is: at
+        // the bottom of the focused row when it is one of them, so that its
+        // name stays in sight. Without a selection its one command has
+        // nothing to act on, as after a right click on no row.
+        int nRow = GetNextItem(-1, LXNI_FOCUSED);
+        if (nRow < 0 || !GetItemState(nRow, LXIS_SELECTED))
+            nRow = GetFirstSelectedRow();
+        wxRect rect;
+        if (nRow >= 0) {
+            EnsureVisible(nRow);
+            if (GetCellRect(nRow, 0, LXIR_LABEL, rect))
+                OpenPopup(wxPoint(rect.x + rect.height / 2, rect.GetBottom()));
+        }
         return;
-    std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP);
-    if (pMenu)
-        ShowPopupMenu(*this, *pMenu, event.GetPosition());
+    }
+    if ((nKeyCode == WXK_DELETE || nKeyCode == WXK_NUMPAD_DELETE) && !event.HasAnyModifiers()) {
+        // The same command the popup gives.
+        wxCommandEvent command(wxEVT_MENU, ID_AA_DELETE);
+        command.SetEventObject(this);
+        ProcessWindowEvent(command);
+        return;
+    }
+    CListViewEx::OnKeyDown(event);
+}
+
+void CAAListView::OnItemActivated(int nItem)
+{
+    // Enter on the focused row shows its AA: it becomes the selection when
+    // it is not part of it.
+    if (!GetItemState(nItem, LXIS_SELECTED))
+        SelectOnly(nItem);
+    CListViewEx::OnItemActivated(nItem);
 }

@@ -15,7 +15,8 @@ class CCategory;
 // the store while rows are painted, so a category of a million AAs lists at
 // once. Selecting rows shows the first selected AA in the text pane; the
 // popup deletes AAs from the category, and dragging rows offers them to the
-// category tree under "RIDAXO_AA_DATA".
+// category tree under "RIDAXO_AA_DATA". From the keyboard, Delete deletes
+// the selected AAs and the Menu key or Shift+F10 opens the popup at them.
 class CAAListView : public CListViewEx
 {
 public:
@@ -66,9 +67,12 @@ protected:
     void OnColumnClick(int nColumn) override;
     void OnBeginDrag(const wxPoint& point) override;
     void OnRightDown(wxMouseEvent& event) override;
+    void OnKeyDown(wxKeyEvent& event) override;
+    void OnItemActivated(int nItem) override;
 
 private:
     void ScheduleShowSelectedAA();
+    void OpenPopup(const wxPoint& point);
 
     CCategory* m_pCategory = nullptr;
     int m_nSortParam = 1;

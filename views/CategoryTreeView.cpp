@@ -78,6 +78,12 @@ CAAListView* ListView()
     return pFrame ? pFrame->GetListView() : nullptr;
 }
 
+CRidaxoDoc* ActiveDocument()
+{
+    const CMainFrame* pFrame = GetMainFrame();
+    return pFrame ? pFrame->GetActiveDocument() : nullptr;
+}
+
 } // namespace
 
 CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
@@ -97,6 +103,7 @@ CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
     Bind(wxEVT_TREE_END_LABEL_EDIT, &CCategoryTreeView::OnEndLabelEdit, this);
     Bind(wxEVT_TREE_DELETE_ITEM, &CCategoryTreeView::OnDeleteItemEvent, this);
     Bind(wxEVT_RIGHT_DOWN, &CCategoryTreeView::OnRightDown, this);
+    Bind(wxEVT_KEY_DOWN, &CCategoryTreeView::OnKeyDown, this);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { AddFolder(); }, ID_FOLDER_ADD);
     Bind(
@@ -154,10 +161,8 @@ void CCategoryTreeView::OnSelChanged(wxTreeEvent& /*event*/)
 
 void CCategoryTreeView::MarkChanged()
 {
-    if (CMainFrame* pFrame = GetMainFrame()) {
-        if (CRidaxoDoc* pDoc = pFrame->GetActiveDocument())
-            pDoc->MarkArrangementChanged();
-    }
+    if (CRidaxoDoc* pDoc = ActiveDocument())
+        pDoc->MarkArrangementChanged();
 }
 
 void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
@@ -202,8 +207,62 @@ void CCategoryTreeView::SelectAt(const wxPoint& point)
 void CCategoryTreeView::OnRightDown(wxMouseEvent& event)
 {
     SelectAt(event.GetPosition());
+    OpenPopup(event.GetPosition());
+}
+
+void CCategoryTreeView::OpenPopup(const wxPoint& point)
+{
     if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_TREEPOPUP))
-        ShowPopupMenu(*this, *pMenu, event.GetPosition());
+        ShowPopupMenu(*this, *pMenu, point);
+}
+
+void CCategoryTreeView::OnKeyDown(wxKeyEvent& event)
+{
+    // Keys reach the tree only while it has the focus itself, never while
+    // a label is being edited: the editor takes them then.
+    const int nKeyCode = event.GetKeyCode();
+    const wxTreeItemId item = GetSelection();
+    if (nKeyCode == WXK_MENU || (nKeyCode == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) {
+        // The popup opens at the selected folder, wherever the pointer is,
+        // below the start of its label so that the label stays in sight;
+        // with nothing selected at the top left, as a right click on empty
+        // space offers it too.
+        wxPoint point(0, 0);
+        wxRect rect;
+        if (item.IsOk()) {
+            EnsureVisible(item);
+            if (GetBoundingRect(item, rect, true))
+                point = wxPoint(rect.x + rect.height / 2, rect.GetBottom());
+        }
+        OpenPopup(point);
+        return;
+    }
+    if (event.HasAnyModifiers() || GetEditControl()) {
+        event.Skip();
+        return;
+    }
+    switch (nKeyCode) {
+    case WXK_DELETE:
+    case WXK_NUMPAD_DELETE: {
+        // The same command the popup gives.
+        wxCommandEvent command(wxEVT_MENU, ID_FOLDER_DELETE);
+        command.SetEventObject(this);
+        ProcessWindowEvent(command);
+        return;
+    }
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        // Selecting the folder listed it already; Enter opens or closes it.
+        if (item.IsOk()) {
+            if (ItemHasChildren(item))
+                Toggle(item);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    event.Skip();
 }
 
 void CCategoryTreeView::AddFolder()

@@ -17,6 +17,9 @@ class CRidaxoDoc;
 // dragging a folder onto another moves it there, last, with everything
 // under it; AAs dragged from the list are dropped onto a folder (moved, or
 // copied with Ctrl). The model changes together with the tree.
+//
+// From the keyboard: Enter opens or closes the selected folder, Delete
+// deletes it, and the Menu key or Shift+F10 opens the popup at it.
 class CCategoryTreeView : public CTreeViewEx
 {
 public:
@@ -69,6 +72,9 @@ private:
     void OnEndLabelEdit(wxTreeEvent& event);
     void OnDeleteItemEvent(wxTreeEvent& event);
     void OnRightDown(wxMouseEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
+    // Opens the popup at point, in client coordinates.
+    void OpenPopup(const wxPoint& point);
     void MarkChanged();
 
     bool m_bInIdle = false;
