@@ -7,11 +7,14 @@
 #include "Prompt.h"
 #include "Resources.h"
 #include "RidaxoDoc.h"
+#include "RidaxoError.h"
 
 #include <algorithm>
 #include <charconv>
 
+#include <wx/clipbrd.h>
 #include <wx/menu.h>
+#include <wx/utils.h>
 
 namespace
 {
@@ -251,4 +254,59 @@ void CAAListView::OnItemActivated(int nItem)
     if (!GetItemState(nItem, LXIS_SELECTED))
         SelectOnly(nItem);
     CListViewEx::OnItemActivated(nItem);
+}
+
+bool CAAListView::CanMarkSelected() const
+{
+    return m_pCategory && GetSelectedCount() > 0;
+}
+
+void CAAListView::MarkSelected(bool bCut)
+{
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pDoc || !CanMarkSelected())
+        return;
+    std::vector<int> aas = GetSelectedAAs();
+    CopyTextToClipboard(aas);
+    pDoc->m_clip.MarkAAs(*m_pCategory, std::move(aas), bCut);
+}
+
+void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
+{
+    const CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pDoc)
+        return;
+    // The AAs may no longer begin where the store says: what lies there now
+    // is no text of theirs.
+    if (pDoc->HasUnansweredTextFileChange()) {
+        RidaxoMessageBox(
+            U8("読み込んだ後で AA テキストファイルが変更されたため、AA のテキストはクリップボードに入れませんでした。"),
+            wxOK | wxICON_EXCLAMATION, this);
+        return;
+    }
+    std::string strText;
+    try {
+        // Every body is read from the AA text file again.
+        wxBusyCursor busy;
+        for (size_t i = 0; i < aas.size(); ++i) {
+            if (i > 0)
+                strText += "\r\n";
+            strText += pDoc->m_store.GetText(aas[i]);
+        }
+    } catch (const CRidaxoError& error) {
+        ShowRidaxoError(U8("AA テキストファイルを読めません。"), error);
+        return;
+    }
+    wxString strDisplay = ToDisplay(strText);
+    // The clipboard takes LF line ends and gives each platform its own.
+    strDisplay.Replace("\r\n", "\n");
+    wxClipboardLocker locker;
+    if (!locker) {
+        RidaxoMessageBox(U8("クリップボードを開けませんでした。"), wxOK | wxICON_EXCLAMATION, this);
+        return;
+    }
+    wxTheClipboard->SetData(new wxTextDataObject(strDisplay));
+    // The text stays on the clipboard after Ridaxo closes, where the
+    // desktop keeps clipboards.
+    wxTheClipboard->Flush();
 }

@@ -32,6 +32,12 @@ public:
     // entry each) and deletes those rows. Asks nothing.
     void DeleteSelected();
 
+    // The edit commands' cut and copy: the selected AAs are marked to be
+    // moved or copied by the next paste into a folder, and their bodies go
+    // on the system clipboard as text, an empty line between two AAs.
+    bool CanMarkSelected() const;
+    void MarkSelected(bool bCut);
+
     // Orders two AA indices for the sort key nSortParam: a 1-based column,
     // negative for descending. Only column 1 orders anything: by AA index,
     // that is by place in the AA text file, never by name.
@@ -73,6 +79,9 @@ protected:
 private:
     void ScheduleShowSelectedAA();
     void OpenPopup(const wxPoint& point);
+    // Puts the bodies of aas on the system clipboard; a failure to read
+    // them is reported and leaves the clipboard as it was.
+    void CopyTextToClipboard(const std::vector<int>& aas);
 
     CCategory* m_pCategory = nullptr;
     int m_nSortParam = 1;

@@ -265,6 +265,86 @@ void CCategoryTreeView::OnKeyDown(wxKeyEvent& event)
     event.Skip();
 }
 
+bool CCategoryTreeView::CanMarkSelected() const
+{
+    const CCategory* pCategory = GetItemCategory(GetSelection());
+    return pCategory && pCategory->GetParent();
+}
+
+void CCategoryTreeView::MarkSelected(bool bCut)
+{
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (pDoc && CanMarkSelected())
+        pDoc->m_clip.MarkFolder(*GetItemCategory(GetSelection()), bCut);
+}
+
+bool CCategoryTreeView::CanPaste() const
+{
+    const CRidaxoDoc* pDoc = ActiveDocument();
+    return pDoc && pDoc->m_clip.CheckPaste(GetItemCategory(GetSelection())) != CCategoryClip::EPaste::Nothing;
+}
+
+void CCategoryTreeView::Paste()
+{
+    CRidaxoDoc* pDoc = ActiveDocument();
+    const wxTreeItemId hTarget = GetSelection();
+    CCategory* pTarget = GetItemCategory(hTarget);
+    if (!pDoc || !pTarget)
+        return;
+    CCategoryClip& clip = pDoc->m_clip;
+    switch (clip.CheckPaste(pTarget)) {
+    case CCategoryClip::EPaste::Nothing:
+        return;
+    case CCategoryClip::EPaste::IntoOwnBranch:
+        RidaxoMessageBox(U8("フォルダは、そのフォルダ自身やその下のフォルダには貼り付けられません。"),
+                         wxOK | wxICON_EXCLAMATION, this);
+        return;
+    case CCategoryClip::EPaste::Allowed:
+        break;
+    }
+    if (clip.GetKind() == CCategoryClip::EKind::AAs) {
+        if (!clip.PasteAAs(*pTarget))
+            return;
+        MarkChanged();
+        // The target is the selected folder, so it is the one listed.
+        if (CAAListView* pList = ListView(); pList && pList->GetCategory() == pTarget)
+            pList->Fill(pTarget);
+        return;
+    }
+    // A folder goes as a drag takes it, through the tree's items, so the
+    // tree and the model stay one; a cut folder's old branch is deleted,
+    // which drops the mark.
+    const wxTreeItemId hSource = FindCategoryItem(clip.GetFolder());
+    if (!hSource.IsOk())
+        return;
+    const wxTreeItemId hNewItem =
+        clip.IsCut() ? MoveSubtree(hSource, hTarget, wxTreeItemId()) : CopySubtree(hSource, hTarget, wxTreeItemId());
+    if (!hNewItem.IsOk())
+        return;
+    Expand(hTarget);
+    SelectItem(hNewItem);
+    EnsureVisible(hNewItem);
+}
+
+wxTreeItemId CCategoryTreeView::FindCategoryItem(const CCategory* pCategory) const
+{
+    // Walked with a stack of its own: a deep tree must not exhaust the
+    // call stack.
+    std::vector<wxTreeItemId> pending;
+    if (GetRootItem().IsOk())
+        pending.push_back(GetRootItem());
+    while (!pending.empty()) {
+        const wxTreeItemId item = pending.back();
+        pending.pop_back();
+        if (GetItemCategory(item) == pCategory)
+            return item;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk(); child = GetNextChild(item, cookie))
+            pending.push_back(child);
+    }
+    return {};
+}
+
 void CCategoryTreeView::AddFolder()
 {
     const wxTreeItemId item = GetSelection();
@@ -326,6 +406,9 @@ void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
         if (CMainFrame* pFrame = GetMainFrame())
             pFrame->ShowCategory();
     }
+    // Nothing marked for a paste may point at a category that goes.
+    if (CRidaxoDoc* pDoc = ActiveDocument())
+        pDoc->m_clip.Forget(deleted);
     CCategory::RemoveCategories(deleted);
     MarkChanged();
 }

@@ -1,5 +1,6 @@
-// The program without a mouse: keys pressed in the tree and the list, and
-// their popups and commands, checked in the panes and in the model.
+// The program without a mouse: keys pressed in the tree and the list, their
+// popups and commands, and moving and copying folders and AAs through the
+// edit commands, checked in the panes and in the model.
 #include "AAListView.h"
 #include "AAStore.h"
 #include "Category.h"
@@ -10,6 +11,7 @@
 #include "RidaxoDoc.h"
 #include "ShiftJis.h"
 
+#include <wx/clipbrd.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
 
@@ -33,6 +35,14 @@ std::string Folders(const CCategory& category)
     for (int i = 0; i < category.GetChildCount(); ++i)
         strChildren += (i ? " " : "") + Folders(*category.GetChildAt(i));
     return strChildren.empty() ? strOut : strOut + "(" + strChildren + ")";
+}
+
+// The text pane's and the clipboard's form of an AA's body.
+wxString ScreenText(const std::string& strText)
+{
+    wxString strScreen = wxString::FromUTF8(Cp932ToUtf8(strText));
+    strScreen.Replace("\r\n", "\n");
+    return strScreen;
 }
 
 class KeyboardTest : public CSampleFixture
@@ -204,4 +214,159 @@ TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenThePopupAtTheSelectionAndDeleteIsI
         }
         EXPECT_EQ(Doc().IsModified(), test.m_bDeletes);
     }
+}
+
+namespace
+{
+// The edit commands act on the pane with the keyboard focus, which the
+// display gives one window at a time: CTest runs these alone.
+class KeyboardOwnDisplayTest : public KeyboardTest
+{
+protected:
+    void Focus(wxWindow& window)
+    {
+        window.SetFocus();
+        PumpEvents();
+        ASSERT_EQ(wxWindow::FindFocus(), &window);
+    }
+
+    bool IsEnabled(int nId)
+    {
+        Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+        return Frame()->GetMenuBar()->IsEnabled(nId);
+    }
+
+    // A command of the edit menu, as its item, shortcut or tool sends it.
+    void Command(int nId)
+    {
+        wxCommandEvent event(wxEVT_MENU, nId);
+        event.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(event);
+        PumpEvents();
+    }
+
+    static wxString ClipboardText()
+    {
+        wxClipboardLocker locker;
+        wxTextDataObject data;
+        return !!locker && wxTheClipboard->GetData(data) ? data.GetText() : wxString();
+    }
+
+    std::vector<int> AAs(const std::string& strFolder) const { return Category(strFolder)->GetAAList(); }
+};
+
+std::vector<int> Joined(std::vector<int> first, const std::vector<int>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+} // namespace
+
+TEST_F(KeyboardOwnDisplayTest, CutCopyAndPasteMoveAndCopyAAsAndFoldersIntoTheSelectedFolder)
+{
+    const std::vector<int> cats = AAs("ねこ・");
+    const std::vector<int> faces = AAs("かお・");
+    const std::vector<int> dogs = AAs("いぬ・");
+    const CAAStore& store = Doc().m_store;
+
+    // Nothing marked yet: nothing to paste; in the list, copy needs a row.
+    SelectFolder(Item("かお・"));
+    Focus(List());
+    EXPECT_FALSE(IsEnabled(wxID_COPY));
+    EXPECT_FALSE(IsEnabled(wxID_PASTE));
+
+    // AAs copied in the list: their bodies go on the clipboard, an empty
+    // line between two, and a paste appends them to the selected folder.
+    SelectRows({0, 2});
+    const std::vector<int> copied = List().GetSelectedAAs();
+    ASSERT_EQ(copied.size(), 2U);
+    ASSERT_TRUE(IsEnabled(wxID_COPY));
+    Command(wxID_COPY);
+    EXPECT_EQ(ClipboardText(), ScreenText(store.GetText(copied[0]) + "\r\n" + store.GetText(copied[1])));
+    SelectFolder(Item("いぬ・"));
+    Focus(Tree());
+    ASSERT_TRUE(IsEnabled(wxID_PASTE));
+    EXPECT_FALSE(Doc().IsModified());
+    Command(wxID_PASTE);
+    EXPECT_EQ(AAs("いぬ・"), Joined(dogs, copied));
+    EXPECT_EQ(AAs("かお・"), faces);
+    EXPECT_EQ(List().GetRowCount(), static_cast<int>(dogs.size()) + 2);
+    EXPECT_TRUE(Doc().IsModified());
+
+    // A cut AA leaves its folder when pasted elsewhere, once; into its own
+    // folder there is nothing to paste. One deleted from its folder
+    // meanwhile is not moved.
+    SelectFolder(Item("かお・"));
+    Focus(List());
+    SelectRows({1, 2});
+    const int nCut = List().GetRowAA(1);
+    const int nDeleted = List().GetRowAA(2);
+    Command(wxID_CUT);
+    EXPECT_FALSE(IsEnabled(wxID_PASTE));
+    SelectRows({2});
+    Press(List(), {WXK_DELETE});
+    SelectFolder(Item("ねこ・"));
+    Focus(List());
+    ASSERT_TRUE(IsEnabled(wxID_PASTE));
+    Command(wxID_PASTE);
+    EXPECT_EQ(AAs("ねこ・"), Joined(cats, {nCut}));
+    std::vector<int> facesLeft = faces;
+    for (int nGone : {nCut, nDeleted})
+        facesLeft.erase(std::find(facesLeft.begin(), facesLeft.end(), nGone));
+    EXPECT_EQ(AAs("かお・"), facesLeft);
+    EXPECT_FALSE(IsEnabled(wxID_PASTE));
+
+    // A cut folder moves with its AAs; the top folder can go nowhere.
+    SelectFolder(Tree().GetRootItem());
+    Focus(Tree());
+    EXPECT_FALSE(IsEnabled(wxID_CUT));
+    SelectFolder(Item("かお・"));
+    Command(wxID_CUT);
+    SelectFolder(Item("わく・"));
+    Command(wxID_PASTE);
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・ いぬ・ わく・(かお・) うさぎ・)");
+    EXPECT_EQ(Tree().GetSelection(), Item("かお・"));
+    EXPECT_EQ(AAs("かお・"), facesLeft);
+
+    // A copied folder copies its branch with the AA lists, as often as it
+    // is pasted, but never into itself or below itself.
+    SelectFolder(Item("わく・"));
+    const wxTreeItemId hMarked = Item("かお・");
+    const std::vector<int> frames = AAs("わく・");
+    Command(wxID_COPY);
+    SelectFolder(Item("いぬ・"));
+    Command(wxID_PASTE);
+    SelectFolder(Item("ねこ・"));
+    Command(wxID_PASTE);
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・(わく・(かお・)) いぬ・(わく・(かお・)) わく・(かお・) うさぎ・)");
+    const CCategory& copy = *Category("いぬ・")->GetChildAt(0);
+    EXPECT_EQ(copy.GetAAList(), frames);
+    EXPECT_EQ(copy.GetChildAt(0)->GetAAList(), AAs("かお・"));
+    const std::string strBefore = Folders(Root());
+    SelectFolder(hMarked);
+    Focus(Tree());
+    m_messages.clear();
+    Command(wxID_PASTE);
+    EXPECT_EQ(Folders(Root()), strBefore);
+    ASSERT_EQ(m_messages.size(), 1U);
+
+    // In the text pane the commands edit text, whatever is marked.
+    Focus(*Frame()->GetTextView());
+    Command(wxID_PASTE);
+    EXPECT_EQ(Folders(Root()), strBefore);
+
+    // A mark goes with its folder, and with the file.
+    SelectFolder(Item("うさぎ・"));
+    Focus(Tree());
+    Command(wxID_COPY);
+    Tree().DeleteFolder();
+    PumpEvents();
+    SelectFolder(Item("いぬ・"));
+    EXPECT_FALSE(IsEnabled(wxID_PASTE));
+    Command(wxID_COPY);
+    Doc().Modify(false);
+    ImportSample(wxYES);
+    SelectFolder(Item("ねこ・"));
+    Focus(Tree());
+    EXPECT_FALSE(IsEnabled(wxID_PASTE));
 }
