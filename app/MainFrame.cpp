@@ -397,9 +397,31 @@ void CMainFrame::OnAbout(wxCommandEvent& /*event*/)
 
 void CMainFrame::OnEditCommand(wxCommandEvent& event)
 {
-    // Undo, cut, copy and paste act on the text field that has the focus:
-    // the text pane, or a label being edited.
-    auto* pText = dynamic_cast<wxTextCtrl*>(FindFocus());
+    // Undo, cut, copy and paste act on the pane that has the focus. In the
+    // tree and the list, cut and copy mark the selected folder or AAs, and
+    // paste puts what was marked into the tree's selected folder, the one
+    // the list shows.
+    wxWindow* pFocus = FindFocus();
+    const int nId = event.GetId();
+    if (IsTreeOrList(pFocus)) {
+        if (nId == wxID_PASTE) {
+            m_pTreeView->Paste();
+            // What cut or copy said to do next has been done.
+            SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
+        } else if (nId == wxID_CUT || nId == wxID_COPY) {
+            if (pFocus == m_pListView)
+                m_pListView->MarkSelected(nId == wxID_CUT);
+            else
+                m_pTreeView->MarkSelected(nId == wxID_CUT);
+            ReportMarked();
+        } else {
+            event.Skip();
+        }
+        return;
+    }
+    // In a text field, the text pane or a label being edited, they edit
+    // text.
+    auto* pText = dynamic_cast<wxTextCtrl*>(pFocus);
     if (!pText) {
         event.Skip();
         return;
@@ -425,9 +447,22 @@ void CMainFrame::OnEditCommand(wxCommandEvent& event)
 
 void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
 {
-    const auto* pText = dynamic_cast<const wxTextCtrl*>(FindFocus());
+    const wxWindow* pFocus = FindFocus();
+    const auto* pText = dynamic_cast<const wxTextCtrl*>(pFocus);
     bool bEnable = false;
-    if (pText) {
+    if (IsTreeOrList(pFocus)) {
+        switch (event.GetId()) {
+        case wxID_CUT:
+        case wxID_COPY:
+            bEnable = pFocus == m_pListView ? m_pListView->CanMarkSelected() : m_pTreeView->CanMarkSelected();
+            break;
+        case wxID_PASTE:
+            bEnable = m_pTreeView->CanPaste();
+            break;
+        default:
+            break;
+        }
+    } else if (pText) {
         switch (event.GetId()) {
         case wxID_UNDO:
             bEnable = pText->CanUndo();
@@ -446,6 +481,33 @@ void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
         }
     }
     event.Enable(bEnable);
+}
+
+bool CMainFrame::IsTreeOrList(const wxWindow* pWindow) const
+{
+    return m_bPanesReady && m_pTreeView && m_pListView && pWindow && (pWindow == m_pTreeView || pWindow == m_pListView);
+}
+
+void CMainFrame::ReportMarked()
+{
+    const CRidaxoDoc* pDoc = GetActiveDocument();
+    if (!pDoc)
+        return;
+    const CCategoryClip& clip = pDoc->m_clip;
+    wxString strWhat;
+    switch (clip.GetKind()) {
+    case CCategoryClip::EKind::None:
+        return;
+    case CCategoryClip::EKind::AAs:
+        strWhat = wxString::Format(U8("%d 個の AA "), static_cast<int>(clip.GetAAs().size()));
+        break;
+    case CCategoryClip::EKind::Folder:
+        strWhat = U8("フォルダ「") + ToDisplay(clip.GetFolder()->GetNameRef()) + U8("」");
+        break;
+    }
+    SetStatusText(strWhat + (clip.IsCut() ? U8("を切り取りました。移動先のフォルダを選んで貼り付けてください。")
+                                          : U8("をコピーしました。コピー先のフォルダを選んで貼り付けてください。")),
+                  kPaneMessage);
 }
 
 wxWindow* CMainFrame::GetBar(int nId) const

@@ -71,6 +71,11 @@ private:
     wxWindow* GetBar(int nId) const;
     void ReportTextFileError(const wxString& strText);
     void AskReloadTextFile();
+    // True for the tree and the list, where the edit commands move and
+    // copy folders and AAs.
+    bool IsTreeOrList(const wxWindow* pWindow) const;
+    // Says in the status bar what cut or copy marked and what comes next.
+    void ReportMarked();
 
     void OnClose(wxCloseEvent& event);
     void OnViewFont(wxCommandEvent& event);

@@ -69,7 +69,7 @@ void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point)
         window.PopupMenu(&menu, point);
         return;
     }
-    const int nId = fnHandler(menu);
+    const int nId = fnHandler(menu, point);
     if (nId == wxID_NONE)
         return;
     wxCommandEvent event(wxEVT_MENU, nId);
@@ -79,4 +79,8 @@ void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point)
 
 CPopupMenuOverride::CPopupMenuOverride(PopupMenuHandler fnHandler)
     : CScopedOverride(CurrentPopupHandler(), std::move(fnHandler))
+{}
+
+CPopupMenuOverride::CPopupMenuOverride(const std::function<int(wxMenu& menu)>& fnHandler)
+    : CPopupMenuOverride([fnHandler](wxMenu& menu, const wxPoint& /*point*/) { return fnHandler(menu); })
 {}

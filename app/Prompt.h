@@ -54,9 +54,10 @@ public:
 // window's client coordinates, and the chosen command reaches window.
 void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point);
 
-// Chooses from a popup menu in the user's place: returns the command chosen,
-// or wxID_NONE.
-using PopupMenuHandler = std::function<int(wxMenu& menu)>;
+// Chooses from a popup menu in the user's place, shown at point (client
+// coordinates of the window it belongs to): returns the command chosen, or
+// wxID_NONE.
+using PopupMenuHandler = std::function<int(wxMenu& menu, const wxPoint& point)>;
 
 // Replaces the popup menu by fnHandler while it lives (a popup menu is
 // modal on some platforms, where a test could not choose from it).
@@ -64,4 +65,6 @@ class CPopupMenuOverride : public CScopedOverride<PopupMenuHandler>
 {
 public:
     explicit CPopupMenuOverride(PopupMenuHandler fnHandler);
+    // For a handler that does not care where the menu opens.
+    explicit CPopupMenuOverride(const std::function<int(wxMenu& menu)>& fnHandler);
 };

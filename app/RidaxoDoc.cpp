@@ -122,6 +122,8 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
         pFrame->ClearViews();
     m_store.Swap(store);
     m_model.Swap(model);
+    // The mark pointed into the categories just swapped out.
+    m_clip.Clear();
     m_bFromText = bFromText;
     m_keptTextStamp.reset();
     const wxString strFullPath = wxFileName(strPath).GetAbsolutePath();

@@ -2,6 +2,7 @@
 
 #include "AAStore.h"
 #include "Category.h"
+#include "CategoryClip.h"
 
 #include <wx/docview.h>
 
@@ -63,6 +64,9 @@ public:
 
     CAAStore m_store;
     CCategoryModel m_model;
+    // What cut or copy marked in m_model for the next paste; emptied when
+    // another file is opened.
+    CCategoryClip m_clip;
     // True when the contents came from an AA text file, or nothing was
     // loaded yet: Save is offered only for contents read from an index file.
     bool m_bFromText = true;

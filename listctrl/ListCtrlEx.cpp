@@ -1070,16 +1070,22 @@ void CListExWindow::OnKeyDown(wxKeyEvent& event)
         MoveFocusTo(GetItemCount() - 1, bShift, bCtrl);
         break;
     case WXK_SPACE:
+        // Without a current row the keyboard could never start: the first
+        // row becomes it, as the arrows make it.
         if (nCurrent < 0)
-            break;
-        if (bCtrl)
+            MoveFocusTo(0, false, false);
+        else if (bCtrl)
             ChangeState(nCurrent, GetItemState(nCurrent, LXIS_SELECTED) ^ LXIS_SELECTED, LXIS_SELECTED);
         else if (GetExtendedStyle() & LXS_EX_CHECKBOXES)
             SetCheck(nCurrent, !GetCheck(nCurrent));
+        else
+            ChangeState(nCurrent, LXIS_SELECTED, LXIS_SELECTED);
         break;
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
-        if (nCurrent >= 0)
+        if (nCurrent < 0)
+            MoveFocusTo(0, false, false);
+        else
             OnItemActivated(nCurrent);
         break;
     case WXK_TAB:

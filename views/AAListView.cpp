@@ -7,11 +7,14 @@
 #include "Prompt.h"
 #include "Resources.h"
 #include "RidaxoDoc.h"
+#include "RidaxoError.h"
 
 #include <algorithm>
 #include <charconv>
 
+#include <wx/clipbrd.h>
 #include <wx/menu.h>
+#include <wx/utils.h>
 
 namespace
 {
@@ -205,9 +208,105 @@ void CAAListView::DragSelected()
 void CAAListView::OnRightDown(wxMouseEvent& event)
 {
     CListViewEx::OnRightDown(event);
-    if (GetSelectedCount() == 0)
+    if (GetSelectedCount() > 0)
+        OpenPopup(event.GetPosition());
+}
+
+void CAAListView::OpenPopup(const wxPoint& point)
+{
+    if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP))
+        ShowPopupMenu(*this, *pMenu, point);
+}
+
+void CAAListView::OnKeyDown(wxKeyEvent& event)
+{
+    const int nKeyCode = event.GetKeyCode();
+    if (nKeyCode == WXK_MENU || (nKeyCode == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) {
+        // The popup opens at the selected rows, wherever the pointer is: at
+        // the bottom of the focused row when it is one of them, so that its
+        // name stays in sight. Without a selection its one command has
+        // nothing to act on, as after a right click on no row.
+        int nRow = GetNextItem(-1, LXNI_FOCUSED);
+        if (nRow < 0 || !GetItemState(nRow, LXIS_SELECTED))
+            nRow = GetFirstSelectedRow();
+        wxRect rect;
+        if (nRow >= 0) {
+            EnsureVisible(nRow);
+            if (GetCellRect(nRow, 0, LXIR_LABEL, rect))
+                OpenPopup(wxPoint(rect.x + rect.height / 2, rect.GetBottom()));
+        }
         return;
-    std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP);
-    if (pMenu)
-        ShowPopupMenu(*this, *pMenu, event.GetPosition());
+    }
+    if ((nKeyCode == WXK_DELETE || nKeyCode == WXK_NUMPAD_DELETE) && !event.HasAnyModifiers()) {
+        // The same command the popup gives.
+        wxCommandEvent command(wxEVT_MENU, ID_AA_DELETE);
+        command.SetEventObject(this);
+        ProcessWindowEvent(command);
+        return;
+    }
+    CListViewEx::OnKeyDown(event);
+}
+
+void CAAListView::OnItemActivated(int nItem)
+{
+    // Enter on the focused row shows its AA: it becomes the selection when
+    // it is not part of it.
+    if (!GetItemState(nItem, LXIS_SELECTED))
+        SelectOnly(nItem);
+    CListViewEx::OnItemActivated(nItem);
+}
+
+bool CAAListView::CanMarkSelected() const
+{
+    return m_pCategory && GetSelectedCount() > 0;
+}
+
+void CAAListView::MarkSelected(bool bCut)
+{
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pDoc || !CanMarkSelected())
+        return;
+    std::vector<int> aas = GetSelectedAAs();
+    CopyTextToClipboard(aas);
+    pDoc->m_clip.MarkAAs(*m_pCategory, std::move(aas), bCut);
+}
+
+void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
+{
+    const CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pDoc)
+        return;
+    // The AAs may no longer begin where the store says: what lies there now
+    // is no text of theirs.
+    if (pDoc->HasUnansweredTextFileChange()) {
+        RidaxoMessageBox(
+            U8("読み込んだ後で AA テキストファイルが変更されたため、AA のテキストはクリップボードに入れませんでした。"),
+            wxOK | wxICON_EXCLAMATION, this);
+        return;
+    }
+    std::string strText;
+    try {
+        // Every body is read from the AA text file again.
+        wxBusyCursor busy;
+        for (size_t i = 0; i < aas.size(); ++i) {
+            if (i > 0)
+                strText += "\r\n";
+            strText += pDoc->m_store.GetText(aas[i]);
+        }
+    } catch (const CRidaxoError& error) {
+        ShowRidaxoError(U8("AA テキストファイルを読めません。"), error);
+        return;
+    }
+    wxString strDisplay = ToDisplay(strText);
+    // The clipboard takes LF line ends and gives each platform its own.
+    strDisplay.Replace("\r\n", "\n");
+    wxClipboardLocker locker;
+    if (!locker) {
+        RidaxoMessageBox(U8("クリップボードを開けませんでした。"), wxOK | wxICON_EXCLAMATION, this);
+        return;
+    }
+    wxTheClipboard->SetData(new wxTextDataObject(strDisplay));
+    // The text stays on the clipboard after Ridaxo closes, where the
+    // desktop keeps clipboards.
+    wxTheClipboard->Flush();
 }

@@ -15,7 +15,8 @@ class CCategory;
 // the store while rows are painted, so a category of a million AAs lists at
 // once. Selecting rows shows the first selected AA in the text pane; the
 // popup deletes AAs from the category, and dragging rows offers them to the
-// category tree under "RIDAXO_AA_DATA".
+// category tree under "RIDAXO_AA_DATA". From the keyboard, Delete deletes
+// the selected AAs and the Menu key or Shift+F10 opens the popup at them.
 class CAAListView : public CListViewEx
 {
 public:
@@ -30,6 +31,12 @@ public:
     // Removes the AAs of the selected rows from the listed category (one
     // entry each) and deletes those rows. Asks nothing.
     void DeleteSelected();
+
+    // The edit commands' cut and copy: the selected AAs are marked to be
+    // moved or copied by the next paste into a folder, and their bodies go
+    // on the system clipboard as text, an empty line between two AAs.
+    bool CanMarkSelected() const;
+    void MarkSelected(bool bCut);
 
     // Orders two AA indices for the sort key nSortParam: a 1-based column,
     // negative for descending. Only column 1 orders anything: by AA index,
@@ -66,9 +73,15 @@ protected:
     void OnColumnClick(int nColumn) override;
     void OnBeginDrag(const wxPoint& point) override;
     void OnRightDown(wxMouseEvent& event) override;
+    void OnKeyDown(wxKeyEvent& event) override;
+    void OnItemActivated(int nItem) override;
 
 private:
     void ScheduleShowSelectedAA();
+    void OpenPopup(const wxPoint& point);
+    // Puts the bodies of aas on the system clipboard; a failure to read
+    // them is reported and leaves the clipboard as it was.
+    void CopyTextToClipboard(const std::vector<int>& aas);
 
     CCategory* m_pCategory = nullptr;
     int m_nSortParam = 1;

@@ -79,6 +79,12 @@ CAAListView* ListView()
     return pFrame ? pFrame->GetListView() : nullptr;
 }
 
+CRidaxoDoc* ActiveDocument()
+{
+    const CMainFrame* pFrame = GetMainFrame();
+    return pFrame ? pFrame->GetActiveDocument() : nullptr;
+}
+
 } // namespace
 
 CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
@@ -98,6 +104,7 @@ CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
     Bind(wxEVT_TREE_END_LABEL_EDIT, &CCategoryTreeView::OnEndLabelEdit, this);
     Bind(wxEVT_TREE_DELETE_ITEM, &CCategoryTreeView::OnDeleteItemEvent, this);
     Bind(wxEVT_RIGHT_DOWN, &CCategoryTreeView::OnRightDown, this);
+    Bind(wxEVT_KEY_DOWN, &CCategoryTreeView::OnKeyDown, this);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { AddFolder(); }, ID_FOLDER_ADD);
     Bind(
@@ -155,10 +162,8 @@ void CCategoryTreeView::OnSelChanged(wxTreeEvent& /*event*/)
 
 void CCategoryTreeView::MarkChanged()
 {
-    if (CMainFrame* pFrame = GetMainFrame()) {
-        if (CRidaxoDoc* pDoc = pFrame->GetActiveDocument())
-            pDoc->MarkArrangementChanged();
-    }
+    if (CRidaxoDoc* pDoc = ActiveDocument())
+        pDoc->MarkArrangementChanged();
 }
 
 void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
@@ -216,8 +221,142 @@ void CCategoryTreeView::SelectAt(const wxPoint& point)
 void CCategoryTreeView::OnRightDown(wxMouseEvent& event)
 {
     SelectAt(event.GetPosition());
+    OpenPopup(event.GetPosition());
+}
+
+void CCategoryTreeView::OpenPopup(const wxPoint& point)
+{
     if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_TREEPOPUP))
-        ShowPopupMenu(*this, *pMenu, event.GetPosition());
+        ShowPopupMenu(*this, *pMenu, point);
+}
+
+void CCategoryTreeView::OnKeyDown(wxKeyEvent& event)
+{
+    // Keys reach the tree only while it has the focus itself, never while
+    // a label is being edited: the editor takes them then.
+    const int nKeyCode = event.GetKeyCode();
+    const wxTreeItemId item = GetSelection();
+    if (nKeyCode == WXK_MENU || (nKeyCode == WXK_F10 && event.GetModifiers() == wxMOD_SHIFT)) {
+        // The popup opens at the selected folder, wherever the pointer is,
+        // below the start of its label so that the label stays in sight;
+        // with nothing selected at the top left, as a right click on empty
+        // space offers it too.
+        wxPoint point(0, 0);
+        wxRect rect;
+        if (item.IsOk()) {
+            EnsureVisible(item);
+            if (GetBoundingRect(item, rect, true))
+                point = wxPoint(rect.x + rect.height / 2, rect.GetBottom());
+        }
+        OpenPopup(point);
+        return;
+    }
+    if (event.HasAnyModifiers() || GetEditControl()) {
+        event.Skip();
+        return;
+    }
+    switch (nKeyCode) {
+    case WXK_DELETE:
+    case WXK_NUMPAD_DELETE: {
+        // The same command the popup gives.
+        wxCommandEvent command(wxEVT_MENU, ID_FOLDER_DELETE);
+        command.SetEventObject(this);
+        ProcessWindowEvent(command);
+        return;
+    }
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        // Selecting the folder listed it already; Enter opens or closes it.
+        if (item.IsOk()) {
+            if (ItemHasChildren(item))
+                Toggle(item);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    event.Skip();
+}
+
+bool CCategoryTreeView::CanMarkSelected() const
+{
+    const CCategory* pCategory = GetItemCategory(GetSelection());
+    return pCategory && pCategory->GetParent();
+}
+
+void CCategoryTreeView::MarkSelected(bool bCut)
+{
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (pDoc && CanMarkSelected())
+        pDoc->m_clip.MarkFolder(*GetItemCategory(GetSelection()), bCut);
+}
+
+bool CCategoryTreeView::CanPaste() const
+{
+    const CRidaxoDoc* pDoc = ActiveDocument();
+    return pDoc && pDoc->m_clip.CheckPaste(GetItemCategory(GetSelection())) != CCategoryClip::EPaste::Nothing;
+}
+
+void CCategoryTreeView::Paste()
+{
+    CRidaxoDoc* pDoc = ActiveDocument();
+    const wxTreeItemId hTarget = GetSelection();
+    CCategory* pTarget = GetItemCategory(hTarget);
+    if (!pDoc || !pTarget)
+        return;
+    CCategoryClip& clip = pDoc->m_clip;
+    switch (clip.CheckPaste(pTarget)) {
+    case CCategoryClip::EPaste::Nothing:
+        return;
+    case CCategoryClip::EPaste::IntoOwnBranch:
+        RidaxoMessageBox(U8("フォルダは、そのフォルダ自身やその下のフォルダには貼り付けられません。"),
+                         wxOK | wxICON_EXCLAMATION, this);
+        return;
+    case CCategoryClip::EPaste::Allowed:
+        break;
+    }
+    if (clip.GetKind() == CCategoryClip::EKind::AAs) {
+        if (!clip.PasteAAs(*pTarget))
+            return;
+        MarkChanged();
+        // The target is the selected folder, so it is the one listed.
+        if (CAAListView* pList = ListView(); pList && pList->GetCategory() == pTarget)
+            pList->Fill(pTarget);
+        return;
+    }
+    // A folder goes as a drag takes it, through the tree's items, so the
+    // tree and the model stay one; a cut folder's old branch is deleted,
+    // which drops the mark.
+    const wxTreeItemId hSource = FindCategoryItem(clip.GetFolder());
+    if (!hSource.IsOk())
+        return;
+    const wxTreeItemId hNewItem =
+        clip.IsCut() ? MoveSubtree(hSource, hTarget, wxTreeItemId()) : CopySubtree(hSource, hTarget, wxTreeItemId());
+    if (!hNewItem.IsOk())
+        return;
+    Expand(hTarget);
+    SelectItem(hNewItem);
+    EnsureVisible(hNewItem);
+}
+
+wxTreeItemId CCategoryTreeView::FindCategoryItem(const CCategory* pCategory) const
+{
+    // Walked with a stack of its own: a deep tree must not exhaust the
+    // call stack.
+    std::vector<wxTreeItemId> pending;
+    if (GetRootItem().IsOk())
+        pending.push_back(GetRootItem());
+    while (!pending.empty()) {
+        const wxTreeItemId item = pending.back();
+        pending.pop_back();
+        if (GetItemCategory(item) == pCategory)
+            return item;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk(); child = GetNextChild(item, cookie))
+            pending.push_back(child);
+    }
+    return {};
 }
 
 void CCategoryTreeView::AddFolder()
@@ -293,6 +432,9 @@ void CCategoryTreeView::DeleteItemsAndCategories(const std::function<void()>& fn
         if (CMainFrame* pFrame = GetMainFrame())
             pFrame->ShowCategory();
     }
+    // Nothing marked for a paste may point at a category that goes.
+    if (CRidaxoDoc* pDoc = ActiveDocument())
+        pDoc->m_clip.Forget(deleted);
     CCategory::RemoveCategories(deleted);
     MarkChanged();
 }

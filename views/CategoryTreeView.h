@@ -18,6 +18,11 @@ class CRidaxoDoc;
 // dragging a folder onto another moves it there, last, with everything
 // under it; AAs dragged from the list are dropped onto a folder (moved, or
 // copied with Ctrl). The model changes together with the tree.
+//
+// From the keyboard: Enter opens or closes the selected folder, Delete
+// deletes it, and the Menu key or Shift+F10 opens the popup at it. The edit
+// commands mark the selected folder to be moved (cut) or copied, and paste
+// what was marked here or in the list into the selected folder.
 class CCategoryTreeView : public CTreeViewEx
 {
 public:
@@ -42,6 +47,17 @@ public:
     // What a right click does before its popup opens: the item under point
     // becomes the selected one; on empty space nothing stays selected.
     void SelectAt(const wxPoint& point);
+
+    // The edit commands. Any folder but the top one, which can go nowhere
+    // else, can be marked. Paste puts what was marked into the selected
+    // folder: marked AAs are appended, a marked folder becomes its last
+    // sub-folder with its branch; a cut is moved, a copy copied. A folder
+    // is refused, with a message, into itself or below itself.
+    bool CanMarkSelected() const;
+    void MarkSelected(bool bCut);
+    // True when Paste has something to do, or to refuse.
+    bool CanPaste() const;
+    void Paste();
 
     // The drop of AAs dragged from the list, as the drop target sees it:
     // the folder under point is highlighted and the result says whether a
@@ -71,6 +87,11 @@ private:
     void OnEndLabelEdit(wxTreeEvent& event);
     void OnDeleteItemEvent(wxTreeEvent& event);
     void OnRightDown(wxMouseEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
+    // Opens the popup at point, in client coordinates.
+    void OpenPopup(const wxPoint& point);
+    // The item showing pCategory, or an invalid item.
+    wxTreeItemId FindCategoryItem(const CCategory* pCategory) const;
     void MarkChanged();
     // Runs fnDelete, which deletes items, and then destroys the categories
     // of every item it deleted.

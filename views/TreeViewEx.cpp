@@ -108,6 +108,28 @@ bool CTreeViewEx::IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& 
     return false;
 }
 
+wxTreeItemId CTreeViewEx::GetShownNeighbour(const wxTreeItemId& item, bool bDown) const
+{
+    if (bDown) {
+        wxTreeItemIdValue cookie;
+        if (const wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk() && IsExpanded(item))
+            return child;
+        for (wxTreeItemId up = item; up.IsOk(); up = GetItemParent(up)) {
+            if (const wxTreeItemId next = GetNextSibling(up); next.IsOk())
+                return next;
+        }
+        return {};
+    }
+    wxTreeItemId above = GetPrevSibling(item);
+    if (!above.IsOk()) {
+        const wxTreeItemId parent = GetItemParent(item);
+        return parent == GetRootItem() && HasFlag(wxTR_HIDE_ROOT) ? wxTreeItemId() : parent;
+    }
+    while (IsExpanded(above) && GetLastChild(above).IsOk())
+        above = GetLastChild(above);
+    return above;
+}
+
 bool CTreeViewEx::CanCopyItem(const wxTreeItemId& /*item*/, const wxTreeItemId& /*hNewParent*/,
                               const wxTreeItemId& /*hInsertAfter*/)
 {
@@ -416,5 +438,73 @@ void CTreeViewEx::OnKeyDown(wxKeyEvent& event)
             return;
         }
     }
+    if (!event.HasAnyModifiers() && SelectByKey(event.GetKeyCode()))
+        return;
     event.Skip();
+}
+
+bool CTreeViewEx::SelectByKey(int nKeyCode)
+{
+    const wxTreeItemId root = GetRootItem();
+    if (!root.IsOk())
+        return false;
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId first = HasFlag(wxTR_HIDE_ROOT) ? GetFirstChild(root, cookie) : root;
+    const wxTreeItemId current = GetFocusedItem();
+    wxTreeItemId target;
+    if (!current.IsOk()) {
+        // The tree moves only from a current item, so without one the
+        // keyboard could never select anything: the first key picks one.
+        switch (nKeyCode) {
+        case WXK_END:
+        case WXK_NUMPAD_END:
+            for (wxTreeItemId below = first; below.IsOk(); below = GetShownNeighbour(below, true))
+                target = below;
+            break;
+        case WXK_UP:
+        case WXK_DOWN:
+        case WXK_LEFT:
+        case WXK_RIGHT:
+        case WXK_HOME:
+        case WXK_PAGEUP:
+        case WXK_PAGEDOWN:
+        case WXK_SPACE:
+        case WXK_RETURN:
+        case WXK_NUMPAD_UP:
+        case WXK_NUMPAD_DOWN:
+        case WXK_NUMPAD_LEFT:
+        case WXK_NUMPAD_RIGHT:
+        case WXK_NUMPAD_HOME:
+        case WXK_NUMPAD_PAGEUP:
+        case WXK_NUMPAD_PAGEDOWN:
+        case WXK_NUMPAD_SPACE:
+        case WXK_NUMPAD_ENTER:
+            target = first;
+            break;
+        default:
+            return false;
+        }
+    } else if (nKeyCode == WXK_PAGEUP || nKeyCode == WXK_PAGEDOWN || nKeyCode == WXK_NUMPAD_PAGEUP ||
+               nKeyCode == WXK_NUMPAD_PAGEDOWN) {
+        // The tree has no page keys of its own. A page is as many items as
+        // the window shows, less one kept in view from the page before.
+        wxRect rect;
+        const int nRowHeight = GetBoundingRect(current, rect) ? std::max(rect.height, 1) : 1;
+        const int nPage = std::max(GetClientSize().y / nRowHeight - 1, 1);
+        const bool bDown = nKeyCode == WXK_PAGEDOWN || nKeyCode == WXK_NUMPAD_PAGEDOWN;
+        target = current;
+        for (int i = 0; i < nPage; ++i) {
+            const wxTreeItemId next = GetShownNeighbour(target, bDown);
+            if (!next.IsOk())
+                break;
+            target = next;
+        }
+    } else {
+        return false;
+    }
+    if (target.IsOk()) {
+        SelectItem(target);
+        EnsureVisible(target);
+    }
+    return true;
 }

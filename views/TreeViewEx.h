@@ -25,7 +25,9 @@ public:
 // after two seconds, and a drop onto the item itself or into its own
 // subtree is refused. The move is carried out through overridable
 // operations, so a derived class follows every copied item. Labels are
-// edited in place, 127 characters at most, and F2 begins editing.
+// edited in place, 127 characters at most, and F2 begins editing. With
+// nothing selected, a navigation key selects the first item (End the last
+// one shown); PageUp and PageDown move the selection by a page.
 //
 // Insert-after positions are items; an invalid item stands for "last".
 class CTreeViewEx : public wxTreeCtrl
@@ -50,6 +52,9 @@ public:
     void SetItemParam(const wxTreeItemId& item, void* pParam);
     // True when item is ancestor or an ancestor of it.
     bool IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& ancestor) const;
+    // The item shown right below item (bDown) or right above it, skipping
+    // the branches of closed items; an invalid item past either end.
+    wxTreeItemId GetShownNeighbour(const wxTreeItemId& item, bool bDown) const;
 
     // Whether item may be copied under hNewParent after hInsertAfter.
     virtual bool CanCopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
@@ -113,6 +118,9 @@ private:
     void OnLeftUp(wxMouseEvent& event);
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
     void OnKeyDown(wxKeyEvent& event);
+    // Selects what a navigation key asks for where the tree itself would do
+    // nothing; false for a key left to the tree.
+    bool SelectByKey(int nKeyCode);
     void OnHoverTimer(wxTimerEvent& event);
     // Where hDragItem would go, dropped on hTarget.
     EDropPlace ChooseDropPlaceFor(const wxTreeItemId& hDragItem, const wxTreeItemId& hTarget) const;
