@@ -141,7 +141,7 @@ wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
     const CRidaxoDoc* pDoc = ActiveDocument();
     if (nColumn != 0 || !pDoc)
         return {};
-    return ToDisplay(pDoc->m_store.GetNameView(GetRowAA(nItem)));
+    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)));
 }
 
 void CAAListView::OnItemChanged(int /*nItem*/)
