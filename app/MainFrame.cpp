@@ -108,9 +108,10 @@ bool CMainFrame::CreateClientPanes()
         new wxSplitterWindow(m_wndSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
     m_pListView = new CAAListView(m_wndSplitter2);
     // The text pane scrolls both ways and never wraps: an AA's lines must
-    // stay as drawn.
+    // stay as drawn. It shows the AA text file, which Ridaxo never writes,
+    // so it takes no typing; its text can still be selected and copied.
     m_pTextView = new wxTextCtrl(m_wndSplitter2, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxTE_NOHIDESEL);
+                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxTE_NOHIDESEL | wxTE_READONLY);
 
     // Panes keep their sizes when the window is resized, and neither
     // splitter can be closed by dragging a pane to nothing.

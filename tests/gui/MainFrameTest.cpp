@@ -11,10 +11,13 @@
 #include "ShiftJis.h"
 #include "TempFiles.h"
 
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 
@@ -59,6 +62,11 @@ protected:
 
     wxString StatusText() const { return Frame()->GetStatusBar()->GetStatusText(0); }
 };
+
+// Tests that need the keyboard focus, which another test's window would
+// take: CTest runs them alone.
+class MainFrameOwnDisplayTest : public MainFrameTest
+{};
 } // namespace
 
 TEST_F(MainFrameTest, StartsEmptyWithDefaultsAndOnlySaveAsAvailable)
@@ -525,4 +533,41 @@ TEST_F(MainFrameTest, LongNamesAndBodiesAreShownCutAndBadBytesNeverEmptyATextOrN
     EXPECT_EQ(Doc().m_store.GetText(List().GetRowAA(1)).size(), kPaneLineBytes + 3) << "the model keeps it whole";
     SelectRow(2);
     EXPECT_EQ(StatusText(), strIdle);
+}
+
+TEST_F(MainFrameOwnDisplayTest, TheTextPaneTakesNoTypingButItsTextCanBeCopied)
+{
+    ImportSample(wxNO);
+    SelectFolder(Tree().GetRootItem());
+    SelectRow(0);
+    wxTextCtrl& pane = *Frame()->GetTextView();
+    const wxString strShown = PaneText();
+    Frame()->Raise();
+    pane.SetFocus();
+    PumpEvents();
+    ASSERT_EQ(wxWindow::FindFocus(), &pane);
+    pane.SelectAll();
+
+    EXPECT_TRUE(IsMenuEnabled(wxID_COPY));
+    EXPECT_FALSE(IsMenuEnabled(wxID_CUT));
+    EXPECT_FALSE(IsMenuEnabled(wxID_PASTE));
+    wxCommandEvent copy(wxEVT_MENU, wxID_COPY);
+    Frame()->ProcessWindowEvent(copy);
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject copied;
+    EXPECT_TRUE(wxTheClipboard->GetData(copied));
+    wxTheClipboard->Close();
+    EXPECT_EQ(copied.GetText(), strShown);
+
+    // Neither typing nor a paste (Shift+Insert reaches the command even
+    // with its menu item off) changes what the AA text file holds.
+    wxUIActionSimulator typist;
+    typist.Text("xy");
+    typist.Char(WXK_BACK);
+    typist.Char(WXK_RETURN);
+    PumpEvents();
+    wxCommandEvent paste(wxEVT_MENU, wxID_PASTE);
+    Frame()->ProcessWindowEvent(paste);
+    PumpEvents();
+    EXPECT_EQ(PaneText(), strShown);
 }
