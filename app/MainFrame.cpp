@@ -45,14 +45,6 @@ void AppendItem(wxMenu* pMenu, int nId, const char* pszLabel, wxItemKind nKind =
 {
     pMenu->Append(nId, U8(pszLabel), GetCommandPrompt(nId), nKind);
 }
-
-// Text for the text pane: lines end in LF on the screen.
-wxString ToPaneText(const std::string& strText)
-{
-    wxString strDisplay = ToDisplay(strText);
-    strDisplay.Replace("\r\n", "\n");
-    return strDisplay;
-}
 } // namespace
 
 void SetMainFrame(CMainFrame* pFrame)
@@ -116,9 +108,10 @@ bool CMainFrame::CreateClientPanes()
         new wxSplitterWindow(m_wndSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
     m_pListView = new CAAListView(m_wndSplitter2);
     // The text pane scrolls both ways and never wraps: an AA's lines must
-    // stay as drawn.
+    // stay as drawn. It shows the AA text file, which Ridaxo never writes,
+    // so it takes no typing; its text can still be selected and copied.
     m_pTextView = new wxTextCtrl(m_wndSplitter2, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxTE_NOHIDESEL);
+                                 wxTE_MULTILINE | wxTE_DONTWRAP | wxTE_NOHIDESEL | wxTE_READONLY);
 
     // Panes keep their sizes when the window is resized, and neither
     // splitter can be closed by dragging a pane to nothing.
@@ -228,8 +221,7 @@ CRidaxoDoc* CMainFrame::GetActiveDocument() const
 
 void CMainFrame::ClearViews()
 {
-    if (m_pTextView)
-        m_pTextView->ChangeValue(wxString());
+    ShowPaneText({});
     if (m_pListView)
         m_pListView->Clear();
     if (m_pTreeView)
@@ -254,7 +246,7 @@ void CMainFrame::ShowCategory()
     // No folder is selected: the list must not keep a folder that may have
     // gone, nor the text pane an AA the list no longer holds.
     m_pListView->Clear();
-    m_pTextView->ChangeValue(wxString());
+    ShowPaneText({});
 }
 
 void CMainFrame::ShowSelectedAA()
@@ -266,13 +258,13 @@ void CMainFrame::ShowSelectedAA()
     if (nRow < 0)
         nRow = 0;
     if (!pDoc || nRow >= m_pListView->GetRowCount()) {
-        m_pTextView->ChangeValue(wxString());
+        ShowPaneText({});
         return;
     }
     if (pDoc->HasUnansweredTextFileChange()) {
         // The AAs may no longer begin at the offsets the store holds: what
         // lies there now is no AA to show.
-        m_pTextView->ChangeValue(wxString());
+        ShowPaneText({});
         if (!m_bReloadQuestionPending) {
             m_bReloadQuestionPending = true;
             // Asked after the notification that led here has been handled,
@@ -284,14 +276,32 @@ void CMainFrame::ShowSelectedAA()
     try {
         const std::string strText = pDoc->m_store.GetText(m_pListView->GetRowAA(nRow));
         m_bTextReadFailed = false;
-        m_pTextView->ChangeValue(ToPaneText(strText));
+        ShowPaneText(strText);
     } catch (const CRidaxoError& error) {
-        m_pTextView->ChangeValue(wxString());
+        ShowPaneText({});
         if (!m_bTextReadFailed) {
             m_bTextReadFailed = true;
             ReportTextFileError(FormatErrorText(U8("AA テキストファイルを読めません。"), error));
         }
     }
+}
+
+void CMainFrame::ShowPaneText(std::string_view strBody)
+{
+    if (!m_pTextView)
+        return;
+    const CPaneText shown = MakePaneText(strBody);
+    m_pTextView->ChangeValue(wxString::FromUTF8(shown.m_strUtf8));
+    // The note stays while the AA it speaks of is shown, and gives way to
+    // the idle text after it; other messages are left alone.
+    wxStatusBar* pStatusBar = GetStatusBar();
+    if (!pStatusBar)
+        return;
+    const wxString strNote = U8("この AA は長いため、一部だけを表示しています。");
+    if (shown.m_bCut)
+        pStatusBar->SetStatusText(strNote, kPaneMessage);
+    else if (pStatusBar->GetStatusText(kPaneMessage) == strNote)
+        pStatusBar->SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
 }
 
 void CMainFrame::ReportTextFileError(const wxString& strText)

@@ -2,6 +2,8 @@
 
 #include "FontSpec.h"
 
+#include <string_view>
+
 #include <wx/docview.h>
 #include <wx/timer.h>
 
@@ -69,6 +71,10 @@ private:
     void CycleFocus(int nStep);
     // The toolbar or the status bar, by the command that shows or hides it.
     wxWindow* GetBar(int nId) const;
+    // Shows an AA's body in the text pane, as much of it as the pane can
+    // show at once (MakePaneText), with a note in the status bar when that
+    // is not all of it; an empty body empties the pane.
+    void ShowPaneText(std::string_view strBody);
     void ReportTextFileError(const wxString& strText);
     void AskReloadTextFile();
     // True for the tree and the list, where the edit commands move and

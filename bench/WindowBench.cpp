@@ -35,20 +35,39 @@ void PumpWindows()
     }
 }
 
+std::string BenchFolder()
+{
+    // One folder for every window benchmark, so that they share the
+    // generated file of a given size.
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ridaxo-list-bench";
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
 CBenchProgram::CBenchProgram(const char* pszName, char* pszArgv0, long nCount)
 {
     if (!std::getenv("DISPLAY")) {
         std::fprintf(stderr, "%s needs a display: run it under xvfb-run.\n", pszName);
         return;
     }
-    // One folder for every window benchmark, so that they share the
-    // generated file of a given size.
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ridaxo-list-bench";
-    std::filesystem::create_directories(dir);
-    const std::string strFile = (dir / ("aa-" + std::to_string(nCount) + ".txt")).string();
+    const std::string strFile = BenchFolder() + "/aa-" + std::to_string(nCount) + ".txt";
     if (!std::filesystem::exists(strFile))
         WriteAAFile(strFile, CAAFileShape{static_cast<std::uint64_t>(nCount), 1});
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    Start(pszArgv0, strFile);
+}
+
+CBenchProgram::CBenchProgram(const char* pszName, char* pszArgv0, const std::string& strFile)
+{
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "%s needs a display: run it under xvfb-run.\n", pszName);
+        return;
+    }
+    Start(pszArgv0, strFile);
+}
+
+void CBenchProgram::Start(char* pszArgv0, const std::string& strFile)
+{
+    setenv("XDG_CONFIG_HOME", BenchFolder().c_str(), 1);
 
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxApp::SetInstance(new CRidaxoApp);

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class CMainFrame;
 class CMessageBoxOverride;
@@ -14,6 +15,8 @@ class wxInitializer;
 double BestMs(int nRuns, const std::function<void()>& fnRun);
 // Lets the windows do what is queued: layout, idle work, paints.
 void PumpWindows();
+// The folder the window benchmarks keep their generated files in.
+std::string BenchFolder();
 
 // The program's window on a generated AA text file of nCount AAs (made once
 // and kept in the temporary folder), every AA in the top folder: the
@@ -22,6 +25,8 @@ class CBenchProgram
 {
 public:
     CBenchProgram(const char* pszName, char* pszArgv0, long nCount);
+    // The program's window on the AA text file strFile, made by the caller.
+    CBenchProgram(const char* pszName, char* pszArgv0, const std::string& strFile);
     ~CBenchProgram();
     CBenchProgram(const CBenchProgram&) = delete;
     CBenchProgram& operator=(const CBenchProgram&) = delete;
@@ -30,6 +35,8 @@ public:
     CMainFrame* GetFrame() const { return m_pFrame; }
 
 private:
+    void Start(char* pszArgv0, const std::string& strFile);
+
     std::unique_ptr<wxInitializer> m_pInitializer;
     std::unique_ptr<CMessageBoxOverride> m_pAnswers;
     CMainFrame* m_pFrame = nullptr;

@@ -405,8 +405,14 @@ void CListExWindow::UpdateScrollbars()
     UpdateMetrics();
     const CListExMetrics& metrics = m_pCore->GetMetrics();
     const int nPage = GetCountPerPage();
-    SetScrollbar(wxVERTICAL, m_nTopRow, nPage, GetItemCount());
-    SetScrollbar(wxHORIZONTAL, m_nScrollX, metrics.m_nClientWidth, m_pCore->GetTotalColumnWidth());
+    // A range shorter than its page would be one scrolled past its end:
+    // GTK then draws its overshoot glow, a grey half-moon at that edge (the
+    // right one whenever the columns are narrower than the window, the
+    // bottom one whenever the rows do not fill it). Such a range is made
+    // exactly one page long, which needs no scrollbar either.
+    SetScrollbar(wxVERTICAL, m_nTopRow, nPage, std::max(GetItemCount(), nPage));
+    SetScrollbar(wxHORIZONTAL, m_nScrollX, metrics.m_nClientWidth,
+                 std::max(m_pCore->GetTotalColumnWidth(), metrics.m_nClientWidth));
     // Rows deleted at the end, or a window grown taller, may leave the view
     // past the last row.
     ScrollTo(m_nTopRow, m_nScrollX);

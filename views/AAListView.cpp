@@ -1,6 +1,7 @@
 #include "AAListView.h"
 
 #include "AAStore.h"
+#include "Bitmaps.h"
 #include "Category.h"
 #include "DisplayText.h"
 #include "MainFrame.h"
@@ -8,12 +9,19 @@
 #include "Resources.h"
 #include "RidaxoDoc.h"
 #include "RidaxoError.h"
+#include "TreeViewEx.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+
+#ifdef __WXGTK3__
+#include <dlfcn.h>
+#endif
 
 #include <wx/clipbrd.h>
 #include <wx/menu.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 namespace
@@ -26,6 +34,43 @@ DragHandler& DragHandlerSlot()
     static DragHandler s_fnHandler;
     return s_fnHandler;
 }
+
+#ifdef __WXGTK3__
+// Gives a drag that GTK runs its picture, hanging below and right of the
+// pointer as the tree's own drag picture does. wxWidgets 3.2 hands GTK 3 a
+// window it never paints, which GTK shows as an empty grey square right at
+// the pointer, over the very folder the rows would go to; GTK itself takes
+// a picture with a hot spot outside it. The drop source sets its own
+// picture after the drag has begun, so this one follows once the drag
+// runs. GTK's function is looked up at run time: the program reaches GTK
+// only through wxWidgets and builds without GTK's headers.
+class CGtkDragPicture
+{
+public:
+    CGtkDragPicture(const wxDropSource& source, const wxBitmap& picture) : m_source(source), m_picture(picture)
+    {
+        m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Apply(); });
+        m_timer.StartOnce(1);
+    }
+
+private:
+    void Apply() const
+    {
+        using FSetIconPixbuf = void (*)(GdkDragContext*, GdkPixbuf*, int, int);
+        static const auto s_pfnSetIconPixbuf =
+            std::bit_cast<FSetIconPixbuf>(dlsym(RTLD_DEFAULT, "gtk_drag_set_icon_pixbuf"));
+        if (!s_pfnSetIconPixbuf || !m_picture.IsOk())
+            return;
+        const int nHotSpot = -CTreeViewEx::kDragImageOffset;
+        s_pfnSetIconPixbuf(m_source.m_dragContext, m_picture.GetPixbuf(), nHotSpot, nHotSpot);
+    }
+
+    const wxDropSource& m_source;
+    wxBitmap m_picture;
+    // Fires in the drag's own event loop, and never once the drag is over.
+    wxTimer m_timer;
+};
+#endif
 
 CRidaxoDoc* ActiveDocument()
 {
@@ -144,7 +189,7 @@ wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
     const CRidaxoDoc* pDoc = ActiveDocument();
     if (nColumn != 0 || !pDoc)
         return {};
-    return ToDisplay(pDoc->m_store.GetNameView(GetRowAA(nItem)));
+    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)));
 }
 
 void CAAListView::OnItemChanged(int /*nItem*/)
@@ -189,10 +234,13 @@ void CAAListView::DragSelected()
 
     wxDragResult nResult = wxDragNone;
     m_bDragging = true;
-    if (DragHandlerSlot())
+    if (DragHandlerSlot()) {
         nResult = DragHandlerSlot()(data);
-    else {
+    } else {
         wxDropSource source(data, this);
+#ifdef __WXGTK3__
+        const CGtkDragPicture picture(source, MakeRowsPicture());
+#endif
         nResult = source.DoDragDrop(wxDrag_AllowMove);
     }
     m_bDragging = false;
@@ -203,6 +251,16 @@ void CAAListView::DragSelected()
     // it anew rather than show fewer rows than it holds.
     if (m_pCategory && m_pCategory->GetAACount() != GetRowCount())
         Fill(m_pCategory);
+}
+
+wxBitmap CAAListView::MakeRowsPicture() const
+{
+    const std::vector<int> rows = GetSelectedRows();
+    if (rows.empty())
+        return wxNullBitmap;
+    const wxString strSuffix =
+        rows.size() > 1 ? wxString::Format(U8(" …他 %d 件"), static_cast<int>(rows.size() - 1)) : wxString();
+    return MakeDragPicture(*this, GetItemText(rows.front()), strSuffix, LoadBitmap(EBitmap::Smile));
 }
 
 void CAAListView::OnRightDown(wxMouseEvent& event)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include <wx/bitmap.h>
 #include <wx/dnd.h>
 
 class CCategory;
@@ -82,6 +83,10 @@ private:
     // Puts the bodies of aas on the system clipboard; a failure to read
     // them is reported and leaves the clipboard as it was.
     void CopyTextToClipboard(const std::vector<int>& aas);
+    // The picture that follows the pointer, below and right of it, while
+    // the selected rows are dragged: the first one's name and, for several,
+    // how many more, drawn as the tree draws a dragged folder.
+    wxBitmap MakeRowsPicture() const;
 
     CCategory* m_pCategory = nullptr;
     int m_nSortParam = 1;

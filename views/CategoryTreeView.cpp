@@ -36,7 +36,7 @@ public:
 
     void* InsertItem(void* hParent, CCategory& category) override
     {
-        const wxString strName = ToDisplay(category.GetNameRef());
+        const wxString strName = ToDisplayName(category.GetNameRef());
         auto* pData = new CTreeItemParam(&category);
         const wxTreeItemId item =
             hParent ? m_tree.AppendItem(wxTreeItemId(hParent), strName, kImageClosed, kImageOpen, pData)
@@ -367,7 +367,7 @@ void CCategoryTreeView::AddFolder()
         return;
     CCategory* pChild = pCategory->AddChild(FromDisplay(U8(kNewFolderName)).value_or(std::string()));
     const wxTreeItemId hNewItem =
-        AppendItem(item, ToDisplay(pChild->GetNameRef()), kImageClosed, kImageOpen, new CTreeItemParam(pChild));
+        AppendItem(item, ToDisplayName(pChild->GetNameRef()), kImageClosed, kImageOpen, new CTreeItemParam(pChild));
     MarkChanged();
     SelectItem(hNewItem);
     EnsureVisible(hNewItem);

@@ -1,5 +1,6 @@
 #include "TreeViewEx.h"
 
+#include <wx/control.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/imaglist.h>
@@ -255,23 +256,22 @@ bool CTreeViewEx::BeginItemDrag(const wxPoint& point)
     return true;
 }
 
-bool CTreeViewEx::CreateDragImage(const wxTreeItemId& item)
+wxBitmap MakeDragPicture(const wxWindow& window, const wxString& strName, const wxString& strSuffix,
+                         const wxBitmap& image)
 {
-    const wxString strText = GetItemText(item);
-    wxImageList* pImages = GetImageList();
-    const int nImage = GetItemImage(item, wxTreeItemIcon_Normal);
-    wxSize imageSize(0, 0);
-    if (pImages && nImage >= 0)
-        pImages->GetSize(nImage, imageSize.x, imageSize.y);
-
     wxMemoryDC dc;
-    dc.SetFont(GetFont());
+    dc.SetFont(window.GetFont());
+    // However long the name, the picture stays a picture, not a banner
+    // across the screen.
+    const wxString strText =
+        wxControl::Ellipsize(strName, dc, wxELLIPSIZE_END, window.FromDIP(kDragPictureNameWidth)) + strSuffix;
+    const wxSize imageSize = image.IsOk() ? image.GetSize() : wxSize(0, 0);
     const wxSize textSize = dc.GetTextExtent(strText.empty() ? wxString(" ") : strText);
     const int nGap = imageSize.x > 0 ? 4 : 0;
     const wxSize size(2 + imageSize.x + nGap + textSize.x + 4, std::max(imageSize.y, textSize.y) + 4);
     wxBitmap bitmap(size);
     if (!bitmap.IsOk())
-        return false;
+        return bitmap;
     dc.SelectObject(bitmap);
     dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
     dc.Clear();
@@ -279,11 +279,21 @@ bool CTreeViewEx::CreateDragImage(const wxTreeItemId& item)
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     dc.DrawRectangle(wxPoint(0, 0), size);
     if (imageSize.x > 0)
-        pImages->Draw(nImage, dc, 2, (size.y - imageSize.y) / 2, wxIMAGELIST_DRAW_TRANSPARENT);
+        dc.DrawBitmap(image, 2, (size.y - imageSize.y) / 2, true);
     dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
     dc.DrawText(strText, 2 + imageSize.x + nGap, (size.y - textSize.y) / 2);
     dc.SelectObject(wxNullBitmap);
+    return bitmap;
+}
 
+bool CTreeViewEx::CreateDragImage(const wxTreeItemId& item)
+{
+    wxImageList* pImages = GetImageList();
+    const int nImage = GetItemImage(item, wxTreeItemIcon_Normal);
+    const wxBitmap bitmap = MakeDragPicture(*this, GetItemText(item), wxString(),
+                                            pImages && nImage >= 0 ? pImages->GetBitmap(nImage) : wxNullBitmap);
+    if (!bitmap.IsOk())
+        return false;
     // The picture is a window of its own and hides what lies under it, so
     // it hangs below and right of the pointer: held by its middle, it would
     // cover the very folder that shows where the drop goes.

@@ -2,6 +2,7 @@
 
 #include "TreeDragRules.h"
 
+#include <wx/bitmap.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
 
@@ -9,6 +10,17 @@
 #include <optional>
 
 class wxPopupWindow;
+
+// How wide the name in a drag's picture may be drawn, in pixels at 96 dpi;
+// a longer one ends in "…".
+constexpr int kDragPictureNameWidth = 300;
+
+// The picture that follows the pointer while something is dragged, as the
+// tree's item drag and the AA list's drag draw it: image (none when it is
+// not valid), then strName cut to kDragPictureNameWidth and strSuffix, one
+// line in window's font and the window colours, framed.
+wxBitmap MakeDragPicture(const wxWindow& window, const wxString& strName, const wxString& strSuffix,
+                         const wxBitmap& image);
 
 // What each item of a CTreeViewEx carries: one pointer-sized value of its
 // owner's choosing, copied along when the item is moved.
@@ -127,7 +139,7 @@ private:
     // Hides the picture, releases the mouse, removes the highlight and
     // stops the hover timer.
     void EndDragState();
-    // Makes the picture of item: its image and its label.
+    // Makes the picture of item: its image and its label (MakeDragPicture).
     bool CreateDragImage(const wxTreeItemId& item);
     void MoveDragImage(const wxPoint& ptScreen);
 

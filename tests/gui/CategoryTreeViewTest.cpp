@@ -16,11 +16,32 @@
 
 #include <wx/menu.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
 #include <algorithm>
+#include <optional>
+#include <set>
 
 namespace
 {
+
+// How many colours the pixels of rect in image take.
+int CountColours(const wxImage& image, const wxRect& rect)
+{
+    std::set<unsigned long> colours;
+    for (int y = rect.y; y < rect.GetBottom(); ++y) {
+        for (int x = rect.x; x < rect.GetRight(); ++x)
+            colours.insert(image.GetRed(x, y) << 16 | image.GetGreen(x, y) << 8 | image.GetBlue(x, y));
+    }
+    return static_cast<int>(colours.size());
+}
+
+bool SamePixels(const wxImage& one, const wxImage& other, const wxRect& rect)
+{
+    const wxImage oneRect = one.GetSubImage(rect);
+    const wxImage otherRect = other.GetSubImage(rect);
+    return std::equal(oneRect.GetData(), oneRect.GetData() + rect.width * rect.height * 3, otherRect.GetData());
+}
 
 std::string Utf8Name(const CCategory& category)
 {
@@ -469,9 +490,35 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealDragOfRowsOntoAFolderMovesThem)
         steps.push_back({EKind::Move, point.x, point.y});
     }
     steps.push_back({EKind::Move, onto.x + 1, onto.y});
+    steps.push_back({EKind::Rest, 300});
     steps.push_back({EKind::Release});
+    // What the screen shows around the place the pointer rests on the
+    // folder, before the drag begins and while the pointer rests there.
+    const wxPoint rest(onto.x + 1, onto.y);
+    const wxPoint inGrab(20, 20); // where the pointer rests in the grabs
+    const wxRect around(rest - inGrab, wxSize(120, 60));
+    std::optional<wxImage> before;
+    std::optional<wxImage> during;
+    int nTicksAtRest = 0;
+    wxTimer look;
+    look.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (!before && !List().IsDraggingRows())
+            before = GrabScreen(around);
+        // Once the drag has had time to show the pointer's arrival.
+        if (!during && List().IsDraggingRows() && wxGetMousePosition() == rest && ++nTicksAtRest == 3)
+            during = GrabScreen(around);
+    });
+    look.Start(50);
     if (!RunRealPointer(steps))
         GTEST_SKIP() << "this display cannot fake pointer input";
+    look.Stop();
+    ASSERT_TRUE(before && during);
+
+    // The folder's label right of the pointer stays readable, and the
+    // picture hangs below and right of the pointer.
+    EXPECT_GT(CountColours(*during, wxRect(inGrab + wxPoint(2, 1), wxSize(18, 6))), 1) << "the label is covered";
+    const wxRect picture(inGrab + wxPoint(14, 15), wxSize(60, 10));
+    EXPECT_FALSE(SamePixels(*during, *before, picture)) << "no picture below and right of the pointer";
 
     std::vector<int> expected = dogs;
     expected.insert(expected.end(), dropped.begin(), dropped.end());

@@ -6,6 +6,7 @@
 
 #include <wx/event.h>
 #include <wx/gdicmn.h>
+#include <wx/image.h>
 #include <wx/string.h>
 #include <wx/treebase.h>
 
@@ -129,3 +130,7 @@ struct CPointerStep
 // test's code would otherwise never get back from. Returns false when the
 // display cannot fake pointer input.
 bool RunRealPointer(const std::vector<CPointerStep>& steps, int nStepMs = 40);
+
+// The pixels rect of the screen shows now, read from the display (24-bit
+// colour, as the tests' virtual display has it).
+wxImage GrabScreen(const wxRect& rect);

@@ -10,6 +10,8 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
+#include <functional>
+
 namespace
 {
 
@@ -177,6 +179,32 @@ TEST_F(ListCtrlExOwnDisplayTest, ClassicSortMarkIsDrawnRightOfTheTitle)
     }
     ASSERT_GE(nMarkLeft, 0);
     EXPECT_GE(nMarkLeft, nLeft + pHeader->GetTextExtent("Kind").x);
+}
+
+TEST_F(ListCtrlExTest, AScrollRangeIsNeverShorterThanItsPage)
+{
+    // GTK takes a range shorter than its page for one scrolled past its
+    // end and draws its overshoot glow there: a grey half-moon at the
+    // list's right edge, or at its bottom.
+    struct CCase
+    {
+        const char* m_pszWhat;
+        std::function<void()> m_fnChange;
+        bool m_bScrollsAcross;
+    };
+    const CCase cases[] = {
+        {"five rows, narrow columns", [] {}, false},
+        {"no rows", [this] { m_pList->DeleteAllItems(); }, false},
+        {"columns wider than the window", [this] { m_pList->SetColumnWidth(0, 2000); }, true},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.m_pszWhat);
+        c.m_fnChange();
+        PumpEvents();
+        for (int nOrient : {wxHORIZONTAL, wxVERTICAL})
+            EXPECT_GE(m_pList->GetScrollRange(nOrient), m_pList->GetScrollThumb(nOrient)) << nOrient;
+        EXPECT_EQ(m_pList->GetScrollRange(wxHORIZONTAL) > m_pList->GetScrollThumb(wxHORIZONTAL), c.m_bScrollsAcross);
+    }
 }
 
 TEST_F(ListCtrlExTest, ClickOnTheCheckBoxTogglesItWithoutSelectingTheRow)

@@ -2,6 +2,7 @@
 #include "AAListView.h"
 #include "AAStore.h"
 #include "CategoryTreeView.h"
+#include "DisplayText.h"
 #include "DocumentFile.h"
 #include "GuiTestSupport.h"
 #include "ModelHelpers.h"
@@ -10,10 +11,14 @@
 #include "ShiftJis.h"
 #include "TempFiles.h"
 
+#include <wx/clipbrd.h>
 #include <wx/config.h>
+#include <wx/dataobj.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -56,7 +61,14 @@ protected:
         Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
         return Frame()->GetMenuBar()->IsEnabled(nId);
     }
+
+    wxString StatusText() const { return Frame()->GetStatusBar()->GetStatusText(0); }
 };
+
+// Tests that need the keyboard focus, which another test's window would
+// take: CTest runs them alone.
+class MainFrameOwnDisplayTest : public MainFrameTest
+{};
 } // namespace
 
 TEST_F(MainFrameTest, StartsEmptyWithDefaultsAndOnlySaveAsAvailable)
@@ -531,4 +543,90 @@ TEST_F(MainFrameTest, AUtf8TextFileOrOneWithoutAAsIsRefusedWithAMessageAndWhatWa
         EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
         EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt - Ridaxo");
     }
+}
+
+TEST_F(MainFrameTest, LongNamesAndBodiesAreShownCutAndBadBytesNeverEmptyATextOrName)
+{
+    // Six AAs sharing a name of 10,000 characters: the grouping names their
+    // folder after it.
+    std::string strLongName;
+    for (int i = 0; i < 5000; ++i)
+        strLongName += "\x82\xCB\x82\xB1"; // ねこ
+    std::string strFile;
+    for (int i = 0; i < 6; ++i)
+        strFile += "[MojieName=" + strLongName + "]\r\n(=^.^=)\r\n[END]\r\n";
+    strFile += "[MojieName=nul\x82\xCB]\r\n" + std::string("a\0b", 3) + "\r\n[END]\r\n";
+    strFile += "[MojieName=long line]\r\n" + std::string(kPaneLineBytes + 1, 'x') + "\r\n[END]\r\n";
+    strFile += std::string("[MojieName=zero\0byte]\r\n(=^.^=)\r\n[END]\r\n", 37);
+    CTempDir dir;
+    m_answers = {wxYES};
+    ASSERT_TRUE(Manager().OpenPath(dir.Write("long.txt", strFile)));
+    PumpEvents();
+
+    // Wherever the long name is shown, it is cut: the folder's label, its
+    // tooltip, and the rows of the folder.
+    const wxString strCut = wxString::FromUTF8(Cp932ToUtf8(strLongName.substr(0, 2 * kNameDisplayChars)) + "…");
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId folder = Tree().GetFirstChild(Tree().GetRootItem(), cookie);
+    ASSERT_TRUE(folder.IsOk());
+    EXPECT_EQ(Tree().GetItemText(folder), strCut);
+    wxTreeEvent tooltip(wxEVT_TREE_ITEM_GETTOOLTIP, &Tree(), folder);
+    Tree().ProcessWindowEvent(tooltip);
+    EXPECT_TRUE(!tooltip.IsAllowed() || tooltip.GetLabel() == strCut);
+    SelectFolder(folder);
+    ASSERT_EQ(List().GetItemCount(), 6);
+    EXPECT_EQ(List().GetItemText(5), strCut);
+
+    // A NUL byte shows as a replacement character, in a body and in a name;
+    // a body beyond what the pane draws at once is shown cut, and the
+    // status bar says so while it is shown.
+    SelectFolder(Tree().GetRootItem());
+    ASSERT_EQ(List().GetItemCount(), 3);
+    EXPECT_EQ(List().GetItemText(2), Utf8("zero\uFFFDbyte"));
+    SelectRow(0);
+    EXPECT_EQ(PaneText(), Utf8("a\uFFFDb\n"));
+    const wxString strIdle = StatusText();
+    SelectRow(1);
+    EXPECT_EQ(PaneText(), wxString(kPaneLineBytes, 'x') + Utf8("…\n"));
+    EXPECT_NE(StatusText().Find(Utf8("一部だけを表示")), wxNOT_FOUND) << StatusText();
+    EXPECT_EQ(Doc().m_store.GetText(List().GetRowAA(1)).size(), kPaneLineBytes + 3) << "the model keeps it whole";
+    SelectRow(2);
+    EXPECT_EQ(StatusText(), strIdle);
+}
+
+TEST_F(MainFrameOwnDisplayTest, TheTextPaneTakesNoTypingButItsTextCanBeCopied)
+{
+    ImportSample(wxNO);
+    SelectFolder(Tree().GetRootItem());
+    SelectRow(0);
+    wxTextCtrl& pane = *Frame()->GetTextView();
+    const wxString strShown = PaneText();
+    Frame()->Raise();
+    pane.SetFocus();
+    PumpEvents();
+    ASSERT_EQ(wxWindow::FindFocus(), &pane);
+    pane.SelectAll();
+
+    EXPECT_TRUE(IsMenuEnabled(wxID_COPY));
+    EXPECT_FALSE(IsMenuEnabled(wxID_CUT));
+    EXPECT_FALSE(IsMenuEnabled(wxID_PASTE));
+    wxCommandEvent copy(wxEVT_MENU, wxID_COPY);
+    Frame()->ProcessWindowEvent(copy);
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject copied;
+    EXPECT_TRUE(wxTheClipboard->GetData(copied));
+    wxTheClipboard->Close();
+    EXPECT_EQ(copied.GetText(), strShown);
+
+    // Neither typing nor a paste (Shift+Insert reaches the command even
+    // with its menu item off) changes what the AA text file holds.
+    wxUIActionSimulator typist;
+    typist.Text("xy");
+    typist.Char(WXK_BACK);
+    typist.Char(WXK_RETURN);
+    PumpEvents();
+    wxCommandEvent paste(wxEVT_MENU, wxID_PASTE);
+    Frame()->ProcessWindowEvent(paste);
+    PumpEvents();
+    EXPECT_EQ(PaneText(), strShown);
 }

@@ -1,8 +1,10 @@
-// The real pointer, moved through the X server's test extension. Kept apart
-// from the other support code: the X headers define macros (None, Bool,
-// Status) that clash with other headers.
+// The real pointer, moved through the X server's test extension, and the
+// screen read back from the X server. Kept apart from the other support
+// code: the X headers define macros (None, Bool, Status) that clash with
+// other headers.
 #include "GuiTestSupport.h"
 
+#include <wx/image.h>
 #include <wx/utils.h>
 
 #include <atomic>
@@ -10,6 +12,7 @@
 #include <thread>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 bool RunRealPointer(const std::vector<CPointerStep>& steps, int nStepMs)
@@ -51,4 +54,29 @@ bool RunRealPointer(const std::vector<CPointerStep>& steps, int nStepMs)
         PumpEvents();
     }
     return true;
+}
+
+wxImage GrabScreen(const wxRect& rect)
+{
+    // Read from the server each time: a screen device context of the
+    // toolkit may hand back what it read before.
+    wxImage image(rect.GetSize());
+    Display* pDisplay = XOpenDisplay(nullptr);
+    if (!pDisplay)
+        return image;
+    XImage* pImage = XGetImage(pDisplay, DefaultRootWindow(pDisplay), rect.x, rect.y, static_cast<unsigned>(rect.width),
+                               static_cast<unsigned>(rect.height), AllPlanes, ZPixmap);
+    if (pImage) {
+        for (int y = 0; y < rect.height; ++y) {
+            for (int x = 0; x < rect.width; ++x) {
+                const unsigned long nPixel = XGetPixel(pImage, x, y);
+                image.SetRGB(x, y, static_cast<unsigned char>((nPixel & pImage->red_mask) >> 16),
+                             static_cast<unsigned char>((nPixel & pImage->green_mask) >> 8),
+                             static_cast<unsigned char>(nPixel & pImage->blue_mask));
+            }
+        }
+        XDestroyImage(pImage);
+    }
+    XCloseDisplay(pDisplay);
+    return image;
 }
