@@ -274,7 +274,10 @@ void CMainFrame::ShowSelectedAA()
         return;
     }
     try {
-        const std::string strText = pDoc->m_store.GetText(m_pListView->GetRowAA(nRow));
+        // Only what the pane can show is read: a body of one enormous line
+        // would otherwise cost its whole size before most of it is cut.
+        const std::string strText =
+            pDoc->m_store.GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, kPaneLines);
         m_bTextReadFailed = false;
         ShowPaneText(strText);
     } catch (const CRidaxoError& error) {

@@ -453,6 +453,27 @@ std::string CAAStore::GetText(int nIndex) const
     return strText;
 }
 
+std::string CAAStore::GetTextHead(int nIndex, std::size_t nLineBytes, std::size_t nTextBytes, std::size_t nLines) const
+{
+    if (!IsValidIndex(nIndex))
+        return {};
+    // A line that was cut must never pass for the "[END]" line.
+    nLineBytes = std::max(nLineBytes, kEndLine.size() + 1);
+    CLineReader reader(m_strPath, kTextBufferSize);
+    reader.Seek(m_offsets[nIndex]);
+    std::string strText;
+    std::string_view line;
+    std::size_t nBytes = 0;
+    for (std::size_t nRead = 0; nBytes <= nTextBytes && nRead <= nLines; ++nRead) {
+        if (!reader.ReadLine(line, nLineBytes) || line == kEndLine)
+            break;
+        strText += line;
+        strText += "\r\n";
+        nBytes += line.size();
+    }
+    return strText;
+}
+
 void CAAStore::Swap(CAAStore& other) noexcept
 {
     m_strPath.swap(other.m_strPath);

@@ -49,6 +49,14 @@ public:
     // when the text file can no longer be read.
     std::string GetText(int nIndex) const;
 
+    // The start of the AA's body as GetText gives it, for a view that shows
+    // no more than a part: each line cut to nLineBytes bytes, and no line
+    // read once more than nTextBytes bytes of lines (line ends aside) or
+    // more than nLines lines have been. Costs what it returns, however long
+    // the body: a view that shows less than it asks for can tell that there
+    // was more.
+    std::string GetTextHead(int nIndex, std::size_t nLineBytes, std::size_t nTextBytes, std::size_t nLines) const;
+
     // Full path of the AA text file; empty before the first load.
     std::string GetPath() const { return m_strPath; }
     const std::string& GetPathRef() const { return m_strPath; }

@@ -3,6 +3,7 @@
 #include "FindLineEnd.h"
 #include "RidaxoError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -187,8 +188,12 @@ bool CLineReader::Fill()
     return m_nEnd > 0;
 }
 
-bool CLineReader::ReadLine(std::string_view& line)
+bool CLineReader::ReadLine(std::string_view& line, std::size_t nMaxLength)
 {
+    // Keeps what the line's cap leaves room for of the next piece of it.
+    const auto carry = [this, nMaxLength](const char* p, std::size_t nLength) {
+        m_strCarry.append(p, std::min(nLength, nMaxLength - std::min(nMaxLength, m_strCarry.size())));
+    };
     bool bCarry = false;
     for (;;) {
         if (m_nBegin == m_nEnd && !Fill()) {
@@ -205,7 +210,7 @@ bool CLineReader::ReadLine(std::string_view& line)
         if (pLineEnd == nullptr) {
             if (!bCarry)
                 m_strCarry.clear();
-            m_strCarry.append(pBegin, nAvailable);
+            carry(pBegin, nAvailable);
             bCarry = true;
             m_nBegin = m_nEnd;
             continue;
@@ -218,7 +223,7 @@ bool CLineReader::ReadLine(std::string_view& line)
             // line is set aside first.
             if (!bCarry)
                 m_strCarry.clear();
-            m_strCarry.append(pBegin, nLength);
+            carry(pBegin, nLength);
             line = m_strCarry;
             if (Fill() && m_buffer[0] == '\n')
                 m_nBegin = 1;
@@ -227,10 +232,10 @@ bool CLineReader::ReadLine(std::string_view& line)
         if (*pLineEnd == '\r' && m_buffer[m_nBegin] == '\n')
             ++m_nBegin;
         if (bCarry) {
-            m_strCarry.append(pBegin, nLength);
+            carry(pBegin, nLength);
             line = m_strCarry;
         } else {
-            line = std::string_view(pBegin, nLength);
+            line = std::string_view(pBegin, std::min(nLength, nMaxLength));
         }
         break;
     }

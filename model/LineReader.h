@@ -49,8 +49,11 @@ public:
 
     // Reads the next line, without its terminator, into line; the view stays
     // valid until the next call. Returns false, with an empty line, when no
-    // byte is left. Throws CRidaxoError on a read error.
-    bool ReadLine(std::string_view& line);
+    // byte is left. Throws CRidaxoError on a read error. A line longer than
+    // nMaxLength bytes gives its first nMaxLength bytes, and the rest of it
+    // is passed over without being kept: a line of any length then costs
+    // the reader no more memory than that.
+    bool ReadLine(std::string_view& line, std::size_t nMaxLength = SIZE_MAX);
 
     // Reads the next bytes, as many as one block holds, into block, for
     // callers that find line ends themselves; the view stays valid until the

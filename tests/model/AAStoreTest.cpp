@@ -104,6 +104,34 @@ TEST(AAStoreTest, CrLfOffsetsCountTwoBytesALineEnd)
     EXPECT_EQ(store.GetOffset(1), 3U + 15U + 3U + 7U + 15U);
 }
 
+TEST(AAStoreTest, TheHeadOfABodyIsItsStartCutToTheLimitsAndOneStepBeyond)
+{
+    CTempDir dir;
+    CAAStore store;
+    const std::string strLong(100000, 'x');
+    LoadFile(store, dir.Write("head.txt", "[MojieName=a]\r\n" + strLong + "\r\nab\r\ncd\r\nef\r\n[END]\r\n"));
+    struct CCase
+    {
+        std::size_t m_nLineBytes;
+        std::size_t m_nTextBytes;
+        std::size_t m_nLines;
+        std::string m_strHead;
+    };
+    const CCase cases[] = {
+        // Every line cut; all read, the "[END]" line ends it.
+        {8, 1000, 100, "xxxxxxxx\r\nab\r\ncd\r\nef\r\n"},
+        // A line cut short never reads as "[END]", however short the cut.
+        {2, 1000, 100, "xxxxxx\r\nab\r\ncd\r\nef\r\n"},
+        // No more lines once the bytes or the lines are past the limit.
+        {8, 9, 100, "xxxxxxxx\r\nab\r\n"},
+        {8, 1000, 1, "xxxxxxxx\r\nab\r\n"},
+    };
+    for (const CCase& test : cases)
+        EXPECT_EQ(store.GetTextHead(0, test.m_nLineBytes, test.m_nTextBytes, test.m_nLines), test.m_strHead)
+            << test.m_nLineBytes << " " << test.m_nTextBytes << " " << test.m_nLines;
+    EXPECT_EQ(store.GetTextHead(1, 8, 8, 8), "");
+}
+
 TEST(AAStoreTest, BadIndicesGiveEmptyTextsAndANewFileReplacesTheOld)
 {
     CTempDir dir;

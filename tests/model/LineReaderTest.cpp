@@ -19,12 +19,12 @@ struct CLineAt
     bool operator==(const CLineAt&) const = default;
 };
 
-std::vector<CLineAt> ReadAll(const std::string& strPath, std::size_t nBufferSize)
+std::vector<CLineAt> ReadAll(const std::string& strPath, std::size_t nBufferSize, std::size_t nMaxLength = SIZE_MAX)
 {
     CLineReader reader(strPath, nBufferSize);
     std::vector<CLineAt> lines;
     std::string_view line;
-    while (reader.ReadLine(line))
+    while (reader.ReadLine(line, nMaxLength))
         lines.push_back({std::string(line), reader.GetPosition()});
     EXPECT_TRUE(line.empty());
     return lines;
@@ -58,8 +58,15 @@ TEST(LineReaderTest, SplitsAtCrLfLoneLfAndLoneCrWhateverTheBufferSize)
     CTempDir dir;
     for (const CCase& c : cases) {
         const std::string strPath = dir.Write("lines.txt", c.m_strData);
-        for (std::size_t nBuffer : {16, 17, 64 * 1024})
+        // Capped, a line keeps its first bytes and the next line starts
+        // where it did.
+        std::vector<CLineAt> capped = c.m_expected;
+        for (CLineAt& line : capped)
+            line.m_strLine.resize(std::min<std::size_t>(line.m_strLine.size(), 5));
+        for (std::size_t nBuffer : {16, 17, 64 * 1024}) {
             EXPECT_EQ(ReadAll(strPath, nBuffer), c.m_expected) << c.m_strData << " buffer " << nBuffer;
+            EXPECT_EQ(ReadAll(strPath, nBuffer, 5), capped) << c.m_strData << " buffer " << nBuffer << " capped";
+        }
     }
 }
 
