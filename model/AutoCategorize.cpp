@@ -57,19 +57,6 @@ std::size_t PrefixBytes(std::string_view text, unsigned nChars)
     }
     return nPos;
 }
-
-// The longest run of whole leading characters of text no longer than nBytes.
-std::string_view CutToWholeChars(std::string_view text, std::size_t nBytes)
-{
-    std::size_t nPos = 0;
-    while (nPos < text.size()) {
-        const std::size_t nNext = nPos + CharLengthAt(text, nPos);
-        if (nNext > nBytes)
-            break;
-        nPos = nNext;
-    }
-    return text.substr(0, nPos);
-}
 } // namespace
 
 void AutoCategorizePlain(CCategory& root, const CAAStore& store, unsigned nThreshold, unsigned nMinItems)

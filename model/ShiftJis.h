@@ -22,6 +22,20 @@ constexpr std::size_t CharLengthAt(std::string_view text, std::size_t nPos)
     return IsLeadByte(static_cast<unsigned char>(text[nPos])) ? 2 : 1;
 }
 
+// The longest start of text made of whole characters and no longer than
+// nBytes: a lead byte is never parted from the byte after it.
+constexpr std::string_view CutToWholeChars(std::string_view text, std::size_t nBytes)
+{
+    std::size_t nPos = 0;
+    while (nPos < text.size()) {
+        const std::size_t nNext = nPos + CharLengthAt(text, nPos);
+        if (nNext > nBytes)
+            break;
+        nPos = nNext;
+    }
+    return text.substr(0, nPos);
+}
+
 // Position of the last one-byte character ch in text, read as characters
 // from its first byte, so that the trail byte of a two-byte character never
 // matches; std::string_view::npos when there is none. Linear in the length.

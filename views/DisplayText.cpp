@@ -25,21 +25,6 @@ void AppendDisplay(std::string& strUtf8, std::string_view cp932)
         nPos = nNul + 1;
     }
 }
-
-// The longest start of text made of whole characters and no longer than
-// nBytes: a lead byte is never parted from the byte after it.
-std::string_view CutToBytes(std::string_view text, std::size_t nBytes)
-{
-    std::size_t nPos = 0;
-    while (nPos < text.size()) {
-        const std::size_t nNext = nPos + CharLengthAt(text, nPos);
-        if (nNext > nBytes)
-            break;
-        nPos = nNext;
-    }
-    return text.substr(0, nPos);
-}
-
 } // namespace
 
 std::string DisplayNameUtf8(std::string_view cp932)
@@ -73,7 +58,7 @@ CPaneText MakePaneText(std::string_view cp932)
         if (nLineFeed != std::string_view::npos && line.ends_with('\r'))
             line.remove_suffix(1);
         const std::size_t nLimit = std::min(kPaneLineBytes, nBudget);
-        const std::string_view part = CutToBytes(line, nLimit);
+        const std::string_view part = CutToWholeChars(line, nLimit);
         AppendDisplay(shown.m_strUtf8, part);
         if (part.size() < line.size()) {
             shown.m_strUtf8 += kEllipsis;
