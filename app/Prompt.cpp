@@ -7,6 +7,7 @@
 #include <wx/msgdlg.h>
 #include <wx/window.h>
 
+#include <memory>
 #include <utility>
 
 namespace
@@ -75,6 +76,12 @@ void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point)
     wxCommandEvent event(wxEVT_MENU, nId);
     event.SetEventObject(&menu);
     window.GetEventHandler()->ProcessEvent(event);
+}
+
+void ShowPopupMenu(wxWindow& window, int nMenuId, const wxPoint& point)
+{
+    if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(nMenuId))
+        ShowPopupMenu(window, *pMenu, point);
 }
 
 CPopupMenuOverride::CPopupMenuOverride(PopupMenuHandler fnHandler)

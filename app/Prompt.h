@@ -53,6 +53,8 @@ public:
 // Every popup menu goes through ShowPopupMenu: it shows menu at point, in
 // window's client coordinates, and the chosen command reaches window.
 void ShowPopupMenu(wxWindow& window, wxMenu& menu, const wxPoint& point);
+// The same with the popup menu of the resources that nMenuId names.
+void ShowPopupMenu(wxWindow& window, int nMenuId, const wxPoint& point);
 
 // Chooses from a popup menu in the user's place, shown at point (client
 // coordinates of the window it belongs to): returns the command chosen, or

@@ -267,13 +267,7 @@ void CAAListView::OnRightDown(wxMouseEvent& event)
 {
     CListViewEx::OnRightDown(event);
     if (GetSelectedCount() > 0)
-        OpenPopup(event.GetPosition());
-}
-
-void CAAListView::OpenPopup(const wxPoint& point)
-{
-    if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP))
-        ShowPopupMenu(*this, *pMenu, point);
+        ShowPopupMenu(*this, IDR_LISTPOPUP, event.GetPosition());
 }
 
 void CAAListView::OnKeyDown(wxKeyEvent& event)
@@ -291,7 +285,7 @@ void CAAListView::OnKeyDown(wxKeyEvent& event)
         if (nRow >= 0) {
             EnsureVisible(nRow);
             if (GetCellRect(nRow, 0, LXIR_LABEL, rect))
-                OpenPopup(wxPoint(rect.x + rect.height / 2, rect.GetBottom()));
+                ShowPopupMenu(*this, IDR_LISTPOPUP, wxPoint(rect.x + rect.height / 2, rect.GetBottom()));
         }
         return;
     }

@@ -79,7 +79,6 @@ protected:
 
 private:
     void ScheduleShowSelectedAA();
-    void OpenPopup(const wxPoint& point);
     // Puts the bodies of aas on the system clipboard; a failure to read
     // them is reported and leaves the clipboard as it was.
     void CopyTextToClipboard(const std::vector<int>& aas);

@@ -221,13 +221,7 @@ void CCategoryTreeView::SelectAt(const wxPoint& point)
 void CCategoryTreeView::OnRightDown(wxMouseEvent& event)
 {
     SelectAt(event.GetPosition());
-    OpenPopup(event.GetPosition());
-}
-
-void CCategoryTreeView::OpenPopup(const wxPoint& point)
-{
-    if (std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_TREEPOPUP))
-        ShowPopupMenu(*this, *pMenu, point);
+    ShowPopupMenu(*this, IDR_TREEPOPUP, event.GetPosition());
 }
 
 void CCategoryTreeView::OnKeyDown(wxKeyEvent& event)
@@ -248,7 +242,7 @@ void CCategoryTreeView::OnKeyDown(wxKeyEvent& event)
             if (GetBoundingRect(item, rect, true))
                 point = wxPoint(rect.x + rect.height / 2, rect.GetBottom());
         }
-        OpenPopup(point);
+        ShowPopupMenu(*this, IDR_TREEPOPUP, point);
         return;
     }
     if (event.HasAnyModifiers() || GetEditControl()) {

@@ -89,7 +89,6 @@ private:
     void OnRightDown(wxMouseEvent& event);
     void OnKeyDown(wxKeyEvent& event);
     // Opens the popup at point, in client coordinates.
-    void OpenPopup(const wxPoint& point);
     // The item showing pCategory, or an invalid item.
     wxTreeItemId FindCategoryItem(const CCategory* pCategory) const;
     void MarkChanged();

@@ -69,27 +69,14 @@ const CCategory* FindFolder(const CCategory& category, const std::string& strNam
     return nullptr;
 }
 
-class CategoryTreeViewTest : public CSampleFixture
+class CategoryTreeViewTest : public CGroupedSampleFixture
 {
 protected:
-    void SetUp() override
-    {
-        CSampleFixture::SetUp();
-        ImportSample(wxYES);
-        m_messages.clear();
-    }
-
-    CCategory& Root() const { return Doc().m_model.GetRoot(); }
-
     // The root's folders after grouping the sample, in order.
     static std::string SampleFolders(const std::string& strMore = std::string())
     {
         return "sample-aa.txt(ねこ・ かお・ いぬ・ わく・ うさぎ・" + strMore + ")";
     }
-
-    wxTreeItemId Item(const std::string& strName) const { return FindTreeItem(Tree(), wxString::FromUTF8(strName)); }
-
-    CCategory* Category(const std::string& strName) const { return Tree().GetItemCategory(Item(strName)); }
 
     // A point below every item.
     wxPoint EmptySpace() const { return wxPoint(5, Tree().GetClientSize().y - 5); }

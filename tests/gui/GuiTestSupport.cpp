@@ -233,3 +233,25 @@ wxString CSampleFixture::PaneText() const
 {
     return Frame()->GetTextView()->GetValue();
 }
+
+void CGroupedSampleFixture::SetUp()
+{
+    CSampleFixture::SetUp();
+    ImportSample(wxYES);
+    m_messages.clear();
+}
+
+CCategory& CGroupedSampleFixture::Root() const
+{
+    return Doc().m_model.GetRoot();
+}
+
+wxTreeItemId CGroupedSampleFixture::Item(const std::string& strName) const
+{
+    return FindTreeItem(Tree(), wxString::FromUTF8(strName));
+}
+
+CCategory* CGroupedSampleFixture::Category(const std::string& strName) const
+{
+    return Tree().GetItemCategory(Item(strName));
+}

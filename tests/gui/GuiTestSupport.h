@@ -96,6 +96,21 @@ protected:
     wxString PaneText() const;
 };
 
+class CCategory;
+
+// The sample collection imported and grouped, the messages so far
+// forgotten; folders found by their names.
+class CGroupedSampleFixture : public CSampleFixture
+{
+protected:
+    void SetUp() override;
+    CCategory& Root() const;
+    // The first folder named strName (UTF-8), depth first; invalid or null
+    // when there is none.
+    wxTreeItemId Item(const std::string& strName) const;
+    CCategory* Category(const std::string& strName) const;
+};
+
 // Shows a modal dialog with fnShow and, while it runs, carries out each step
 // in turn, one event-loop pass apart; a dialog still open after the last
 // step is cancelled, and the test fails.

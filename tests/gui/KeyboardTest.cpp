@@ -45,20 +45,9 @@ wxString ScreenText(const std::string& strText)
     return strScreen;
 }
 
-class KeyboardTest : public CSampleFixture
+class KeyboardTest : public CGroupedSampleFixture
 {
 protected:
-    void SetUp() override
-    {
-        CSampleFixture::SetUp();
-        ImportSample(wxYES);
-        m_messages.clear();
-    }
-
-    CCategory& Root() const { return Doc().m_model.GetRoot(); }
-    wxTreeItemId Item(const std::string& strName) const { return FindTreeItem(Tree(), wxString::FromUTF8(strName)); }
-    CCategory* Category(const std::string& strName) const { return Tree().GetItemCategory(Item(strName)); }
-
     // A key as the window system delivers it: the key going down, then,
     // when nothing took that, the character.
     static void Press(wxWindow& window, const CKey& key)
