@@ -59,7 +59,7 @@ private:
         using FSetIconPixbuf = void (*)(GdkDragContext*, GdkPixbuf*, int, int);
         static const auto s_pfnSetIconPixbuf =
             std::bit_cast<FSetIconPixbuf>(dlsym(RTLD_DEFAULT, "gtk_drag_set_icon_pixbuf"));
-        if (!s_pfnSetIconPixbuf || !m_picture.IsOk())
+        if (!s_pfnSetIconPixbuf || !m_picture.IsOk() || !m_source.m_dragContext)
             return;
         const int nHotSpot = -CTreeViewEx::kDragImageOffset;
         s_pfnSetIconPixbuf(m_source.m_dragContext, m_picture.GetPixbuf(), nHotSpot, nHotSpot);
