@@ -31,6 +31,10 @@ constexpr const char* kUsage =
     "       ridaxo-cli resave INDEXFILE [-o INDEXFILE]\n"
     "       ridaxo-cli text FILE INDEX\n"
     "       ridaxo-cli tree FILE [-v]\n";
+// Kept apart from the commands' lines: --help prints both, a wrong command
+// line only those.
+constexpr const char* kInfoUsage = "       ridaxo-cli --help\n"
+                                   "       ridaxo-cli --version\n";
 
 // A command line that does not fit the usage above.
 class CUsageError : public std::runtime_error
@@ -265,6 +269,14 @@ int main(int argc, char** argv)
         if (args.empty())
             throw CUsageError("no command given");
         const std::string& strCommand = args[0];
+        if (args.size() == 1 && (strCommand == "--help" || strCommand == "-h")) {
+            WriteStandardOutput(std::string(kUsage) + kInfoUsage);
+            return 0;
+        }
+        if (args.size() == 1 && strCommand == "--version") {
+            WriteStandardOutput("ridaxo-cli " RIDAXO_VERSION "\n");
+            return 0;
+        }
         try {
             if (strCommand == "import")
                 return RunImport(args);
