@@ -39,17 +39,17 @@ std::string MakeRootName(const std::string& strPath);
 using AskAutoCategorizeFn = std::function<bool()>;
 
 // Reads the AA file strPath, in the format its name tells, into store and
-// model: the root is named
-// after the file, then grouped or given every AA, as fnAskAutoCategorize
-// answers. Throws CRidaxoError and leaves store and model as they were when
-// the file cannot be read, or holds no AA; fnAskAutoCategorize is then not
-// asked.
+// model: the root is named after the file, then grouped or given every AA,
+// as fnAskAutoCategorize answers. Throws CRidaxoError and leaves store and
+// model as they were when the file cannot be read, or holds no AA;
+// fnAskAutoCategorize is then not asked.
 void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryModel& model,
                       const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
 
-// Reads the index file strPath and the AA text file its first line names
-// into store and model (see FindNamedTextFile); the store holds the path
-// where the text file was found, which the next save writes. Throws
+// Reads the index file strPath and the AA file its first line names (in
+// the format its name tells) into store and model (see FindNamedTextFile);
+// the store holds the path where the text file was found, which the next
+// save writes. Throws
 // CRidaxoError and leaves store and model as they were when either file
 // cannot be read.
 void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model);
