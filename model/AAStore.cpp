@@ -417,7 +417,7 @@ std::size_t SpaceLengthAt(std::string_view text, std::size_t nPos)
 {
     if (text[nPos] == ' ')
         return 1;
-    return text.substr(nPos, 2) == kWideSpace ? 2 : 0;
+    return text[nPos] == kWideSpace[0] && nPos + 1 < text.size() && text[nPos + 1] == kWideSpace[1] ? 2 : 0;
 }
 
 // True for a line of nothing but spaces, the empty line included.
@@ -460,6 +460,12 @@ std::size_t HeadingLength(std::string_view line)
 // cut would part stays out whole: its start would show as text.
 std::pair<std::size_t, std::size_t> FindLabel(std::string_view line)
 {
+    // Most first lines are short and end in no space: the whole line, with
+    // no walk over its characters. A last byte "@" (0x40) may be the end of
+    // a full-width space.
+    if (line.size() <= kLabelChars && !line.empty() && SpaceLengthAt(line, 0) == 0 && line.back() != ' ' &&
+        line.back() != kWideSpace[1])
+        return {0, line.size()};
     std::size_t nStart = 0;
     while (nStart < line.size() && SpaceLengthAt(line, nStart) != 0)
         nStart += SpaceLengthAt(line, nStart);
