@@ -279,7 +279,7 @@ void CMainFrame::ShowSelectedAA()
         const std::string strText =
             pDoc->m_store.GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, kPaneLines);
         m_bTextReadFailed = false;
-        ShowPaneText(strText);
+        ShowPaneText(strText, pDoc->m_store.ResolvesReferences());
     } catch (const CRidaxoError& error) {
         ShowPaneText({});
         if (!m_bTextReadFailed) {
@@ -289,11 +289,11 @@ void CMainFrame::ShowSelectedAA()
     }
 }
 
-void CMainFrame::ShowPaneText(std::string_view strBody)
+void CMainFrame::ShowPaneText(std::string_view strBody, bool bReferences)
 {
     if (!m_pTextView)
         return;
-    const CPaneText shown = MakePaneText(strBody);
+    const CPaneText shown = MakePaneText(strBody, bReferences);
     m_pTextView->ChangeValue(wxString::FromUTF8(shown.m_strUtf8));
     // The note stays while the AA it speaks of is shown, and gives way to
     // the idle text after it; other messages are left alone.

@@ -73,8 +73,9 @@ private:
     wxWindow* GetBar(int nId) const;
     // Shows an AA's body in the text pane, as much of it as the pane can
     // show at once (MakePaneText), with a note in the status bar when that
-    // is not all of it; an empty body empties the pane.
-    void ShowPaneText(std::string_view strBody);
+    // is not all of it; an empty body empties the pane. bReferences: the
+    // body's character references show as their characters.
+    void ShowPaneText(std::string_view strBody, bool bReferences = false);
     void ReportTextFileError(const wxString& strText);
     void AskReloadTextFile();
     // True for the tree and the list, where the edit commands move and

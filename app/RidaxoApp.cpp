@@ -70,7 +70,7 @@ bool CRidaxoDocManager::OpenPath(const wxString& strPath)
 
 void CRidaxoDocManager::OnOpen(wxCommandEvent& /*event*/)
 {
-    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), GetFileDialogFilter(),
+    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), GetFileDialogFilter(true),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK)
         return;

@@ -27,7 +27,7 @@
 namespace
 {
 constexpr const char* kUsage =
-    "usage: ridaxo-cli import TEXTFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
+    "usage: ridaxo-cli import AAFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
     "       ridaxo-cli resave INDEXFILE [-o INDEXFILE]\n"
     "       ridaxo-cli text FILE INDEX\n"
     "       ridaxo-cli tree FILE [-v]\n";

@@ -189,7 +189,7 @@ wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
     const CRidaxoDoc* pDoc = ActiveDocument();
     if (nColumn != 0 || !pDoc)
         return {};
-    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)));
+    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)), pDoc->m_store.ResolvesReferences());
 }
 
 void CAAListView::OnItemChanged(int /*nItem*/)
@@ -349,7 +349,7 @@ void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
         ShowRidaxoError(U8("AA テキストファイルを読めません。"), error);
         return;
     }
-    wxString strDisplay = ToDisplay(strText);
+    wxString strDisplay = ToDisplay(strText, pDoc->m_store.ResolvesReferences());
     // The clipboard takes LF line ends and gives each platform its own.
     strDisplay.Replace("\r\n", "\n");
     wxClipboardLocker locker;

@@ -594,6 +594,27 @@ TEST_F(MainFrameTest, LongNamesAndBodiesAreShownCutAndBadBytesNeverEmptyATextOrN
     EXPECT_EQ(StatusText(), strIdle);
 }
 
+TEST_F(MainFrameTest, ALibrarysReferencesShowAsTheirCharactersATextFilesAsWritten)
+{
+    CTempDir dir;
+    m_answers = {wxNO};
+    ASSERT_TRUE(Manager().OpenPath(dir.Write("refs.mlt", "&#x2003;a&#0;\r\n[SPLIT]\r\nb\r\n")));
+    PumpEvents();
+    SelectFolder(Tree().GetRootItem());
+    ASSERT_EQ(List().GetItemCount(), 2);
+    EXPECT_EQ(List().GetItemText(0), Utf8("\u2003a&#0;"));
+    SelectRow(0);
+    EXPECT_EQ(PaneText(), Utf8("\u2003a&#0;\n"));
+
+    m_answers = {wxNO};
+    ASSERT_TRUE(Manager().OpenPath(dir.Write("refs.txt", "[MojieName=&#x2003;]\r\n&#x2003;a\r\n[END]\r\n")));
+    PumpEvents();
+    SelectFolder(Tree().GetRootItem());
+    EXPECT_EQ(List().GetItemText(0), "&#x2003;");
+    SelectRow(0);
+    EXPECT_EQ(PaneText(), "&#x2003;a\n");
+}
+
 TEST_F(MainFrameOwnDisplayTest, TheTextPaneTakesNoTypingButItsTextCanBeCopied)
 {
     ImportSample(wxNO);
