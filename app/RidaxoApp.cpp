@@ -125,7 +125,7 @@ void CRidaxoApp::DescribeCommandLine(wxCmdLineParser& parser)
     parser.AddSwitch("h", "help", "show this help and exit", wxCMD_LINE_OPTION_HELP);
     parser.AddSwitch("", "version", "show the version and exit");
     parser.AddParam("FILE", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
-    parser.AddUsageText("\nFILE is an index file (.rix) or an AA text file to open.");
+    parser.AddUsageText("\nFILE is an index file (.rix) or an AA file (.txt, .mlt, .ast) to open.");
 }
 
 std::optional<int> CRidaxoApp::AnswerWithoutWindow(int argc, char** argv)
