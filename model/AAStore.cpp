@@ -520,9 +520,10 @@ std::size_t FindLabelLength(std::string_view line, std::size_t nStart)
 // the label is copied after the heading; only a line that may begin a
 // heading is kept whole, until the page tells. After the name the scanner
 // jumps from one line that starts with "[S" to the next and compares it
-// with the separator in place. A line that straddles two blocks is copied
-// into the room for names instead, piece by piece (of a line after the
-// name, only enough to tell a separator), and read there once it ends.
+// with the separator in place, without a search for its end. A line that
+// straddles two blocks is copied into the room for names instead, piece by
+// piece (of a line after the name, only enough to tell a separator), and
+// read there once it ends.
 class CPageScanner : public CBlockScanner<CPageScanner>
 {
     using CBase = CBlockScanner<CPageScanner>;
@@ -585,6 +586,19 @@ private:
             m_bNaming = true;
             m_nFilledLines = 0;
         }
+        if (!m_bNaming && *p == '[' && static_cast<std::size_t>(pEnd - p) > kSplitLine.size()) {
+            // The line and the byte after "[SPLIT]" lie in the block: told in
+            // place, with no search for the line end.
+            const char* pAfter = p + kSplitLine.size();
+            if (*pAfter == '\n' || *pAfter == '\r') {
+                if (std::memcmp(p, kSplitLine.data(), kSplitLine.size()) == 0) {
+                    EndPage();
+                    return SkipLineEnd(pAfter, pEnd);
+                }
+            }
+            m_nState = EState::InLine;
+            return SkipToSeparatorCandidate(p, pEnd);
+        }
         if (m_bNaming || *p == '[') {
             m_nLineStart = m_nameBytes.GetSize();
             // Only whether it is "[SPLIT]" matters of a line after the name.
@@ -637,6 +651,13 @@ private:
             m_bLineGoesOn = false;
             TakeWholeLine(CopiedLine(), true);
         }
+        return SkipLineEnd(pLineEnd, pEnd);
+    }
+
+    // Goes past the line end at pLineEnd, a CR LF pair counting as one, to
+    // the start of the next line.
+    const char* SkipLineEnd(const char* pLineEnd, const char* pEnd)
+    {
         const char* pNext = pLineEnd + 1;
         m_nState = EState::LineStart;
         if (*pLineEnd == '\r') {
