@@ -406,8 +406,10 @@ private:
 constexpr std::string_view kWideSpace = "\x81\x40";
 constexpr std::string_view kHeadingOpen = "\x81\x79";  // 【
 constexpr std::string_view kHeadingClose = "\x81\x7A"; // 】
-// How many characters of its first line name an MLT page at most.
+// How many characters of its first line name an MLT page at most, and how
+// many bytes they take at most.
 constexpr std::size_t kLabelChars = 24;
+constexpr std::size_t kLabelBytes = 2 * kLabelChars;
 // A heading page has no more lines that hold something.
 constexpr std::size_t kHeadingLines = 2;
 
@@ -417,19 +419,29 @@ std::size_t SpaceLengthAt(std::string_view text, std::size_t nPos)
 {
     if (text[nPos] == ' ')
         return 1;
-    return text[nPos] == kWideSpace[0] && nPos + 1 < text.size() && text[nPos + 1] == kWideSpace[1] ? 2 : 0;
+    // Both bytes compared at once: about half the characters of a picture
+    // begin with the lead byte 0x81, and a branch on it alone is a guess.
+    return text.substr(nPos, 2) == kWideSpace ? 2 : 0;
+}
+
+// The length of the spaces that line begins with: all of it for a line of
+// nothing but spaces, the empty line included.
+std::size_t LeadingSpacesLength(std::string_view line)
+{
+    std::size_t nPos = 0;
+    while (nPos < line.size()) {
+        const std::size_t nSpace = SpaceLengthAt(line, nPos);
+        if (nSpace == 0)
+            break;
+        nPos += nSpace;
+    }
+    return nPos;
 }
 
 // True for a line of nothing but spaces, the empty line included.
 bool IsBlankLine(std::string_view line)
 {
-    for (std::size_t nPos = 0; nPos < line.size();) {
-        const std::size_t nSpace = SpaceLengthAt(line, nPos);
-        if (nSpace == 0)
-            return false;
-        nPos += nSpace;
-    }
-    return true;
+    return LeadingSpacesLength(line) == line.size();
 }
 
 // The position of the first two-byte character ch in text at nFrom or
@@ -454,46 +466,47 @@ std::size_t HeadingLength(std::string_view line)
     return nClose == std::string_view::npos ? 0 : nClose + kHeadingClose.size();
 }
 
-// Where the label of an MLT page lies in its first line that holds
-// something: the line with its spaces trimmed from both ends, cut to its
-// first kLabelChars characters. A character reference ("&#x2003;") that the
-// cut would part stays out whole: its start would show as text.
-std::pair<std::size_t, std::size_t> FindLabel(std::string_view line)
+// The length of the label of an MLT page, given its first line that holds
+// something and nStart, where the spaces that the line begins with end: the
+// line with its spaces trimmed from both ends, cut to its first kLabelChars
+// characters. A character reference ("&#x2003;") that the cut would part
+// stays out whole: its start would show as text.
+//
+// The first line of a picture is often long, so only the characters up to
+// the cut are walked: of the rest, it matters only whether anything other
+// than spaces follows, which the first such character tells.
+std::size_t FindLabelLength(std::string_view line, std::size_t nStart)
 {
-    // Most first lines are short and end in no space: the whole line, with
-    // no walk over its characters. A last byte "@" (0x40) may be the end of
-    // a full-width space.
-    if (line.size() <= kLabelChars && !line.empty() && SpaceLengthAt(line, 0) == 0 && line.back() != ' ' &&
-        line.back() != kWideSpace[1])
-        return {0, line.size()};
-    std::size_t nStart = 0;
-    while (nStart < line.size() && SpaceLengthAt(line, nStart) != 0)
-        nStart += SpaceLengthAt(line, nStart);
-    // The end of the last character that is no space, and where the cut
-    // falls; a lead byte that ends the line is a character of its own.
-    std::size_t nEnd = nStart;
-    std::size_t nCut = nStart;
-    std::size_t nChars = 0;
-    for (std::size_t nPos = nStart; nPos < line.size();) {
-        const std::size_t nSpace = SpaceLengthAt(line, nPos);
-        const std::size_t nNext = std::min(nPos + (nSpace != 0 ? nSpace : CharLengthAt(line, nPos)), line.size());
+    const std::string_view rest = line.substr(nStart);
+    // Most labels are a short rest of the line that ends in no space: the
+    // whole rest, with no walk. A last byte "@" (0x40) may be the end of a
+    // full-width space.
+    if (rest.size() <= kLabelChars && !rest.empty() && rest.back() != ' ' && rest.back() != kWideSpace[1])
+        return rest.size();
+    // The end of the last character that is no space up to the cut, and
+    // where the cut falls; a lead byte that ends the line is a character of
+    // its own.
+    std::size_t nEnd = 0;
+    std::size_t nCut = 0;
+    for (std::size_t nChars = 0; nChars < kLabelChars && nCut < rest.size(); ++nChars) {
+        const std::size_t nSpace = SpaceLengthAt(rest, nCut);
+        nCut = std::min(nCut + (nSpace != 0 ? nSpace : CharLengthAt(rest, nCut)), rest.size());
         if (nSpace == 0)
-            nEnd = nNext;
-        if (++nChars == kLabelChars)
-            nCut = nNext;
-        nPos = nNext;
+            nEnd = nCut;
     }
-    if (nChars <= kLabelChars)
-        return {nStart, nEnd - nStart};
-    nEnd = std::min(nEnd, nCut);
+    // Spaces up to the cut are trimmed when the line ends in them, and
+    // stay when something follows them. A reference that the label holds
+    // whole ends before spaces do, so only a cut can part one.
+    if (IsBlankLine(rest.substr(nCut)))
+        return nEnd;
     // "&" is never the second byte of a character.
-    const std::string_view label = line.substr(nStart, nEnd - nStart);
-    if (const std::size_t nAmpersand = label.rfind('&'); nAmpersand != std::string_view::npos) {
-        const std::size_t nReference = CharacterReferenceLength(line.substr(nStart + nAmpersand));
-        if (nReference != 0 && nAmpersand + nReference > label.size())
-            nEnd = nStart + nAmpersand;
+    const std::size_t nAmpersand = rest.substr(0, nCut).rfind('&');
+    if (nAmpersand != std::string_view::npos) {
+        const std::size_t nReference = CharacterReferenceLength(rest.substr(nAmpersand));
+        if (nReference != 0 && nAmpersand + nReference > nCut)
+            return nAmpersand;
     }
-    return {nStart, nEnd - nStart};
+    return nCut;
 }
 
 // Finds the pages of an MLT file: the runs of lines between lines that are
@@ -502,12 +515,18 @@ std::pair<std::size_t, std::size_t> FindLabel(std::string_view line)
 // whose first line that holds something starts with "【…】" and that holds
 // no more than kHeadingLines such lines is a heading, named "【…】"; any
 // other page is named by the last heading followed by its label (see
-// FindLabel), so that the pages of a section group together.
+// FindLabelLength), so that the pages of a section group together.
 //
-// The first lines of a page are copied into the room for names as they are
-// read, the name made of them in place; after that the scanner jumps from
-// one line that starts with "[S" to the next, and copies only the start of
-// those to tell a separator.
+// A page's name begins with a copy of the heading when the page begins.
+// The lines that may name it are read where they lie in the block, and only
+// the label is copied after the heading; only a line that may begin a
+// heading is kept whole, until the page tells. After the name the scanner
+// jumps from one line that starts with "[S" to the next and compares it
+// with the separator in place, without a search for its end. The blank
+// lines at the top of a page and its label's line are walked in one step,
+// which ends with that jump. A line that straddles two blocks is copied
+// into the room for names instead, piece by piece (of a line after the
+// name, only enough to tell a separator), and read there once it ends.
 class CPageScanner : public CBlockScanner<CPageScanner>
 {
     using CBase = CBlockScanner<CPageScanner>;
@@ -521,32 +540,33 @@ public:
     // leaves no page after it.
     void Finish()
     {
-        if (m_nState == EState::InCopiedLine)
-            EndLine();
+        if (m_nState == EState::InTakenLine)
+            TakeWholeLine(CopiedLine(), true);
         if (m_bPageOpen)
             EndPage();
         AddFoundAAs();
         m_nState = EState::LineStart;
+        m_bLineGoesOn = false;
     }
 
 private:
     enum class EState
     {
-        LineStart,    // at the start of a line
-        InLine,       // inside a line that is skipped
-        InCopiedLine, // inside a line that is copied from m_nLineStart of the name bytes on
-        AfterCr,      // a copied line ended with the CR that ended the last block; an LF may pair with it
+        LineStart,   // at the start of a line
+        InLine,      // inside a line that is skipped
+        InTakenLine, // inside a line that is read, in place or, when it goes on from the last block, as a copy
+        AfterCr,     // a line ended with the CR that ended the last block; an LF may pair with it
     };
 
     const char* Step(const char* p, const char* pEnd, const char* pBlock)
     {
         switch (m_nState) {
         case EState::LineStart:
-            return StartLine(p, pBlock);
+            return StartLine(p, pEnd, pBlock);
         case EState::InLine:
             return SkipToSeparatorCandidate(p, pEnd);
-        case EState::InCopiedLine:
-            return CopyLine(p, pEnd);
+        case EState::InTakenLine:
+            return TakeLine(p, pEnd);
         case EState::AfterCr:
             m_nState = EState::LineStart;
             return *p == '\n' ? p + 1 : p;
@@ -554,7 +574,7 @@ private:
         return pEnd;
     }
 
-    const char* StartLine(const char* p, const char* pBlock)
+    const char* StartLine(const char* p, const char* pEnd, const char* pBlock)
     {
         if (!m_bPageOpen) {
             // The page's name begins with the heading it falls under.
@@ -569,15 +589,69 @@ private:
             m_bNaming = true;
             m_nFilledLines = 0;
         }
+        if (!m_bNaming && *p == '[' && static_cast<std::size_t>(pEnd - p) > kSplitLine.size()) {
+            // The line and the byte after "[SPLIT]" lie in the block: told in
+            // place, with no search for the line end.
+            const char* pAfter = p + kSplitLine.size();
+            if (*pAfter == '\n' || *pAfter == '\r') {
+                if (std::memcmp(p, kSplitLine.data(), kSplitLine.size()) == 0) {
+                    EndPage();
+                    return SkipLineEnd(pAfter, pEnd);
+                }
+            }
+            m_nState = EState::InLine;
+            return SkipToSeparatorCandidate(p, pEnd);
+        }
+        if (m_bNaming && m_nFilledLines == 0) {
+            // Any line that may name the page needs no more room than this.
+            if (!HasRoomFor(kLabelBytes))
+                return nullptr;
+            if (const char* pNext = WalkFirstLines(p, pEnd))
+                return pNext;
+        }
         if (m_bNaming || *p == '[') {
             m_nLineStart = m_nameBytes.GetSize();
             // Only whether it is "[SPLIT]" matters of a line after the name.
             m_nCopyLimit = m_bNaming ? SIZE_MAX : kSplitLine.size() + 1;
-            m_nState = EState::InCopiedLine;
-            return p;
+            // Should the line find too little room, the next batch takes it
+            // again from p, the page already open.
+            m_nState = EState::InTakenLine;
+            return TakeLine(p, pEnd);
         }
         m_nState = EState::InLine;
-        return p;
+        return SkipToSeparatorCandidate(p, pEnd);
+    }
+
+    // Walks the first lines of a page that lie whole in the block: passes
+    // over blank lines and names the page by its first line that holds
+    // something, then goes on to the next line that may be a separator; the
+    // name bytes have room for the label. A line that may be a separator or
+    // begin a heading is left to TakeLine, as is one that the block cuts.
+    // Returns where the scan goes on, or null when the line at p is left.
+    //
+    // Pages often begin with lines of full-width spaces, and a picture's
+    // first line with spaces before it; walking them here rather than
+    // through TakeLine step by step saves a call and the state switch per
+    // line.
+    const char* WalkFirstLines(const char* p, const char* pEnd)
+    {
+        const char* const pFrom = p;
+        while (const char* pLineEnd = FindLineEnd(p, pEnd)) {
+            const std::string_view line(p, static_cast<std::size_t>(pLineEnd - p));
+            if (line.starts_with('[') || line.starts_with(kHeadingOpen))
+                break;
+            const std::size_t nSpaces = LeadingSpacesLength(line);
+            if (nSpaces != line.size()) {
+                m_nFilledLines = 1;
+                NameByLabel(line, nSpaces, false);
+                m_nState = EState::InLine;
+                return SkipToSeparatorCandidate(pLineEnd, pEnd);
+            }
+            p = SkipLineEnd(pLineEnd, pEnd);
+            if (m_nState == EState::AfterCr)
+                return p;
+        }
+        return p == pFrom ? nullptr : p;
     }
 
     // p is not the start of a line. Returns the start of the next line that
@@ -595,20 +669,37 @@ private:
         return pEnd;
     }
 
-    // Copies the line that goes on at p, up to the copy limit, and takes it
-    // once it ends. Returns where the scan goes on, or null, with nothing
-    // done, when the room for names is short.
-    const char* CopyLine(const char* p, const char* pEnd)
+    // Takes the line that goes on at p once it ends: in place when it lies
+    // whole in the block, else from its copy, to which the piece at p is
+    // added up to the copy limit. Returns where the scan goes on, or null,
+    // with nothing done, when the room for names is short.
+    const char* TakeLine(const char* p, const char* pEnd)
     {
         const char* pLineEnd = FindLineEnd(p, pEnd);
-        const auto nPiece = static_cast<std::size_t>((pLineEnd == nullptr ? pEnd : pLineEnd) - p);
-        const std::size_t nCopied = m_nameBytes.GetSize() - m_nLineStart;
-        const std::size_t nCopy = std::min(nPiece, m_nCopyLimit - std::min(m_nCopyLimit, nCopied));
-        if (!HasRoomFor(nCopy))
-            return nullptr;
-        m_nameBytes.Append(p, nCopy);
-        if (pLineEnd == nullptr)
-            return pEnd;
+        if (pLineEnd != nullptr && !m_bLineGoesOn) {
+            if (!TakeWholeLine(std::string_view(p, static_cast<std::size_t>(pLineEnd - p)), false))
+                return nullptr;
+        } else {
+            const auto nPiece = static_cast<std::size_t>((pLineEnd == nullptr ? pEnd : pLineEnd) - p);
+            const std::size_t nCopied = m_nameBytes.GetSize() - m_nLineStart;
+            const std::size_t nCopy = std::min(nPiece, m_nCopyLimit - std::min(m_nCopyLimit, nCopied));
+            if (!HasRoomFor(nCopy))
+                return nullptr;
+            m_nameBytes.Append(p, nCopy);
+            if (pLineEnd == nullptr) {
+                m_bLineGoesOn = true;
+                return pEnd;
+            }
+            m_bLineGoesOn = false;
+            TakeWholeLine(CopiedLine(), true);
+        }
+        return SkipLineEnd(pLineEnd, pEnd);
+    }
+
+    // Goes past the line end at pLineEnd, a CR LF pair counting as one, to
+    // the start of the next line.
+    const char* SkipLineEnd(const char* pLineEnd, const char* pEnd)
+    {
         const char* pNext = pLineEnd + 1;
         m_nState = EState::LineStart;
         if (*pLineEnd == '\r') {
@@ -617,43 +708,68 @@ private:
             else if (*pNext == '\n')
                 ++pNext;
         }
-        EndLine();
         return pNext;
     }
 
-    // Takes the line that the name bytes hold from m_nLineStart on.
-    void EndLine()
+    // What the name bytes hold of the line from m_nLineStart on.
+    std::string_view CopiedLine() const
     {
-        const std::string_view line(m_nameBytes.GetData() + m_nLineStart, m_nameBytes.GetSize() - m_nLineStart);
+        return {m_nameBytes.GetData() + m_nLineStart, m_nameBytes.GetSize() - m_nLineStart};
+    }
+
+    // Takes a line: one of the block, or bCopied, the one the name bytes
+    // hold from m_nLineStart on. Returns false, with nothing done, when the
+    // room for names is short; a copied line needs no more room.
+    bool TakeWholeLine(std::string_view line, bool bCopied)
+    {
         if (line == kSplitLine) {
             m_nameBytes.Truncate(m_nLineStart);
             EndPage();
-            return;
+            return true;
         }
-        if (!m_bNaming || IsBlankLine(line)) {
+        const std::size_t nSpaces = m_bNaming ? LeadingSpacesLength(line) : line.size();
+        if (nSpaces == line.size()) {
+            // Blank, or after the name.
             m_nameBytes.Truncate(m_nLineStart);
-            return;
+            return true;
         }
-        if (++m_nFilledLines == 1) {
+        if (m_nFilledLines == 0) {
+            // A line that may begin a heading page is kept whole until the
+            // page tells whether it is one.
+            const bool bHeading = HeadingLength(line) != 0;
+            if (!bCopied && !HasRoomFor(bHeading ? line.size() : kLabelBytes))
+                return false;
+            m_nFilledLines = 1;
             m_nLabelStart = m_nLineStart;
-            if (HeadingLength(line) == 0)
-                NameByLabel();
-            return;
+            if (bHeading) {
+                if (!bCopied)
+                    m_nameBytes.Append(line.data(), line.size());
+                return true;
+            }
+            NameByLabel(line, nSpaces, bCopied);
+            return true;
         }
         // A later line of what may be a heading page: only counted.
         m_nameBytes.Truncate(m_nLineStart);
-        if (m_nFilledLines > kHeadingLines)
-            NameByLabel();
+        if (++m_nFilledLines > kHeadingLines)
+            NameByLabel(std::string_view(m_nameBytes.GetData() + m_nLabelStart, m_nLineStart - m_nLabelStart), 0, true);
+        return true;
     }
 
-    // Names the page by the heading it falls under and its label, which
-    // the name bytes hold the line of from m_nLabelStart on.
-    void NameByLabel()
+    // Names the page by the heading it falls under and the label of line,
+    // the page's first line that holds something, its spaces ending at
+    // nSpaces. A line of the block gives its label to the name bytes, which
+    // have room for it; a copied line, which the name bytes hold from
+    // m_nLabelStart on, is cut to it.
+    void NameByLabel(std::string_view line, std::size_t nSpaces, bool bCopied)
     {
-        const std::string_view line(m_nameBytes.GetData() + m_nLabelStart, m_nameBytes.GetSize() - m_nLabelStart);
-        const auto [nStart, nLength] = FindLabel(line);
-        m_nameBytes.Truncate(m_nLabelStart + nStart + nLength);
-        m_nameBytes.Erase(m_nLabelStart, nStart);
+        const std::size_t nLength = FindLabelLength(line, nSpaces);
+        if (bCopied) {
+            m_nameBytes.Truncate(m_nLabelStart + nSpaces + nLength);
+            m_nameBytes.Erase(m_nLabelStart, nSpaces);
+        } else {
+            m_nameBytes.Append(line.data() + nSpaces, nLength);
+        }
         NoteAA(m_nPageStart);
         m_bNaming = false;
     }
@@ -678,13 +794,16 @@ private:
     }
 
     EState m_nState = EState::LineStart;
+    // The line being read goes on from an earlier block, and the name bytes
+    // hold what it had there from m_nLineStart on.
+    bool m_bLineGoesOn = false;
     // A page has begun and not ended, and its name is still being made.
     bool m_bPageOpen = false;
     bool m_bNaming = false;
     std::uint64_t m_nPageStart = 0; // file offset of the page's first line
     // In the name bytes: where the page's name begins, where the line being
-    // copied begins, where the page's first line that holds something
-    // begins, and the current heading.
+    // read begins, where the page's first line that holds something begins,
+    // and the current heading.
     std::size_t m_nPageNameStart = 0;
     std::size_t m_nLineStart = 0;
     std::size_t m_nLabelStart = 0;

@@ -157,14 +157,19 @@ TEST(AAStoreTest, ReadsThePagesOfMltAndTheAAsOfAstFilesWhateverTheirLineEnds)
           {"\x81\x79\x8E\xE8\x81\x7Ax", "x\r\n"}}},
         // Labels: 24 whole characters of the trimmed line, never a part of
         // a two-byte character or of a reference; references kept as bytes.
+        // Spaces up to the cut stay when more follows them past it.
         {"labels.mlt",
          "\x81\x40 aaaaaaaaaaaaaaaaaaaaaaa\x82\xA0\x82\xA0 \r\n[SPLIT]\r\n"
          "aaaaaaaaaaaaaaaaaaaaaaa\x82\r\n[SPLIT]\r\n"
          "cccccccccccccccccccc&#x2003;d\r\n[SPLIT]\r\n"
+         "x                              \r\n[SPLIT]\r\n"
+         "y                       z\r\n[SPLIT]\r\n"
          "&#12354;b\x81\x40\r\n",
          {{"aaaaaaaaaaaaaaaaaaaaaaa\x82\xA0", "\x81\x40 aaaaaaaaaaaaaaaaaaaaaaa\x82\xA0\x82\xA0 \r\n"},
           {"aaaaaaaaaaaaaaaaaaaaaaa\x82", "aaaaaaaaaaaaaaaaaaaaaaa\x82\r\n"},
           {"cccccccccccccccccccc", "cccccccccccccccccccc&#x2003;d\r\n"},
+          {"x", "x                              \r\n"},
+          {"y                       ", "y                       z\r\n"},
           {"&#12354;b", "&#12354;b\x81\x40\r\n"}}},
         // AST: lines before the first AA belong to none; a name runs to the
         // last "]" as a character, or to the line end without one.
