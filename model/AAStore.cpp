@@ -1,5 +1,6 @@
 #include "AAStore.h"
 
+#include "AASearch.h"
 #include "FindLineEnd.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
@@ -31,6 +32,9 @@ constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
 constexpr std::size_t kLoadBufferSize = std::size_t{64} * 1024;
 // How much of the start of a file decides whether it is code page 932.
 constexpr std::size_t kEncodingSniffSize = std::size_t{64} * 1024;
+// A search of bodies maps every file it can, however small: it needs the
+// whole file at hand.
+constexpr std::uint64_t kSearchMapThreshold = 1;
 // A body is a few lines.
 constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
@@ -472,6 +476,132 @@ std::string CAAStore::GetTextHead(int nIndex, std::size_t nLineBytes, std::size_
         nBytes += line.size();
     }
     return strText;
+}
+
+std::vector<int> CAAStore::FindAAs(const CSearchText& text, bool bBodies) const
+{
+    std::vector<unsigned char> marks(static_cast<std::size_t>(GetCount()), 0);
+    MarkNameMatches(text, marks);
+    if (bBodies)
+        MarkBodyMatches(text, marks);
+    std::vector<int> found;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        if (marks[i] != 0)
+            found.push_back(static_cast<int>(i));
+    return found;
+}
+
+void CAAStore::MarkNameMatches(const CSearchText& text, std::vector<unsigned char>& marks) const
+{
+    if (text.IsEmpty()) {
+        std::fill(marks.begin(), marks.end(), 1);
+        return;
+    }
+    // The names lie one after the other in one array: the text is searched
+    // for over all of them at once, and a place where it stands is then
+    // put to the rule within the name that holds it.
+    const char* const pNames = m_nameBytes.GetData();
+    const char* const pEnd = pNames + m_nameBytes.GetSize();
+    const std::size_t nCount = marks.size();
+    std::size_t nAA = 0;
+    std::uint64_t nNameStart = 0;
+    // Where a character is known to begin, in the name that holds nAA.
+    const char* pKnown = pNames;
+    for (const char* p = pNames; (p = text.FindCandidate(p, pEnd)) != nullptr;) {
+        const auto nAt = static_cast<std::uint64_t>(p - pNames);
+        while (nAA < nCount && m_nameEnds[nAA] <= nAt) {
+            nNameStart = m_nameEnds[nAA];
+            ++nAA;
+        }
+        if (nAA == nCount)
+            break;
+        const char* const pNameEnd = pNames + m_nameEnds[nAA];
+        pKnown = std::max(pKnown, pNames + nNameStart);
+        if (p + text.GetSize() > pNameEnd) {
+            // It runs into the next name: nowhere later in this name does it
+            // fit either.
+            p = pNameEnd;
+        } else if (!CSearchText::IsCharStart(pKnown, p)) {
+            // p is a trail byte: a character begins after it.
+            pKnown = ++p;
+        } else {
+            marks[nAA] = 1;
+            p = pNameEnd;
+        }
+    }
+}
+
+void CAAStore::MarkBodyMatches(const CSearchText& text, std::vector<unsigned char>& marks) const
+{
+    if (marks.empty() || !text.CanMatch())
+        return;
+    CLineReader reader(m_strPath, kLoadBufferSize, kSearchMapThreshold);
+    std::string_view block;
+    if (!reader.ReadBlock(block))
+        return;
+    if (block.size() == reader.GetFileSize()) {
+        // The file is mapped: read it under the guard, which allocates
+        // nothing and writes only marks, made beforehand.
+        unsigned char* const pMarks = marks.data();
+        reader.ReadGuarded([&] { MarkBodyMatchesIn(block, text, pMarks); });
+        return;
+    }
+    // The system would not map it: it is read whole.
+    std::string strFile(block);
+    while (reader.ReadBlock(block))
+        strFile += block;
+    MarkBodyMatchesIn(strFile, text, marks.data());
+}
+
+void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text, unsigned char* pMarks) const
+{
+    const char* const pBegin = file.data();
+    const char* const pEnd = pBegin + file.size();
+    const auto nCount = static_cast<std::size_t>(GetCount());
+    // Offsets beyond the file, of a file cut short since it was loaded,
+    // hold empty bodies at its end.
+    const auto bodyStart = [&](std::size_t nAA) {
+        return pBegin + std::min<std::uint64_t>(m_offsets[nAA], file.size());
+    };
+    // Where the body that begins at pStart, a line start, ends: at the
+    // first line "[END]", or at the end of the file.
+    const auto bodyEnd = [&](const char* pStart) {
+        for (const char* p = pStart; (p = FindBytes(p, pEnd, kEndLine)) != nullptr; ++p) {
+            const char* pAfter = p + kEndLine.size();
+            if ((p == pStart || p[-1] == '\n' || p[-1] == '\r') &&
+                (pAfter == pEnd || *pAfter == '\n' || *pAfter == '\r'))
+                return p;
+        }
+        return pEnd;
+    };
+    std::size_t nAA = 0;
+    const char* p = bodyStart(0);
+    // Where a character is known to begin: at the latest, the start of a
+    // body; CR and LF end characters too.
+    const char* pKnown = p;
+    while ((p = text.FindCandidate(p, pEnd)) != nullptr) {
+        if (!CSearchText::IsCharStart(pKnown, p)) {
+            pKnown = ++p;
+            continue;
+        }
+        // The AA whose body begins last at or before p: no other body can
+        // hold p, but for AAs before it without "[END]", whose bodies go
+        // on into the next AA's lines.
+        while (nAA + 1 < nCount && bodyStart(nAA + 1) <= p)
+            ++nAA;
+        if (p < bodyEnd(bodyStart(nAA))) {
+            pMarks[nAA] = 1;
+            for (std::size_t nBefore = nAA; nBefore-- > 0 && pMarks[nBefore] == 0;) {
+                if (bodyEnd(bodyStart(nBefore)) <= p)
+                    break;
+                pMarks[nBefore] = 1;
+            }
+        }
+        // Any later place before the next body is this AA's again.
+        if (nAA + 1 == nCount)
+            break;
+        p = pKnown = bodyStart(nAA + 1);
+    }
 }
 
 void CAAStore::Swap(CAAStore& other) noexcept

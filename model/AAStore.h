@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class CSearchText;
 
 // The AAs of one AA text file: for every AA its name and the byte offset at
 // which its body begins. Bodies stay on disk and are read again whenever one
@@ -73,9 +76,25 @@ public:
     // Byte offset of the AA's body in the text file (0 for a bad index).
     std::uint64_t GetOffset(int nIndex) const;
 
+    // The AAs, ascending by AA index, whose names the text matches (see
+    // CSearchText) and, with bBodies, those whose bodies it matches in one
+    // of their lines, as GetText gives them. The names are searched where
+    // they lie in memory; the bodies are read from the text file once,
+    // however many AAs match. Throws CRidaxoError when the text file cannot
+    // be read.
+    std::vector<int> FindAAs(const CSearchText& text, bool bBodies) const;
+
     void Swap(CAAStore& other) noexcept;
 
 private:
+    // Set marks[i] for each AA i whose name, or body, the text matches;
+    // marks holds an entry per AA.
+    void MarkNameMatches(const CSearchText& text, std::vector<unsigned char>& marks) const;
+    void MarkBodyMatches(const CSearchText& text, std::vector<unsigned char>& marks) const;
+    // The same over the bytes of the whole text file; allocates nothing,
+    // as it may run under the reader's guard.
+    void MarkBodyMatchesIn(std::string_view file, const CSearchText& text, unsigned char* pMarks) const;
+
     bool IsValidIndex(int nIndex) const { return nIndex >= 0 && nIndex < GetCount(); }
 
     std::string m_strPath;
