@@ -2,6 +2,8 @@
 // files exactly as the window program does, so tests, benchmarks and
 // scripts can drive the model without a window.
 
+#include "AAFacts.h"
+#include "AASearch.h"
 #include "AAStore.h"
 #include "BlockWriter.h"
 #include "Category.h"
@@ -30,7 +32,9 @@ constexpr const char* kUsage =
     "usage: ridaxo-cli import TEXTFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
     "       ridaxo-cli resave INDEXFILE [-o INDEXFILE]\n"
     "       ridaxo-cli text FILE INDEX\n"
-    "       ridaxo-cli tree FILE [-v]\n";
+    "       ridaxo-cli tree FILE [-v]\n"
+    "       ridaxo-cli find FILE TEXT [--content]\n"
+    "       ridaxo-cli facts FILE INDEX\n";
 
 // A command line that does not fit the usage above.
 class CUsageError : public std::runtime_error
@@ -45,6 +49,7 @@ struct CArguments
     std::vector<std::string> m_positional;
     bool m_bAuto = false;
     bool m_bVerbose = false;
+    bool m_bContent = false;
     std::optional<unsigned> m_nThreshold;
     std::optional<unsigned> m_nMinItems;
     std::optional<std::string> m_strOutput;
@@ -89,6 +94,8 @@ CArguments ParseArguments(const std::vector<std::string>& args, std::string_view
             allowed(strArg);
             if (strArg == "--auto")
                 parsed.m_bAuto = true;
+            else if (strArg == "--content")
+                parsed.m_bContent = true;
             else if (strArg == "-v")
                 parsed.m_bVerbose = true;
             else if (strArg == "--threshold")
@@ -238,6 +245,48 @@ int RunText(const std::vector<std::string>& args)
     return 0;
 }
 
+// Prints, in AA-index order, each AA whose name (or, with --content, whose
+// name or body) the text matches: its index, a tab and its name's bytes.
+int RunFind(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "--content ");
+    RequirePositional(parsed, 2);
+    const std::optional<CSearchText> text = CSearchText::FromUtf8(parsed.m_positional[1]);
+    if (!text)
+        throw CRidaxoError(parsed.m_positional[0], EErrorCause::SearchTextNotCp932);
+    CAAStore store;
+    CCategoryModel model;
+    OpenAnyFile(parsed.m_positional[0], false, store, model);
+    std::string strOut;
+    for (int nIndex : store.FindAAs(*text, parsed.m_bContent)) {
+        strOut += std::to_string(nIndex);
+        strOut += '\t';
+        strOut += store.GetNameView(nIndex);
+        strOut += '\n';
+    }
+    WriteStandardOutput(strOut);
+    return 0;
+}
+
+int RunFacts(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "");
+    RequirePositional(parsed, 2);
+    const int nIndex = ParseIndex(parsed.m_positional[1]);
+    CAAStore store;
+    CCategoryModel model;
+    OpenAnyFile(parsed.m_positional[0], false, store, model);
+    // An AA that is not there has no facts; zeros would pass for an empty
+    // one.
+    if (nIndex < 0 || nIndex >= store.GetCount())
+        throw CUsageError("INDEX must be from 0 to " + std::to_string(store.GetCount() - 1) + ", not " +
+                          parsed.m_positional[1]);
+    const CAAFacts facts = MeasureAABody(store.GetText(nIndex));
+    WriteStandardOutput("lines=" + std::to_string(facts.m_nLines) + " width=" + std::to_string(facts.m_nWidth) +
+                        " bytes=" + std::to_string(facts.m_nBytes) + "\n");
+    return 0;
+}
+
 int RunTree(const std::vector<std::string>& args)
 {
     const CArguments parsed = ParseArguments(args, "-v ");
@@ -274,6 +323,10 @@ int main(int argc, char** argv)
                 return RunText(args);
             if (strCommand == "tree")
                 return RunTree(args);
+            if (strCommand == "find")
+                return RunFind(args);
+            if (strCommand == "facts")
+                return RunFacts(args);
         } catch (const std::bad_alloc&) {
             throw CRidaxoError(args.size() > 1 ? args[1] : std::string(), EErrorCause::OutOfMemory);
         }
