@@ -563,16 +563,37 @@ void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text,
     const auto bodyStart = [&](std::size_t nAA) {
         return pBegin + std::min<std::uint64_t>(m_offsets[nAA], file.size());
     };
-    // Where the body that begins at pStart, a line start, ends: at the
-    // first line "[END]", or at the end of the file.
-    const auto bodyEnd = [&](const char* pStart) {
-        for (const char* p = pStart; (p = FindBytes(p, pEnd, kEndLine)) != nullptr; ++p) {
-            const char* pAfter = p + kEndLine.size();
-            if ((p == pStart || p[-1] == '\n' || p[-1] == '\r') &&
-                (pAfter == pEnd || *pAfter == '\n' || *pAfter == '\r'))
-                return p;
+    const auto isLineEnd = [](char ch) { return ch == '\n' || ch == '\r'; };
+    // True when a line "[END]" begins in [pStart, pAt], pStart being a
+    // line start: a body that begins at pStart has ended before pAt then.
+    const auto endsBy = [&](const char* pStart, const char* pAt) {
+        const char* const pLimit =
+            pEnd - pAt > static_cast<std::ptrdiff_t>(kEndLine.size()) ? pAt + kEndLine.size() : pEnd;
+        for (const char* q = pStart; (q = FindBytes(q, pLimit, kEndLine)) != nullptr; ++q) {
+            const char* pAfter = q + kEndLine.size();
+            if ((q == pStart || isLineEnd(q[-1])) && (pAfter == pEnd || isLineEnd(*pAfter)))
+                return true;
         }
-        return pEnd;
+        return false;
+    };
+    // The start of the line that ends right before p, a line start.
+    const auto lineBefore = [&](const char* p) {
+        if (p > pBegin && p[-1] == '\n')
+            --p;
+        if (p > pBegin && p[-1] == '\r')
+            --p;
+        const char* pLine = p;
+        while (pLine > pBegin && !isLineEnd(pLine[-1]))
+            --pLine;
+        return std::string_view(pLine, static_cast<std::size_t>(p - pLine));
+    };
+    // True when the line before AA nAA's name line is "[END]": the AA
+    // before it surely ended there. Looking back over two lines costs far
+    // less than looking for that AA's end from the start of its body, and
+    // nearly every AA has its "[END]" right before the next name.
+    const auto endsBeforeNameOf = [&](std::size_t nAA) {
+        const std::string_view nameLine = lineBefore(bodyStart(nAA));
+        return nameLine.data() > pBegin && lineBefore(nameLine.data()) == kEndLine;
     };
     std::size_t nAA = 0;
     const char* p = bodyStart(0);
@@ -589,12 +610,14 @@ void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text,
         // on into the next AA's lines.
         while (nAA + 1 < nCount && bodyStart(nAA + 1) <= p)
             ++nAA;
-        if (p < bodyEnd(bodyStart(nAA))) {
+        if (!endsBy(bodyStart(nAA), p)) {
             pMarks[nAA] = 1;
-            for (std::size_t nBefore = nAA; nBefore-- > 0 && pMarks[nBefore] == 0;) {
-                if (bodyEnd(bodyStart(nBefore)) <= p)
-                    break;
-                pMarks[nBefore] = 1;
+            if (nAA > 0 && pMarks[nAA - 1] == 0 && !endsBeforeNameOf(nAA)) {
+                for (std::size_t nBefore = nAA; nBefore-- > 0 && pMarks[nBefore] == 0;) {
+                    if (endsBy(bodyStart(nBefore), p))
+                        break;
+                    pMarks[nBefore] = 1;
+                }
             }
         }
         // Any later place before the next body is this AA's again.
