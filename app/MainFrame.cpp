@@ -449,7 +449,7 @@ void CMainFrame::ShowSelectedAA()
         const std::string strText =
             pDoc->m_store.GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, ::kPaneLines);
         m_bTextReadFailed = false;
-        ShowPaneText(strText);
+        ShowPaneText(strText, pDoc->m_store.ResolvesReferences());
     } catch (const CRidaxoError& error) {
         ShowPaneText({});
         if (!m_bTextReadFailed) {
@@ -501,18 +501,18 @@ void CMainFrame::ShowFacts(const CAAFacts* pFacts, bool bCut)
             pStatusBar->SetStatusText(*pText, nPane);
 }
 
-void CMainFrame::ShowPaneText(std::string_view strBody)
+void CMainFrame::ShowPaneText(std::string_view strBody, bool bReferences)
 {
     if (!m_pTextView)
         return;
-    const CPaneText shown = MakePaneText(strBody);
+    const CPaneText shown = MakePaneText(strBody, bReferences);
     m_pTextView->ChangeValue(wxString::FromUTF8(shown.m_strUtf8));
     // The facts are those of the body the pane was given: the whole of an
     // AA it shows whole. Nothing is shown, nothing is measured.
     if (strBody.empty()) {
         ShowFacts(nullptr, false);
     } else {
-        const CAAFacts facts = MeasureAABody(strBody);
+        const CAAFacts facts = MeasureAABody(strBody, bReferences);
         ShowFacts(&facts, shown.m_bCut);
     }
     // The note stays while the AA it speaks of is shown, and gives way to

@@ -104,8 +104,10 @@ private:
     wxWindow* GetBar(int nId) const;
     // Shows an AA's body in the text pane, as much of it as the pane can
     // show at once (MakePaneText), with a note in the status bar when that
-    // is not all of it; an empty body empties the pane.
-    void ShowPaneText(std::string_view strBody);
+    // is not all of it, and the facts of what it was given in the status
+    // bar; an empty body empties the pane. bReferences: the body's character
+    // references show, and are measured, as their characters.
+    void ShowPaneText(std::string_view strBody, bool bReferences = false);
     // Shows the facts of the AA shown in the status bar; bCut: the body is
     // only the part the pane shows, so each fact is a least value.
     void ShowFacts(const CAAFacts* pFacts, bool bCut);

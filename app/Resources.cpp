@@ -81,9 +81,11 @@ wxString GetDocStringField(int nField)
     return Field(LoadResString(IDR_MAINFRAME), nField);
 }
 
-wxString GetFileDialogFilter()
+wxString GetFileDialogFilter(bool bWithAAFiles)
 {
-    return GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + U8("すべてのファイル (*.*)") + "|*";
+    // The AA files are only ever opened, never saved.
+    const wxString strAAFiles = bWithAAFiles ? U8("AA ファイル (*.txt;*.mlt;*.ast)|*.txt;*.mlt;*.ast|") : wxString();
+    return GetDocStringField(3) + "|*" + GetDocStringField(4) + "|" + strAAFiles + U8("すべてのファイル (*.*)") + "|*";
 }
 
 std::unique_ptr<wxMenu> LoadPopupMenu(int nId)

@@ -54,8 +54,9 @@ wxString GetCommandPrompt(int nId);
 wxString GetCommandTooltip(int nId);
 // Field nField (0-based, separated by "\n") of the document string.
 wxString GetDocStringField(int nField);
-// The file dialogs' filter: index files, then all files.
-wxString GetFileDialogFilter();
+// The file dialogs' filter: index files, then (bWithAAFiles, for opening)
+// the AA files that can be imported, then all files.
+wxString GetFileDialogFilter(bool bWithAAFiles = false);
 
 class wxMenu;
 // A popup menu by resource number, titled as its resource; null when there

@@ -10,12 +10,28 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/msgout.h>
 #include <wx/stdpaths.h>
+
+#include <cstdio>
 
 namespace
 {
 const char* const kVendorName = "Local AppWizard-Generated Applications";
 constexpr int kRecentFiles = 8;
+
+void PrintVersion()
+{
+    std::fputs("ridaxo " RIDAXO_VERSION "\n", stdout);
+}
+
+// Swallows what the parser would print of a command line it refuses; with
+// no application yet there is nowhere for it to go.
+class CNoMessageOutput : public wxMessageOutput
+{
+protected:
+    void Output(const wxString& /*str*/) override {}
+};
 } // namespace
 
 // The library's default constructor would make its file history before ours
@@ -54,7 +70,7 @@ bool CRidaxoDocManager::OpenPath(const wxString& strPath)
 
 void CRidaxoDocManager::OnOpen(wxCommandEvent& /*event*/)
 {
-    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), GetFileDialogFilter(),
+    wxFileDialog dialog(wxTheApp->GetTopWindow(), U8("開く"), GetLastDirectory(), wxString(), GetFileDialogFilter(true),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK)
         return;
@@ -101,17 +117,61 @@ void CRidaxoDocManager::OnUpdateSave(wxUpdateUIEvent& event)
     event.Enable(pDoc && !pDoc->m_bFromText);
 }
 
+// English, as ridaxo-cli's usage is: the manual pages are too, and a
+// terminal may not show Japanese.
+void CRidaxoApp::DescribeCommandLine(wxCmdLineParser& parser)
+{
+    parser.SetLogo("Ridaxo " RIDAXO_VERSION ": organise collections of Japanese text art (AA).");
+    parser.AddSwitch("h", "help", "show this help and exit", wxCMD_LINE_OPTION_HELP);
+    parser.AddSwitch("", "version", "show the version and exit");
+    parser.AddParam("FILE", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+    parser.AddUsageText("\nFILE is an index file (.rix) or an AA text file to open.");
+}
+
+std::optional<int> CRidaxoApp::AnswerWithoutWindow(int argc, char** argv)
+{
+    wxCmdLineParser parser(argc, argv);
+    DescribeCommandLine(parser);
+    // A command line this parser refuses may still hold the toolkit's own
+    // options (--display); the application parses it again once the toolkit
+    // has taken those, and reports what is left wrong.
+    CNoMessageOutput quiet;
+    wxMessageOutput* const pOldOutput = wxMessageOutput::Set(&quiet);
+    const int nParsed = parser.Parse(false);
+    wxMessageOutput::Set(pOldOutput);
+    switch (nParsed) {
+    case -1:
+        std::fputs(parser.GetUsageString().utf8_str(), stdout);
+        return 0;
+    case 0:
+        if (parser.Found("version")) {
+            PrintVersion();
+            return 0;
+        }
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
 void CRidaxoApp::OnInitCmdLine(wxCmdLineParser& parser)
 {
-    wxApp::OnInitCmdLine(parser);
-    parser.AddParam("file", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+    // Not the library's options: its --verbose is of no use here, and the
+    // help would then differ from AnswerWithoutWindow's.
+    DescribeCommandLine(parser);
 }
 
 bool CRidaxoApp::OnCmdLineParsed(wxCmdLineParser& parser)
 {
+    // Only reached with the toolkit's options beside --version: main()
+    // answers it alone.
+    if (parser.Found("version")) {
+        PrintVersion();
+        return false;
+    }
     if (parser.GetParamCount() > 0)
         m_strFileToOpen = parser.GetParam(0);
-    return wxApp::OnCmdLineParsed(parser);
+    return true;
 }
 
 bool CRidaxoApp::OnInit()

@@ -3,6 +3,8 @@
 #include <wx/app.h>
 #include <wx/docview.h>
 
+#include <optional>
+
 class CMainFrame;
 class CRidaxoDoc;
 
@@ -34,10 +36,19 @@ private:
 };
 
 // The application: settings store, recent files, the document template, the
-// main frame and the command line (none, or the path of one file to open).
+// main frame and the command line (--help, --version, or the path of one
+// file to open).
 class CRidaxoApp : public wxApp
 {
 public:
+    // The window program's command line, for the application and for
+    // AnswerWithoutWindow alike.
+    static void DescribeCommandLine(wxCmdLineParser& parser);
+    // Prints the help or the version when the command line asks for one
+    // and returns the exit status; nothing for any other command line.
+    // main() asks this before the toolkit starts, which needs a display.
+    static std::optional<int> AnswerWithoutWindow(int argc, char** argv);
+
     bool OnInit() override;
     int OnExit() override;
     void OnInitCmdLine(wxCmdLineParser& parser) override;

@@ -102,7 +102,10 @@ public:
     // Writes the whole file through fnWrite, in pieces.
     void Generate(const std::function<void(const std::string&)>& fnWrite)
     {
-        std::string out = Utf8ToCp932Lenient("ＡＡ集 (生成) - ここから下の [MojieName=…] 行が AA の始まり\r\n");
+        // An MLT file has no room for a line before its first page.
+        std::string out = m_shape.m_bMlt
+                              ? std::string()
+                              : Utf8ToCp932Lenient("ＡＡ集 (生成) - ここから下の [MojieName=…] 行が AA の始まり\r\n");
         for (std::uint64_t i = 0; i < m_shape.m_nCount; ++i) {
             AppendAA(out);
             if (out.size() >= kFlushSize) {
@@ -182,6 +185,7 @@ private:
         if (nRoll < 16) {
             m_nRunFamily = PickFamily(m_families.size());
             m_nRunLeft = m_random.Between(0, 15);
+            m_bRunStarts = true;
             return kKey + MakeVariant(m_families[m_nRunFamily]) + "]";
         }
         if (nRoll < 40) // a family member on its own
@@ -213,12 +217,29 @@ private:
 
     void AppendAA(std::string& out)
     {
-        out += MakeNameLine();
-        out += "\r\n";
+        // Both forms draw the same numbers, so that they hold the same AAs.
+        m_bRunStarts = false;
+        const std::string strNameLine = MakeNameLine();
+        if (m_shape.m_bMlt) {
+            // A run of a family is a section under a heading page of its own.
+            if (m_bRunStarts) {
+                if (m_bPageWritten)
+                    out += "[SPLIT]\r\n";
+                out += "\x81\x79" + m_families[m_nRunFamily] + "\x81\x7A\r\n";
+                m_bPageWritten = true;
+            }
+            if (m_bPageWritten)
+                out += "[SPLIT]\r\n";
+            m_bPageWritten = true;
+        } else {
+            out += strNameLine;
+            out += "\r\n";
+        }
         const std::size_t nLines = m_random.Between(3, 12);
         for (std::size_t i = 0; i < nLines; ++i)
             AppendPictureLine(out);
-        out += "[END]\r\n";
+        if (!m_shape.m_bMlt)
+            out += "[END]\r\n";
         if (m_random.Below(1000) == 0)
             out += Utf8ToCp932Lenient("-- ここまで ") + std::to_string(m_random.Below(100)) + "\r\n";
     }
@@ -228,6 +249,8 @@ private:
     std::vector<std::string> m_families;
     std::size_t m_nRunFamily = 0;
     std::size_t m_nRunLeft = 0;
+    bool m_bRunStarts = false;   // the last name began a run of a family
+    bool m_bPageWritten = false; // in MLT form, a page was written before
 };
 
 struct CFileCloser

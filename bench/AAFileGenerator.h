@@ -12,6 +12,9 @@ struct CAAFileShape
 {
     std::uint64_t m_nCount = 1000000; // AAs in the file
     std::uint64_t m_nSeed = 1;        // the same seed gives the same bytes on every machine
+    // The same AAs as an MLT library: the pictures as pages between "[SPLIT]"
+    // lines, and a heading page "【family】" before each run of a family.
+    bool m_bMlt = false;
 };
 
 // Writes the AA text file that shape describes to strPath. Throws

@@ -1,6 +1,6 @@
 // make-aa-file: writes a generated AA text file for benchmarks.
 //
-//   make-aa-file [--count N] [--seed S] OUTPUT
+//   make-aa-file [--count N] [--seed S] [--mlt] OUTPUT
 
 #include "AAFileGenerator.h"
 
@@ -20,7 +20,7 @@ bool ParseNumber(std::string_view text, std::uint64_t& nValue)
 
 int Usage()
 {
-    std::fputs("usage: make-aa-file [--count N] [--seed S] OUTPUT\n", stderr);
+    std::fputs("usage: make-aa-file [--count N] [--seed S] [--mlt] OUTPUT\n", stderr);
     return 2;
 }
 } // namespace
@@ -31,7 +31,9 @@ int main(int argc, char** argv)
     std::string strOutput;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if ((arg == "--count" || arg == "--seed") && i + 1 < argc) {
+        if (arg == "--mlt") {
+            shape.m_bMlt = true;
+        } else if ((arg == "--count" || arg == "--seed") && i + 1 < argc) {
             if (!ParseNumber(argv[++i], arg == "--count" ? shape.m_nCount : shape.m_nSeed))
                 return Usage();
         } else if (strOutput.empty() && !arg.empty() && arg[0] != '-') {

@@ -1,9 +1,16 @@
 #include "FuzzSupport.h"
 
+#include "AAStore.h"
+#include "AATextReference.h"
+#include "LineReader.h"
+#include "RidaxoError.h"
+#include "ShiftJis.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -64,4 +71,40 @@ void FuzzCheck(bool bHolds, const char* pszWhat)
         return;
     std::fprintf(stderr, "property does not hold: %s\n", pszWhat);
     std::abort();
+}
+
+namespace
+{
+std::vector<CNameAt> LoadWith(const std::string& strPath, std::size_t nBuffer, std::uint64_t nMapThreshold)
+{
+    CLineReader reader(strPath, nBuffer, nMapThreshold);
+    CAAStore store;
+    store.Load(reader, GetAAFileFormat(strPath));
+    return NamesOf(store);
+}
+} // namespace
+
+void CheckAAFileLoad(std::string_view strName, std::string_view data)
+{
+    const std::string strPath = WriteFuzzFile(strName, data);
+    const EAAFileFormat format = GetAAFileFormat(strPath);
+    CAAStore store;
+    try {
+        store.LoadFile(strPath);
+    } catch (const CRidaxoError&) {
+        FuzzCheck(DetectTextEncoding(data) != ETextEncoding::Cp932, "only text of another encoding is refused");
+        return;
+    }
+    const std::vector<CNameAt> names = NamesOf(store);
+    FuzzCheck(names == ReadNamesPlainly(data, format), "the block scan finds what a line-by-line reading finds");
+    FuzzCheck(names == LoadWith(strPath, 16, CLineReader::kNeverMap), "small blocks find the same");
+    FuzzCheck(names == LoadWith(strPath, 16, 0), "a mapped file gives the same");
+    FuzzCheck(!store.HasFileChanged(), "the file is as loaded");
+
+    const int nCount = store.GetCount();
+    for (const int nIndex : {-1, 0, nCount / 2, nCount - 1, nCount}) {
+        const bool bValid = nIndex >= 0 && nIndex < nCount;
+        FuzzCheck(store.GetText(nIndex) == (bValid ? ReadBodyPlainly(data, names[nIndex].m_nOffset, format) : ""),
+                  "a body reads as a line-by-line reading reads it");
+    }
 }

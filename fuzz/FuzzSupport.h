@@ -16,3 +16,10 @@ std::string WriteFuzzFile(std::string_view strName, std::string_view data);
 // Ends the process with a message when a property of the model does not
 // hold, so that libFuzzer keeps the input that shows it.
 void FuzzCheck(bool bHolds, const char* pszWhat);
+
+// Loads data as the AA file strName (its extension picks the format), read
+// in small blocks, in large ones and mapped, and reads the bodies of some
+// of its AAs. All three loads must find the names and offsets, and the
+// bodies must read, as a plain line-by-line reading finds them; only text
+// of another encoding may be refused.
+void CheckAAFileLoad(std::string_view strName, std::string_view data);

@@ -17,9 +17,9 @@ struct CWidthRun
 
 #include "AAWidthTable.inc"
 
-int LineWidth(std::string_view cp932Line)
+int LineWidth(std::string_view cp932Line, bool bReferences)
 {
-    const std::string strLine = DecodeAAText(cp932Line);
+    const std::string strLine = DecodeAAText(cp932Line, bReferences);
     int nWidth = 0;
     for (std::size_t nPos = 0; nPos < strLine.size();)
         nWidth += CharAdvance(NextUtf8Char(strLine, nPos));
@@ -27,9 +27,9 @@ int LineWidth(std::string_view cp932Line)
 }
 } // namespace
 
-std::string DecodeAAText(std::string_view cp932)
+std::string DecodeAAText(std::string_view cp932, bool bReferences)
 {
-    return Cp932ToUtf8(cp932);
+    return bReferences ? Cp932ToUtf8ResolvingReferences(cp932) : Cp932ToUtf8(cp932);
 }
 
 int CharAdvance(char32_t ch)
@@ -42,7 +42,7 @@ int CharAdvance(char32_t ch)
     return Cp932CharLength(ch) == 1 ? 8 : 16;
 }
 
-CAAFacts MeasureAABody(std::string_view cp932)
+CAAFacts MeasureAABody(std::string_view cp932, bool bReferences)
 {
     CAAFacts facts;
     std::size_t nPos = 0;
@@ -52,7 +52,7 @@ CAAFacts MeasureAABody(std::string_view cp932)
             nEnd = cp932.size();
         ++facts.m_nLines;
         facts.m_nBytes += nEnd - nPos;
-        facts.m_nWidth = std::max(facts.m_nWidth, LineWidth(cp932.substr(nPos, nEnd - nPos)));
+        facts.m_nWidth = std::max(facts.m_nWidth, LineWidth(cp932.substr(nPos, nEnd - nPos), bReferences));
         nPos = nEnd;
         if (nPos < cp932.size() && cp932[nPos] == '\r')
             ++nPos;

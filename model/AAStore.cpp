@@ -21,8 +21,11 @@
 
 namespace
 {
-constexpr std::string_view kNameKey = "[MojieName=";
+// The lines that end a body in each format: "[END]" and "[SPLIT]" as the
+// whole line, and any line that begins "[AA][".
 constexpr std::string_view kEndLine = "[END]";
+constexpr std::string_view kSplitLine = "[SPLIT]";
+constexpr std::string_view kAstKey = "[AA][";
 // Files of a megabyte and more are mapped into memory rather than read:
 // that saves copying them, a tenth of the time of loading a large file.
 constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
@@ -38,28 +41,30 @@ constexpr std::uint64_t kSearchMapThreshold = 1;
 // A body is a few lines.
 constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
-// The first line start in [pFrom, pEnd) whose line begins with "[M", the
-// key's first two bytes, or with "[" at the very end of the block; null when
-// there is none. pFrom[-1] must be readable. A line starts after an LF or
-// after a CR: a CR before a "[" is never the first half of a CR LF pair.
+// The first line start in [pFrom, pEnd) whose line begins with "[" and
+// chSecond, the second byte of the key sought, or with "[" at the very end
+// of the block; null when there is none. pFrom[-1] must be readable. A line
+// starts after an LF or after a CR: a CR before a "[" is never the first
+// half of a CR LF pair.
 //
 // Nearly every byte of a file passes through here, so it tests sixteen
-// bytes at a time where the processor allows. Looking for "[M" rather than
-// "[" skips the "[END]" lines too, which halves the stops (and mispredicted
-// branches) on the way; an "[M" inside a line is so rare that whether a
-// line ends before it is asked only at the stops, which costs fewer steps a
-// block than asking it of every byte.
-const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
+// bytes at a time where the processor allows. Looking for two bytes rather
+// than "[" skips the lines of other keys ("[END]" between "[MojieName="
+// lines) too, which halves the stops (and mispredicted branches) on the
+// way; such a pair inside a line is so rare that whether a line ends before
+// it is asked only at the stops, which costs fewer steps a block than
+// asking it of every byte.
+const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, char chSecond)
 {
     const char* p = pFrom;
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i brackets = _mm_set1_epi8('[');
-    const __m128i letters = _mm_set1_epi8('M');
-    // Marks the bytes at pAt … pAt + 15 that are a "[" before an "M".
+    const __m128i seconds = _mm_set1_epi8(chSecond);
+    // Marks the bytes at pAt … pAt + 15 that are a "[" before chSecond.
     const auto candidates = [&](const char* pAt) {
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt));
         const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt + 1));
-        return _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, letters));
+        return _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, seconds));
     };
     // Thirty-two bytes a round, with one branch; the last load reads up to
     // p + 32.
@@ -78,15 +83,14 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
     }
 #endif
     for (; p < pEnd; ++p)
-        if (*p == '[' && (p[-1] == '\n' || p[-1] == '\r') && (p + 1 == pEnd || p[1] == 'M'))
+        if (*p == '[' && (p[-1] == '\n' || p[-1] == '\r') && (p + 1 == pEnd || p[1] == chSecond))
             return p;
     return nullptr;
 }
 
-// Finds the name lines of an AA text file in the blocks it is read in and
-// appends each AA's name and body offset to the lists it was given. Most of
-// a file is picture lines that need no look at all: the scanner jumps from
-// one line that begins like the key to the next and checks only those.
+// What the scanners of the formats share. They find the AAs of a file in
+// the blocks it is read in and append each AA's name and body offset to the
+// lists they were given.
 //
 // A block may be a mapped file that another program cuts short while it is
 // read. The reading then runs under the reader's guard, which leaves it by
@@ -96,12 +100,17 @@ const char* FindNameLineCandidate(const char* pFrom, const char* pEnd)
 // and notes each AA in an array of fixed size; outside again, the AAs join
 // the lists. Copying a name while the scan has just read it costs nothing
 // more than reading the file; going back for the names afterwards did.
-class CNameLineScanner
+//
+// TScanner scans: its Step(p, pEnd, pBlock) takes the bytes from p on as
+// far as it likes and returns where the scan goes on, or null, with
+// nothing done, when it needs more room for names (HasRoomFor). A step
+// notes at most one AA.
+template <class TScanner> class CBlockScanner
 {
 public:
-    CNameLineScanner(const std::string& strPath, std::uint64_t nStart, CMonotonicArray<>& offsets,
-                     CPodArray<char>& nameBytes, CMonotonicArray<>& nameEnds)
-        : m_strPath(strPath), m_nBlockStart(nStart), m_offsets(offsets), m_nameBytes(nameBytes), m_nameEnds(nameEnds)
+    CBlockScanner(const std::string& strPath, std::uint64_t nStart, CMonotonicArray<>& offsets,
+                  CPodArray<char>& nameBytes, CMonotonicArray<>& nameEnds)
+        : m_nBlockStart(nStart), m_nameBytes(nameBytes), m_strPath(strPath), m_offsets(offsets), m_nameEnds(nameEnds)
     {}
 
     // Scans block, the block that reader handed out last; the first block
@@ -112,11 +121,136 @@ public:
             m_nRoomEnd = m_nameBytes.GetSize() + std::max(kNameRoom, m_nRoomWanted);
             m_nameBytes.Reserve(m_nRoomEnd);
             reader.ReadGuarded([&] { nPos = ScanBatch(block, nPos); });
-            for (std::size_t i = 0; i < m_nFound; ++i)
-                AddAA(m_found[i].m_nBodyOffset, m_found[i].m_nNameEnd);
+            AddFoundAAs();
         }
         m_nBlockStart += block.size();
     }
+
+protected:
+    // Whether the room for names holds nBytes more; when it does not, the
+    // batch is to end, and the next makes room for them.
+    bool HasRoomFor(std::size_t nBytes)
+    {
+        if (nBytes <= m_nRoomEnd - m_nameBytes.GetSize())
+            return true;
+        m_nRoomWanted = nBytes;
+        return false;
+    }
+
+    // Notes an AA whose body begins at nBodyOffset and whose name is what
+    // the name bytes hold after the last AA's.
+    void NoteAA(std::uint64_t nBodyOffset) { NoteAA(nBodyOffset, EndName()); }
+    void NoteAA(std::uint64_t nBodyOffset, std::size_t nNameEnd) { m_found[m_nFound++] = {nBodyOffset, nNameEnd}; }
+
+    // The name bytes end with a name: returns its end, where the next begins.
+    std::size_t EndName()
+    {
+        m_nNameStart = m_nameBytes.GetSize();
+        return m_nNameStart;
+    }
+
+    // Adds the AAs noted, outside the guard.
+    void AddFoundAAs()
+    {
+        for (std::size_t i = 0; i < m_nFound; ++i)
+            AddAA(m_found[i].m_nBodyOffset, m_found[i].m_nNameEnd);
+        m_nFound = 0;
+    }
+
+    void AddAA(std::uint64_t nBodyOffset, std::size_t nNameEnd)
+    {
+        if (m_offsets.GetSize() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
+            throw CRidaxoError(m_strPath, EErrorCause::TooManyAAs);
+        m_offsets.Add(nBodyOffset);
+        m_nameEnds.Add(nNameEnd);
+    }
+
+    std::uint64_t OffsetOf(const char* p, const char* pBlock) const
+    {
+        return m_nBlockStart + static_cast<std::uint64_t>(p - pBlock);
+    }
+
+    std::uint64_t m_nBlockStart;
+    // Where the next name begins in the name bytes: the end of the last.
+    std::size_t m_nNameStart = 0;
+    CPodArray<char>& m_nameBytes;
+
+private:
+    // An AA that a batch found, its name copied.
+    struct CFoundAA
+    {
+        std::uint64_t m_nBodyOffset;
+        std::size_t m_nNameEnd; // in the name bytes
+    };
+    // Enough AAs a batch that the guard's cost vanishes beside the scan.
+    static constexpr std::size_t kBatchSize = 1024;
+    // The room a batch has for names at the least.
+    static constexpr std::size_t kNameRoom = std::size_t{64} * 1024;
+
+    // Scans block from nFrom on until the block ends, the batch holds
+    // kBatchSize AAs or a name finds no room; returns where it stopped.
+    // Allocates nothing.
+    std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
+    {
+        m_nFound = 0;
+        m_nRoomWanted = 0;
+        const char* p = block.data() + nFrom;
+        const char* const pEnd = block.data() + block.size();
+        while (p < pEnd && m_nFound < kBatchSize) {
+            const char* pNext = static_cast<TScanner*>(this)->Step(p, pEnd, block.data());
+            if (pNext == nullptr)
+                break;
+            p = pNext;
+        }
+        return static_cast<std::size_t>(p - block.data());
+    }
+
+    const std::string& m_strPath;
+    // The end of the room the batch has for names, and what a name that
+    // found too little asks of the next batch.
+    std::size_t m_nRoomEnd = 0;
+    std::size_t m_nRoomWanted = 0;
+    std::array<CFoundAA, kBatchSize> m_found;
+    std::size_t m_nFound = 0;
+    CMonotonicArray<>& m_offsets;
+    CMonotonicArray<>& m_nameEnds;
+};
+
+// The "[MojieName=" format: a line that begins with the key names an AA up
+// to its last "]" (none: an empty name); the body follows it.
+struct CMojieNameLines
+{
+    static constexpr std::string_view kKey = "[MojieName=";
+    static std::size_t NameLength(std::string_view afterKey)
+    {
+        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
+        return nBracket == std::string_view::npos ? 0 : nBracket;
+    }
+};
+
+// The AST format: as above with the key "[AA][", but a line without "]"
+// names its AA with all the rest of it.
+struct CAstLines
+{
+    static constexpr std::string_view kKey = kAstKey;
+    static std::size_t NameLength(std::string_view afterKey)
+    {
+        return std::min(FindLastSjisChar(afterKey, ']'), afterKey.size());
+    }
+};
+
+// Finds the name lines of a file whose AAs each begin with a line that
+// starts with TFormat::kKey. Most of a file is picture lines that need no
+// look at all: the scanner jumps from one line that begins like the key to
+// the next and checks only those.
+template <class TFormat> class CNameLineScanner : public CBlockScanner<CNameLineScanner<TFormat>>
+{
+    using CBase = CBlockScanner<CNameLineScanner<TFormat>>;
+    friend CBase;
+    static constexpr std::string_view kKey = TFormat::kKey;
+
+public:
+    using CBase::CBase;
 
     // Ends the scan at the end of the file, where a name line may end
     // without a line end, or with a CR that no LF follows; its body is empty
@@ -125,9 +259,9 @@ public:
     {
         if (m_nState == EState::InName) {
             CutName();
-            AddAA(m_nBlockStart, EndName());
+            this->AddAA(this->m_nBlockStart, this->EndName());
         } else if (m_nState == EState::AfterNameCr) {
-            AddAA(m_nBlockStart, m_nPendingNameEnd);
+            this->AddAA(this->m_nBlockStart, m_nPendingNameEnd);
         }
         m_nState = EState::InKey;
         m_nKeyMatched = 0;
@@ -143,47 +277,19 @@ private:
         AfterNameCr, // a name line ended with the CR that ended the last block; an LF may pair with it
     };
 
-    // An AA that a batch found, its name copied.
-    struct CFoundAA
+    const char* Step(const char* p, const char* pEnd, const char* pBlock)
     {
-        std::uint64_t m_nBodyOffset;
-        std::size_t m_nNameEnd; // in the name bytes
-    };
-    // Enough AAs a batch that the guard's cost vanishes beside the scan.
-    static constexpr std::size_t kBatchSize = 1024;
-    // The room a batch has for names at the least; a name that does not fit
-    // ends the batch, and the next makes room for it.
-    static constexpr std::size_t kNameRoom = std::size_t{64} * 1024;
-
-    // Scans block from nFrom on until the block ends, the batch holds
-    // kBatchSize AAs or a name finds no room; returns where it stopped.
-    // Allocates nothing.
-    std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
-    {
-        m_nFound = 0;
-        m_nRoomWanted = 0;
-        const char* p = block.data() + nFrom;
-        const char* const pEnd = block.data() + block.size();
-        while (p < pEnd && m_nFound < kBatchSize) {
-            switch (m_nState) {
-            case EState::InKey:
-                p = MatchKey(p, pEnd);
-                break;
-            case EState::InLine:
-                p = SkipToNameLineCandidate(p, pEnd);
-                break;
-            case EState::InName:
-                if (const char* pNext = TakeNameLine(p, pEnd, block.data()))
-                    p = pNext;
-                else
-                    return static_cast<std::size_t>(p - block.data());
-                break;
-            case EState::AfterNameCr:
-                p = TakePendingLineFeed(p, block.data());
-                break;
-            }
+        switch (m_nState) {
+        case EState::InKey:
+            return MatchKey(p, pEnd);
+        case EState::InLine:
+            return SkipToNameLineCandidate(p, pEnd);
+        case EState::InName:
+            return TakeNameLine(p, pEnd, pBlock);
+        case EState::AfterNameCr:
+            return TakePendingLineFeed(p, pBlock);
         }
-        return static_cast<std::size_t>(p - block.data());
+        return pEnd;
     }
 
     const char* MatchKey(const char* p, const char* pEnd)
@@ -191,17 +297,17 @@ private:
         const auto nAvailable = static_cast<std::size_t>(pEnd - p);
         // The usual case, with a comparison of fixed length that the compiler
         // does inline.
-        if (m_nKeyMatched == 0 && nAvailable >= kNameKey.size()) {
-            if (std::memcmp(p, kNameKey.data(), kNameKey.size()) != 0) {
+        if (m_nKeyMatched == 0 && nAvailable >= kKey.size()) {
+            if (std::memcmp(p, kKey.data(), kKey.size()) != 0) {
                 m_nState = EState::InLine;
                 return p;
             }
             m_nState = EState::InName;
-            return p + kNameKey.size();
+            return p + kKey.size();
         }
-        const std::size_t nWanted = kNameKey.size() - m_nKeyMatched;
+        const std::size_t nWanted = kKey.size() - m_nKeyMatched;
         const std::size_t nCompare = nAvailable < nWanted ? nAvailable : nWanted;
-        if (std::memcmp(p, kNameKey.data() + m_nKeyMatched, nCompare) != 0) {
+        if (std::memcmp(p, kKey.data() + m_nKeyMatched, nCompare) != 0) {
             // The key holds no CR or LF, so this line ends at p or later.
             m_nState = EState::InLine;
             m_nKeyMatched = 0;
@@ -220,7 +326,7 @@ private:
     // may be a name line (in state InKey), or the block's end.
     const char* SkipToNameLineCandidate(const char* p, const char* pEnd)
     {
-        if (const char* pCandidate = FindNameLineCandidate(p + 1, pEnd)) {
+        if (const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, kKey[1])) {
             m_nState = EState::InKey;
             return pCandidate;
         }
@@ -242,12 +348,10 @@ private:
         // pieces of a line that straddles blocks are copied whole, and the
         // line is cut where it ends.
         if (pLineEnd != nullptr && !m_bLineGoesOn)
-            piece = piece.substr(0, NameLength(piece));
-        if (piece.size() > m_nRoomEnd - m_nameBytes.GetSize()) {
-            m_nRoomWanted = piece.size();
+            piece = piece.substr(0, TFormat::NameLength(piece));
+        if (!this->HasRoomFor(piece.size()))
             return nullptr;
-        }
-        m_nameBytes.Append(piece.data(), piece.size());
+        this->m_nameBytes.Append(piece.data(), piece.size());
         if (pLineEnd == nullptr) {
             m_bLineGoesOn = true;
             return pEnd;
@@ -260,14 +364,14 @@ private:
         const char* pBody = pLineEnd + 1;
         if (*pLineEnd == '\r') {
             if (pBody == pEnd) {
-                m_nPendingNameEnd = EndName();
+                m_nPendingNameEnd = this->EndName();
                 m_nState = EState::AfterNameCr;
                 return pEnd;
             }
             if (*pBody == '\n')
                 ++pBody;
         }
-        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(pBody - pBlock), EndName()};
+        this->NoteAA(this->OffsetOf(pBody, pBlock));
         m_nState = EState::InKey;
         return pBody;
     }
@@ -279,62 +383,320 @@ private:
     {
         if (*p == '\n')
             ++p;
-        m_found[m_nFound++] = {m_nBlockStart + static_cast<std::uint64_t>(p - pBlock), m_nPendingNameEnd};
+        this->NoteAA(this->OffsetOf(p, pBlock), m_nPendingNameEnd);
         m_nState = EState::InKey;
         return p;
-    }
-
-    // afterKey: a name line after its key, without its line end. The name
-    // runs to the last "]".
-    static std::size_t NameLength(std::string_view afterKey)
-    {
-        const std::size_t nBracket = FindLastSjisChar(afterKey, ']');
-        return nBracket == std::string_view::npos ? 0 : nBracket;
     }
 
     // The name bytes end with a whole name line after its key, from
     // m_nNameStart on: cuts it to its name.
     void CutName()
     {
-        const std::string_view afterKey(m_nameBytes.GetData() + m_nNameStart, m_nameBytes.GetSize() - m_nNameStart);
-        m_nameBytes.Truncate(m_nNameStart + NameLength(afterKey));
+        const std::size_t nStart = this->m_nNameStart;
+        const std::string_view afterKey(this->m_nameBytes.GetData() + nStart, this->m_nameBytes.GetSize() - nStart);
+        this->m_nameBytes.Truncate(nStart + TFormat::NameLength(afterKey));
     }
 
-    // The name bytes end with a name: returns its end, where the next begins.
-    std::size_t EndName()
-    {
-        m_nNameStart = m_nameBytes.GetSize();
-        return m_nNameStart;
-    }
-
-    void AddAA(std::uint64_t nBodyOffset, std::size_t nNameEnd)
-    {
-        if (m_offsets.GetSize() == static_cast<std::size_t>(std::numeric_limits<int>::max()))
-            throw CRidaxoError(m_strPath, EErrorCause::TooManyAAs);
-        m_offsets.Add(nBodyOffset);
-        m_nameEnds.Add(nNameEnd);
-    }
-
-    const std::string& m_strPath;
     EState m_nState = EState::InKey;
     std::size_t m_nKeyMatched = 0;
-    std::uint64_t m_nBlockStart;
     // The name line being read goes on from an earlier block.
     bool m_bLineGoesOn = false;
-    // Where the next name begins in the name bytes: the end of the last.
-    std::size_t m_nNameStart = 0;
     // In state AfterNameCr, the end of the name whose AA waits for its body
     // offset.
     std::size_t m_nPendingNameEnd = 0;
-    // The end of the room the batch has for names, and what a name that
-    // found too little asks of the next batch.
-    std::size_t m_nRoomEnd = 0;
-    std::size_t m_nRoomWanted = 0;
-    std::array<CFoundAA, kBatchSize> m_found;
-    std::size_t m_nFound = 0;
-    CMonotonicArray<>& m_offsets;
-    CPodArray<char>& m_nameBytes;
-    CMonotonicArray<>& m_nameEnds;
+};
+
+// U+3000, the full-width space, in code page 932.
+constexpr std::string_view kWideSpace = "\x81\x40";
+constexpr std::string_view kHeadingOpen = "\x81\x79";  // 【
+constexpr std::string_view kHeadingClose = "\x81\x7A"; // 】
+// How many characters of its first line name an MLT page at most.
+constexpr std::size_t kLabelChars = 24;
+// A heading page has no more lines that hold something.
+constexpr std::size_t kHeadingLines = 2;
+
+// The length of the space (U+0020 or U+3000) at nPos of text; 0 for any
+// other character.
+std::size_t SpaceLengthAt(std::string_view text, std::size_t nPos)
+{
+    if (text[nPos] == ' ')
+        return 1;
+    return text[nPos] == kWideSpace[0] && nPos + 1 < text.size() && text[nPos + 1] == kWideSpace[1] ? 2 : 0;
+}
+
+// True for a line of nothing but spaces, the empty line included.
+bool IsBlankLine(std::string_view line)
+{
+    for (std::size_t nPos = 0; nPos < line.size();) {
+        const std::size_t nSpace = SpaceLengthAt(line, nPos);
+        if (nSpace == 0)
+            return false;
+        nPos += nSpace;
+    }
+    return true;
+}
+
+// The position of the first two-byte character ch in text at nFrom or
+// after, read as characters from nFrom, which begins one; npos when there
+// is none.
+std::size_t FindSjisPair(std::string_view text, std::string_view ch, std::size_t nFrom)
+{
+    for (std::size_t nPos = nFrom; nPos < text.size(); nPos += CharLengthAt(text, nPos))
+        if (text.substr(nPos, 2) == ch)
+            return nPos;
+    return std::string_view::npos;
+}
+
+// The length of a heading page's name on its first line that holds
+// something: the line from its "【" to its first "】", both included; 0 when
+// the line does not start a heading.
+std::size_t HeadingLength(std::string_view line)
+{
+    if (!line.starts_with(kHeadingOpen))
+        return 0;
+    const std::size_t nClose = FindSjisPair(line, kHeadingClose, kHeadingOpen.size());
+    return nClose == std::string_view::npos ? 0 : nClose + kHeadingClose.size();
+}
+
+// Where the label of an MLT page lies in its first line that holds
+// something: the line with its spaces trimmed from both ends, cut to its
+// first kLabelChars characters. A character reference ("&#x2003;") that the
+// cut would part stays out whole: its start would show as text.
+std::pair<std::size_t, std::size_t> FindLabel(std::string_view line)
+{
+    // Most first lines are short and end in no space: the whole line, with
+    // no walk over its characters. A last byte "@" (0x40) may be the end of
+    // a full-width space.
+    if (line.size() <= kLabelChars && !line.empty() && SpaceLengthAt(line, 0) == 0 && line.back() != ' ' &&
+        line.back() != kWideSpace[1])
+        return {0, line.size()};
+    std::size_t nStart = 0;
+    while (nStart < line.size() && SpaceLengthAt(line, nStart) != 0)
+        nStart += SpaceLengthAt(line, nStart);
+    // The end of the last character that is no space, and where the cut
+    // falls; a lead byte that ends the line is a character of its own.
+    std::size_t nEnd = nStart;
+    std::size_t nCut = nStart;
+    std::size_t nChars = 0;
+    for (std::size_t nPos = nStart; nPos < line.size();) {
+        const std::size_t nSpace = SpaceLengthAt(line, nPos);
+        const std::size_t nNext = std::min(nPos + (nSpace != 0 ? nSpace : CharLengthAt(line, nPos)), line.size());
+        if (nSpace == 0)
+            nEnd = nNext;
+        if (++nChars == kLabelChars)
+            nCut = nNext;
+        nPos = nNext;
+    }
+    if (nChars <= kLabelChars)
+        return {nStart, nEnd - nStart};
+    nEnd = std::min(nEnd, nCut);
+    // "&" is never the second byte of a character.
+    const std::string_view label = line.substr(nStart, nEnd - nStart);
+    if (const std::size_t nAmpersand = label.rfind('&'); nAmpersand != std::string_view::npos) {
+        const std::size_t nReference = CharacterReferenceLength(line.substr(nStart + nAmpersand));
+        if (nReference != 0 && nAmpersand + nReference > label.size())
+            nEnd = nStart + nAmpersand;
+    }
+    return {nStart, nEnd - nStart};
+}
+
+// Finds the pages of an MLT file: the runs of lines between lines that are
+// exactly "[SPLIT]", each an AA whose body begins at its first line. MLT
+// names no page, so the scanner names each from its first lines: a page
+// whose first line that holds something starts with "【…】" and that holds
+// no more than kHeadingLines such lines is a heading, named "【…】"; any
+// other page is named by the last heading followed by its label (see
+// FindLabel), so that the pages of a section group together.
+//
+// The first lines of a page are copied into the room for names as they are
+// read, the name made of them in place; after that the scanner jumps from
+// one line that starts with "[S" to the next, and copies only the start of
+// those to tell a separator.
+class CPageScanner : public CBlockScanner<CPageScanner>
+{
+    using CBase = CBlockScanner<CPageScanner>;
+    friend CBase;
+
+public:
+    using CBase::CBase;
+
+    // Ends the scan at the end of the file: its last line may have no line
+    // end, and the last page ends there. A separator that ends the file
+    // leaves no page after it.
+    void Finish()
+    {
+        if (m_nState == EState::InCopiedLine)
+            EndLine();
+        if (m_bPageOpen)
+            EndPage();
+        AddFoundAAs();
+        m_nState = EState::LineStart;
+    }
+
+private:
+    enum class EState
+    {
+        LineStart,    // at the start of a line
+        InLine,       // inside a line that is skipped
+        InCopiedLine, // inside a line that is copied from m_nLineStart of the name bytes on
+        AfterCr,      // a copied line ended with the CR that ended the last block; an LF may pair with it
+    };
+
+    const char* Step(const char* p, const char* pEnd, const char* pBlock)
+    {
+        switch (m_nState) {
+        case EState::LineStart:
+            return StartLine(p, pBlock);
+        case EState::InLine:
+            return SkipToSeparatorCandidate(p, pEnd);
+        case EState::InCopiedLine:
+            return CopyLine(p, pEnd);
+        case EState::AfterCr:
+            m_nState = EState::LineStart;
+            return *p == '\n' ? p + 1 : p;
+        }
+        return pEnd;
+    }
+
+    const char* StartLine(const char* p, const char* pBlock)
+    {
+        if (!m_bPageOpen) {
+            // The page's name begins with the heading it falls under.
+            const std::size_t nHeading = m_nHeadingEnd - m_nHeadingStart;
+            if (!HasRoomFor(nHeading))
+                return nullptr;
+            m_nPageStart = OffsetOf(p, pBlock);
+            m_nPageNameStart = m_nameBytes.GetSize();
+            // Within the room: the bytes copied do not move.
+            m_nameBytes.Append(m_nameBytes.GetData() + m_nHeadingStart, nHeading);
+            m_bPageOpen = true;
+            m_bNaming = true;
+            m_nFilledLines = 0;
+        }
+        if (m_bNaming || *p == '[') {
+            m_nLineStart = m_nameBytes.GetSize();
+            // Only whether it is "[SPLIT]" matters of a line after the name.
+            m_nCopyLimit = m_bNaming ? SIZE_MAX : kSplitLine.size() + 1;
+            m_nState = EState::InCopiedLine;
+            return p;
+        }
+        m_nState = EState::InLine;
+        return p;
+    }
+
+    // p is not the start of a line. Returns the start of the next line that
+    // may be a separator (in state LineStart), or the block's end.
+    const char* SkipToSeparatorCandidate(const char* p, const char* pEnd)
+    {
+        if (const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, kSplitLine[1])) {
+            m_nState = EState::LineStart;
+            return pCandidate;
+        }
+        // As for name lines: an LF here that pairs with a CR there is
+        // taken for a line of its own, which is no separator.
+        if (pEnd[-1] == '\n' || pEnd[-1] == '\r')
+            m_nState = EState::LineStart;
+        return pEnd;
+    }
+
+    // Copies the line that goes on at p, up to the copy limit, and takes it
+    // once it ends. Returns where the scan goes on, or null, with nothing
+    // done, when the room for names is short.
+    const char* CopyLine(const char* p, const char* pEnd)
+    {
+        const char* pLineEnd = FindLineEnd(p, pEnd);
+        const auto nPiece = static_cast<std::size_t>((pLineEnd == nullptr ? pEnd : pLineEnd) - p);
+        const std::size_t nCopied = m_nameBytes.GetSize() - m_nLineStart;
+        const std::size_t nCopy = std::min(nPiece, m_nCopyLimit - std::min(m_nCopyLimit, nCopied));
+        if (!HasRoomFor(nCopy))
+            return nullptr;
+        m_nameBytes.Append(p, nCopy);
+        if (pLineEnd == nullptr)
+            return pEnd;
+        const char* pNext = pLineEnd + 1;
+        m_nState = EState::LineStart;
+        if (*pLineEnd == '\r') {
+            if (pNext == pEnd)
+                m_nState = EState::AfterCr;
+            else if (*pNext == '\n')
+                ++pNext;
+        }
+        EndLine();
+        return pNext;
+    }
+
+    // Takes the line that the name bytes hold from m_nLineStart on.
+    void EndLine()
+    {
+        const std::string_view line(m_nameBytes.GetData() + m_nLineStart, m_nameBytes.GetSize() - m_nLineStart);
+        if (line == kSplitLine) {
+            m_nameBytes.Truncate(m_nLineStart);
+            EndPage();
+            return;
+        }
+        if (!m_bNaming || IsBlankLine(line)) {
+            m_nameBytes.Truncate(m_nLineStart);
+            return;
+        }
+        if (++m_nFilledLines == 1) {
+            m_nLabelStart = m_nLineStart;
+            if (HeadingLength(line) == 0)
+                NameByLabel();
+            return;
+        }
+        // A later line of what may be a heading page: only counted.
+        m_nameBytes.Truncate(m_nLineStart);
+        if (m_nFilledLines > kHeadingLines)
+            NameByLabel();
+    }
+
+    // Names the page by the heading it falls under and its label, which
+    // the name bytes hold the line of from m_nLabelStart on.
+    void NameByLabel()
+    {
+        const std::string_view line(m_nameBytes.GetData() + m_nLabelStart, m_nameBytes.GetSize() - m_nLabelStart);
+        const auto [nStart, nLength] = FindLabel(line);
+        m_nameBytes.Truncate(m_nLabelStart + nStart + nLength);
+        m_nameBytes.Erase(m_nLabelStart, nStart);
+        NoteAA(m_nPageStart);
+        m_bNaming = false;
+    }
+
+    // The page ends at a separator or at the end of the file.
+    void EndPage()
+    {
+        if (m_bNaming && m_nFilledLines == 0) {
+            // Spaces only: named by the heading alone.
+            NoteAA(m_nPageStart);
+        } else if (m_bNaming) {
+            // A heading, which names the pages after it.
+            const std::string_view line(m_nameBytes.GetData() + m_nLabelStart, m_nameBytes.GetSize() - m_nLabelStart);
+            m_nameBytes.Truncate(m_nLabelStart + HeadingLength(line));
+            m_nameBytes.Erase(m_nPageNameStart, m_nLabelStart - m_nPageNameStart);
+            m_nHeadingStart = m_nPageNameStart;
+            m_nHeadingEnd = m_nameBytes.GetSize();
+            NoteAA(m_nPageStart);
+        }
+        m_bPageOpen = false;
+        m_bNaming = false;
+    }
+
+    EState m_nState = EState::LineStart;
+    // A page has begun and not ended, and its name is still being made.
+    bool m_bPageOpen = false;
+    bool m_bNaming = false;
+    std::uint64_t m_nPageStart = 0; // file offset of the page's first line
+    // In the name bytes: where the page's name begins, where the line being
+    // copied begins, where the page's first line that holds something
+    // begins, and the current heading.
+    std::size_t m_nPageNameStart = 0;
+    std::size_t m_nLineStart = 0;
+    std::size_t m_nLabelStart = 0;
+    std::size_t m_nHeadingStart = 0;
+    std::size_t m_nHeadingEnd = 0;
+    std::size_t m_nCopyLimit = SIZE_MAX;
+    // Lines of the page so far that hold something other than spaces.
+    std::size_t m_nFilledLines = 0;
 };
 
 // Refuses a file whose first bytes show another encoding than code page
@@ -394,14 +756,16 @@ private:
 };
 } // namespace
 
-void CAAStore::Load(CLineReader& reader)
+namespace
 {
-    CAAStore loaded;
-    loaded.m_strPath = reader.GetFilePath();
-    loaded.m_stamp = reader.GetFileStamp();
-    CNameLineScanner scanner(loaded.m_strPath, reader.GetPosition(), loaded.m_offsets, loaded.m_nameBytes,
-                             loaded.m_nameEnds);
-    CEncodingCheck encoding(loaded.m_strPath);
+// Reads the AAs of the file that reader reads, in the format that TScanner
+// scans, into the lists.
+template <class TScanner>
+void ScanFile(CLineReader& reader, const std::string& strPath, CMonotonicArray<>& offsets, CPodArray<char>& nameBytes,
+              CMonotonicArray<>& nameEnds)
+{
+    TScanner scanner(strPath, reader.GetPosition(), offsets, nameBytes, nameEnds);
+    CEncodingCheck encoding(strPath);
     std::string_view block;
     while (reader.ReadBlock(block)) {
         encoding.Feed(reader, block);
@@ -409,6 +773,52 @@ void CAAStore::Load(CLineReader& reader)
     }
     encoding.Finish();
     scanner.Finish();
+}
+
+// True when line ends the body it follows in a file of the format.
+bool EndsBody(EAAFileFormat format, std::string_view line)
+{
+    switch (format) {
+    case EAAFileFormat::Mlt:
+        return line == kSplitLine;
+    case EAAFileFormat::Ast:
+        return line.starts_with(kAstKey);
+    case EAAFileFormat::MojieName:
+        break;
+    }
+    return line == kEndLine;
+}
+} // namespace
+
+EAAFileFormat GetAAFileFormat(const std::string& strPath)
+{
+    const std::string strExtension = GetLowerExtension(strPath);
+    if (strExtension == "mlt")
+        return EAAFileFormat::Mlt;
+    if (strExtension == "ast")
+        return EAAFileFormat::Ast;
+    return EAAFileFormat::MojieName;
+}
+
+void CAAStore::Load(CLineReader& reader, EAAFileFormat format)
+{
+    CAAStore loaded;
+    loaded.m_strPath = reader.GetFilePath();
+    loaded.m_stamp = reader.GetFileStamp();
+    loaded.m_format = format;
+    switch (format) {
+    case EAAFileFormat::MojieName:
+        ScanFile<CNameLineScanner<CMojieNameLines>>(reader, loaded.m_strPath, loaded.m_offsets, loaded.m_nameBytes,
+                                                    loaded.m_nameEnds);
+        break;
+    case EAAFileFormat::Mlt:
+        ScanFile<CPageScanner>(reader, loaded.m_strPath, loaded.m_offsets, loaded.m_nameBytes, loaded.m_nameEnds);
+        break;
+    case EAAFileFormat::Ast:
+        ScanFile<CNameLineScanner<CAstLines>>(reader, loaded.m_strPath, loaded.m_offsets, loaded.m_nameBytes,
+                                              loaded.m_nameEnds);
+        break;
+    }
     loaded.m_offsets.FreeExtra();
     loaded.m_nameBytes.FreeExtra();
     loaded.m_nameEnds.FreeExtra();
@@ -418,7 +828,7 @@ void CAAStore::Load(CLineReader& reader)
 void CAAStore::LoadFile(const std::string& strPath)
 {
     CLineReader reader(strPath, kLoadBufferSize, kLoadMapThreshold);
-    Load(reader);
+    Load(reader, GetAAFileFormat(strPath));
 }
 
 std::string_view CAAStore::GetNameView(int nIndex) const
@@ -450,7 +860,7 @@ std::string CAAStore::GetText(int nIndex) const
     reader.Seek(m_offsets[nIndex]);
     std::string strText;
     std::string_view line;
-    while (reader.ReadLine(line) && line != kEndLine) {
+    while (reader.ReadLine(line) && !EndsBody(m_format, line)) {
         strText += line;
         strText += "\r\n";
     }
@@ -461,15 +871,16 @@ std::string CAAStore::GetTextHead(int nIndex, std::size_t nLineBytes, std::size_
 {
     if (!IsValidIndex(nIndex))
         return {};
-    // A line that was cut must never pass for the "[END]" line.
-    nLineBytes = std::max(nLineBytes, kEndLine.size() + 1);
+    // A line that was cut must never pass for a line that ends the body,
+    // nor fail to pass for one.
+    nLineBytes = std::max(nLineBytes, kSplitLine.size() + 1);
     CLineReader reader(m_strPath, kTextBufferSize);
     reader.Seek(m_offsets[nIndex]);
     std::string strText;
     std::string_view line;
     std::size_t nBytes = 0;
     for (std::size_t nRead = 0; nBytes <= nTextBytes && nRead <= nLines; ++nRead) {
-        if (!reader.ReadLine(line, nLineBytes) || line == kEndLine)
+        if (!reader.ReadLine(line, nLineBytes) || EndsBody(m_format, line))
             break;
         strText += line;
         strText += "\r\n";
@@ -564,14 +975,21 @@ void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text,
         return pBegin + std::min<std::uint64_t>(m_offsets[nAA], file.size());
     };
     const auto isLineEnd = [](char ch) { return ch == '\n' || ch == '\r'; };
-    // True when a line "[END]" begins in [pStart, pAt], pStart being a
-    // line start: a body that begins at pStart has ended before pAt then.
+    // The line that ends a body: "[END]" or "[SPLIT]" as the whole line, or
+    // any line that begins "[AA][" (see EndsBody).
+    const std::string_view endLine = m_format == EAAFileFormat::Mlt   ? kSplitLine
+                                     : m_format == EAAFileFormat::Ast ? kAstKey
+                                                                      : kEndLine;
+    const bool bWholeLine = m_format != EAAFileFormat::Ast;
+    // True when a line that ends a body begins in [pStart, pAt], pStart
+    // being a line start: a body that begins at pStart has ended before pAt
+    // then.
     const auto endsBy = [&](const char* pStart, const char* pAt) {
         const char* const pLimit =
-            pEnd - pAt > static_cast<std::ptrdiff_t>(kEndLine.size()) ? pAt + kEndLine.size() : pEnd;
-        for (const char* q = pStart; (q = FindBytes(q, pLimit, kEndLine)) != nullptr; ++q) {
-            const char* pAfter = q + kEndLine.size();
-            if ((q == pStart || isLineEnd(q[-1])) && (pAfter == pEnd || isLineEnd(*pAfter)))
+            pEnd - pAt > static_cast<std::ptrdiff_t>(endLine.size()) ? pAt + endLine.size() : pEnd;
+        for (const char* q = pStart; (q = FindBytes(q, pLimit, endLine)) != nullptr; ++q) {
+            const char* pAfter = q + endLine.size();
+            if ((q == pStart || isLineEnd(q[-1])) && (!bWholeLine || pAfter == pEnd || isLineEnd(*pAfter)))
                 return true;
         }
         return false;
@@ -606,13 +1024,14 @@ void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text,
             continue;
         }
         // The AA whose body begins last at or before p: no other body can
-        // hold p, but for AAs before it without "[END]", whose bodies go
-        // on into the next AA's lines.
+        // hold p, but for AAs of an AA text file before it without
+        // "[END]", whose bodies go on into the next AA's lines. In the
+        // libraries every body ends where the next AA begins.
         while (nAA + 1 < nCount && bodyStart(nAA + 1) <= p)
             ++nAA;
         if (!endsBy(bodyStart(nAA), p)) {
             pMarks[nAA] = 1;
-            if (nAA > 0 && pMarks[nAA - 1] == 0 && !endsBeforeNameOf(nAA)) {
+            if (m_format == EAAFileFormat::MojieName && nAA > 0 && pMarks[nAA - 1] == 0 && !endsBeforeNameOf(nAA)) {
                 for (std::size_t nBefore = nAA; nBefore-- > 0 && pMarks[nBefore] == 0;) {
                     if (endsBy(bodyStart(nBefore), p))
                         break;
@@ -634,4 +1053,5 @@ void CAAStore::Swap(CAAStore& other) noexcept
     m_offsets.Swap(other.m_offsets);
     m_nameBytes.Swap(other.m_nameBytes);
     m_nameEnds.Swap(other.m_nameEnds);
+    std::swap(m_format, other.m_format);
 }

@@ -11,32 +11,66 @@
 
 class CSearchText;
 
-// The AAs of one AA text file: for every AA its name and the byte offset at
-// which its body begins. Bodies stay on disk and are read again whenever one
-// is asked for. An AA is known by its AA index, its zero-based position in
-// the file.
-//
-// AA text file: code page 932 lines, each ended by CR LF, a lone LF or a
-// lone CR. A line whose first 11 bytes are "[MojieName=" begins an AA; its
-// name runs to the last "]" of the line (found character by character), and
-// its body is the following lines up to the first line that is exactly
-// "[END]", or to the end of the file.
+// The formats of AA files: code page 932 lines, each ended by CR LF, a lone
+// LF or a lone CR. Ridaxo only ever reads them.
+enum class EAAFileFormat
+{
+    // AA text file (.txt): a line whose first 11 bytes are "[MojieName="
+    // begins an AA; its name runs to the last "]" of the line (found
+    // character by character; none gives an empty name), and its body is
+    // the following lines up to the first line that is exactly "[END]", or
+    // to the end of the file.
+    MojieName,
+    // MLT library (.mlt): the lines between lines that are exactly
+    // "[SPLIT]" are the AAs, the first from the top of the file; a
+    // separator that ends the file ends no AA after it, and an empty file
+    // holds none. The pages carry no names: each is named from its first
+    // lines (a heading "【…】", or the last heading and the start of its
+    // first line that holds something).
+    Mlt,
+    // AST library (.ast): a line that begins "[AA][" begins an AA named by
+    // the rest of the line up to its last "]" (all of it without one); its
+    // body is the following lines up to the next such line, or to the end
+    // of the file.
+    Ast,
+};
+
+// The format of the AA file at strPath by its lower-cased extension: "mlt"
+// and "ast" name theirs, and every other file ("txt" and whatever an index
+// file names) is an AA text file.
+EAAFileFormat GetAAFileFormat(const std::string& strPath);
+
+// The AAs of one AA file: for every AA its name and the byte offset at which
+// its body begins. Bodies stay on disk and are read again whenever one is
+// asked for. An AA is known by its AA index, its zero-based position in the
+// file.
 class CAAStore
 {
 public:
     CAAStore() = default;
     virtual ~CAAStore() = default;
 
-    // Replaces the contents by the AAs of the AA text file that reader reads,
-    // from its current position; the store's path becomes the reader's full
-    // path. Throws CRidaxoError on a read error, or when the file is plainly
-    // not code page 932 (UTF-8 or UTF-16 text, see DetectTextEncoding),
-    // leaving the store as it was.
-    void Load(CLineReader& reader);
+    // Replaces the contents by the AAs of the AA file of the format that
+    // reader reads, from its current position; the store's path becomes the
+    // reader's full path. Throws CRidaxoError on a read error, or when the
+    // file is plainly not code page 932 (UTF-8 or UTF-16 text, see
+    // DetectTextEncoding), leaving the store as it was.
+    void Load(CLineReader& reader, EAAFileFormat format = EAAFileFormat::MojieName);
 
-    // Load from the AA text file at strPath, read in large blocks. Throws
-    // CRidaxoError when it cannot be opened or read.
+    // Load from the AA file at strPath, in the format its name tells (see
+    // GetAAFileFormat), read in large blocks. Throws CRidaxoError when it
+    // cannot be opened or read.
     void LoadFile(const std::string& strPath);
+
+    // The format of the file loaded.
+    EAAFileFormat GetFormat() const { return m_format; }
+
+    // Whether the window shows the character references ("&#x2003;") of
+    // names and bodies as the characters they stand for. The libraries of
+    // the AA editors write them so; an AA text file has always been shown
+    // as its bytes, and an AA in it that shows such a reference as text
+    // keeps showing it.
+    bool ResolvesReferences() const { return m_format != EAAFileFormat::MojieName; }
 
     // Number of AAs.
     int GetCount() const { return static_cast<int>(m_offsets.GetSize()); }
@@ -106,4 +140,5 @@ private:
     // bytes and eight bytes an AA.
     CPodArray<char> m_nameBytes;
     CMonotonicArray<> m_nameEnds;
+    EAAFileFormat m_format = EAAFileFormat::MojieName;
 };

@@ -24,14 +24,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-std::string LowerAscii(std::string text)
-{
-    for (char& ch : text)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
-    return text;
-}
-
 // Makes sure the data reached the disk, not only the system's cache.
 bool SyncFile(std::FILE* pFile)
 {
@@ -165,12 +157,8 @@ struct CWriteFailed
 
 bool IsAATextFileName(const std::string& strPath)
 {
-    const std::string strName = LowerAscii(GetFileTitle(strPath));
-    // A path is in the system's encoding, never code page 932: the last "."
-    // is found byte by byte.
-    const std::size_t nDot = strName.rfind('.');
-    const std::string strExtension = nDot == std::string::npos ? strName : strName.substr(nDot + 1);
-    return strExtension == "txt";
+    const std::string strExtension = GetLowerExtension(strPath);
+    return strExtension == "txt" || strExtension == "mlt" || strExtension == "ast";
 }
 
 std::string GetFileTitle(const std::string& strPath)

@@ -23,9 +23,10 @@ struct CGroupingSettings
     unsigned m_nMinItems = 5;  // fewest similar AAs, the seed included, that form a category
 };
 
-// True when the file's name marks an AA text file: the lower-cased text
+// True when the file's name marks an AA file to import: the lower-cased text
 // after the last "." of the name (the whole name when it has no ".") is
-// "txt". Every other file is read as an index file.
+// "txt", "mlt" or "ast" (see GetAAFileFormat). Every other file is read as
+// an index file.
 bool IsAATextFileName(const std::string& strPath);
 
 // The file's name without its folder, extension kept.
@@ -37,17 +38,18 @@ std::string MakeRootName(const std::string& strPath);
 // Asked after an AA text file has been read: true to group automatically.
 using AskAutoCategorizeFn = std::function<bool()>;
 
-// Reads the AA text file strPath into store and model: the root is named
-// after the file, then grouped or given every AA, as fnAskAutoCategorize
-// answers. Throws CRidaxoError and leaves store and model as they were when
-// the file cannot be read, or holds no AA; fnAskAutoCategorize is then not
-// asked.
+// Reads the AA file strPath, in the format its name tells, into store and
+// model: the root is named after the file, then grouped or given every AA,
+// as fnAskAutoCategorize answers. Throws CRidaxoError and leaves store and
+// model as they were when the file cannot be read, or holds no AA;
+// fnAskAutoCategorize is then not asked.
 void ImportAATextFile(const std::string& strPath, CAAStore& store, CCategoryModel& model,
                       const AskAutoCategorizeFn& fnAskAutoCategorize, const CGroupingSettings& settings);
 
-// Reads the index file strPath and the AA text file its first line names
-// into store and model (see FindNamedTextFile); the store holds the path
-// where the text file was found, which the next save writes. Throws
+// Reads the index file strPath and the AA file its first line names (in
+// the format its name tells) into store and model (see FindNamedTextFile);
+// the store holds the path where the text file was found, which the next
+// save writes. Throws
 // CRidaxoError and leaves store and model as they were when either file
 // cannot be read.
 void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& model);

@@ -138,6 +138,16 @@ std::string MakeFullPath(const std::string& strPath)
     return path.lexically_normal().string();
 }
 
+std::string GetLowerExtension(const std::string& strPath)
+{
+    std::string strName = fs::path(strPath).filename().string();
+    for (char& ch : strName)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    const std::size_t nDot = strName.rfind('.');
+    return nDot == std::string::npos ? strName : strName.substr(nDot + 1);
+}
+
 CLineReader::CLineReader(const std::string& strPath, std::size_t nBufferSize, std::uint64_t nMapThreshold)
     : m_strPath(MakeFullPath(strPath)), m_buffer(nBufferSize < 16 ? 16 : nBufferSize), m_nMapThreshold(nMapThreshold)
 {

@@ -118,3 +118,8 @@ private:
 // The full form of a path, in the operating system's encoding: made absolute
 // against the current folder and with "." and ".." steps resolved.
 std::string MakeFullPath(const std::string& strPath);
+
+// The lower-cased text after the last "." of the path's file name, or the
+// whole name when it has none. A path is in the system's encoding, never
+// code page 932: the "." is found byte by byte.
+std::string GetLowerExtension(const std::string& strPath);

@@ -65,6 +65,17 @@ public:
     // Drops the values from position nSize on; allocates nothing.
     void Truncate(std::size_t nSize) { m_nSize = std::min(nSize, m_nSize); }
 
+    // Removes the nCount values from position nPos on, the later ones
+    // moving up; allocates nothing.
+    void Erase(std::size_t nPos, std::size_t nCount)
+    {
+        nPos = std::min(nPos, m_nSize);
+        nCount = std::min(nCount, m_nSize - nPos);
+        if (nCount != 0)
+            std::memmove(m_pData + nPos, m_pData + nPos + nCount, (m_nSize - nPos - nCount) * sizeof(T));
+        m_nSize -= nCount;
+    }
+
     // Gives back the spare room at the end.
     void FreeExtra() { Reallocate(m_nSize); }
 

@@ -1,5 +1,6 @@
 #include "ShiftJis.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -188,12 +189,10 @@ bool EncodeCp932(std::string_view text, std::string& out, const char* pReplaceme
     }
     return true;
 }
-} // namespace
 
-std::string Cp932ToUtf8(std::string_view text)
+// Appends text, code page 932, to out in UTF-8; see Cp932ToUtf8.
+void AppendCp932AsUtf8(std::string& out, std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() * 3 / 2);
     for (std::size_t nPos = 0; nPos < text.size();) {
         const auto ch = static_cast<unsigned char>(text[nPos]);
         if (ch < 0x80) {
@@ -218,7 +217,82 @@ std::string Cp932ToUtf8(std::string_view text)
         AppendUtf8(out, code ? code : 0xFFFD);
         nPos += 2;
     }
+}
+
+// The character that the reference "&#NNNN;" or "&#xHHHH;" at the start of
+// text stands for, with nLength set to the reference's length; 0 when text
+// begins with no reference, or with one to no character that may stand in
+// text (NUL, a surrogate, beyond U+10FFFF), which then stays as it is.
+char32_t ReadCharacterReference(std::string_view text, std::size_t& nLength)
+{
+    if (!text.starts_with("&#"))
+        return 0;
+    std::size_t nPos = 2;
+    const bool bHex = nPos < text.size() && (text[nPos] == 'x' || text[nPos] == 'X');
+    if (bHex)
+        ++nPos;
+    const std::size_t nDigitsStart = nPos;
+    char32_t code = 0;
+    for (; nPos < text.size(); ++nPos) {
+        const char ch = text[nPos];
+        int nDigit = -1;
+        if (ch >= '0' && ch <= '9')
+            nDigit = ch - '0';
+        else if (bHex && ch >= 'a' && ch <= 'f')
+            nDigit = ch - 'a' + 10;
+        else if (bHex && ch >= 'A' && ch <= 'F')
+            nDigit = ch - 'A' + 10;
+        if (nDigit < 0)
+            break;
+        // Past the last character the value only has to stay past it.
+        code = std::min<char32_t>(code * (bHex ? 16 : 10) + static_cast<char32_t>(nDigit), 0x110000);
+    }
+    if (nPos == nDigitsStart || nPos == text.size() || text[nPos] != ';')
+        return 0;
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    nLength = nPos + 1;
+    return code;
+}
+} // namespace
+
+std::string Cp932ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 3 / 2);
+    AppendCp932AsUtf8(out, text);
     return out;
+}
+
+std::string Cp932ToUtf8ResolvingReferences(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 3 / 2);
+    // "&" (0x26) is never the second byte of a two-byte character, and
+    // neither are "#", the digits and ";": the bytes can be searched as
+    // they are.
+    for (std::size_t nPos = 0; nPos < text.size();) {
+        const std::size_t nAmpersand = std::min(text.find('&', nPos), text.size());
+        AppendCp932AsUtf8(out, text.substr(nPos, nAmpersand - nPos));
+        if (nAmpersand == text.size())
+            break;
+        std::size_t nLength = 0;
+        const char32_t code = ReadCharacterReference(text.substr(nAmpersand), nLength);
+        if (code == 0) {
+            out += '&';
+            nPos = nAmpersand + 1;
+            continue;
+        }
+        AppendUtf8(out, code);
+        nPos = nAmpersand + nLength;
+    }
+    return out;
+}
+
+std::size_t CharacterReferenceLength(std::string_view text)
+{
+    std::size_t nLength = 0;
+    return ReadCharacterReference(text, nLength) == 0 ? 0 : nLength;
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view text)

@@ -61,6 +61,19 @@ inline std::size_t FindLastSjisChar(std::string_view text, char ch)
 // that has no character shows as U+FFFD and the rest is still converted.
 std::string Cp932ToUtf8(std::string_view text);
 
+// As Cp932ToUtf8, with every character reference resolved: "&#NNNN;"
+// (decimal) and "&#xHHHH;" (hex) become the character they stand for, as
+// AA libraries write the characters that code page 932 lacks (the spaces of
+// fine widths above all). A reference to NUL, to a surrogate or beyond
+// U+10FFFF, and anything else after "&", stays as it is. Bodies and names
+// keep their references as bytes; this is what a window shows, copies and
+// measures of them.
+std::string Cp932ToUtf8ResolvingReferences(std::string_view text);
+
+// The length of the character reference that text begins with, as
+// Cp932ToUtf8ResolvingReferences resolves it; 0 when it begins with none.
+std::size_t CharacterReferenceLength(std::string_view text);
+
 // Encodes UTF-8 text to code page 932; std::nullopt when the text is not
 // valid UTF-8 or holds a character that code page 932 cannot write.
 std::optional<std::string> Utf8ToCp932(std::string_view text);

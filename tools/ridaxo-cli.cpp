@@ -29,12 +29,16 @@
 namespace
 {
 constexpr const char* kUsage =
-    "usage: ridaxo-cli import TEXTFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
+    "usage: ridaxo-cli import AAFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
     "       ridaxo-cli resave INDEXFILE [-o INDEXFILE]\n"
     "       ridaxo-cli text FILE INDEX\n"
     "       ridaxo-cli tree FILE [-v]\n"
     "       ridaxo-cli find FILE TEXT [--content]\n"
     "       ridaxo-cli facts FILE INDEX\n";
+// Kept apart from the commands' lines: --help prints both, a wrong command
+// line only those.
+constexpr const char* kInfoUsage = "       ridaxo-cli --help\n"
+                                   "       ridaxo-cli --version\n";
 
 // A command line that does not fit the usage above.
 class CUsageError : public std::runtime_error
@@ -281,7 +285,7 @@ int RunFacts(const std::vector<std::string>& args)
     if (nIndex < 0 || nIndex >= store.GetCount())
         throw CUsageError("INDEX must be from 0 to " + std::to_string(store.GetCount() - 1) + ", not " +
                           parsed.m_positional[1]);
-    const CAAFacts facts = MeasureAABody(store.GetText(nIndex));
+    const CAAFacts facts = MeasureAABody(store.GetText(nIndex), store.ResolvesReferences());
     WriteStandardOutput("lines=" + std::to_string(facts.m_nLines) + " width=" + std::to_string(facts.m_nWidth) +
                         " bytes=" + std::to_string(facts.m_nBytes) + "\n");
     return 0;
@@ -314,6 +318,14 @@ int main(int argc, char** argv)
         if (args.empty())
             throw CUsageError("no command given");
         const std::string& strCommand = args[0];
+        if (args.size() == 1 && (strCommand == "--help" || strCommand == "-h")) {
+            WriteStandardOutput(std::string(kUsage) + kInfoUsage);
+            return 0;
+        }
+        if (args.size() == 1 && strCommand == "--version") {
+            WriteStandardOutput("ridaxo-cli " RIDAXO_VERSION "\n");
+            return 0;
+        }
         try {
             if (strCommand == "import")
                 return RunImport(args);

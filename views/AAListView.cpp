@@ -211,7 +211,7 @@ wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
     const CRidaxoDoc* pDoc = ActiveDocument();
     if (nColumn != 0 || !pDoc)
         return {};
-    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)));
+    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)), pDoc->m_store.ResolvesReferences());
 }
 
 void CAAListView::OnItemChanged(int /*nItem*/)
@@ -407,7 +407,7 @@ std::optional<wxString> CAAListView::ReadBodiesText(const std::vector<int>& aas)
         ShowRidaxoError(U8("AA テキストファイルを読めません。"), error);
         return std::nullopt;
     }
-    wxString strDisplay = ToDisplay(strText);
+    wxString strDisplay = ToDisplay(strText, pDoc->m_store.ResolvesReferences());
     // The clipboard and other programs take LF line ends and give each
     // platform its own.
     strDisplay.Replace("\r\n", "\n");

@@ -12,12 +12,13 @@ constexpr std::string_view kEllipsis = "\xE2\x80\xA6";    // …
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
 // Appends cp932 in UTF-8 to strUtf8, decoded as every AA text is (see
-// DecodeAAText). The conversion itself is lenient; a
-// NUL byte is valid text to it, but GTK refuses a text holding one as a
-// whole, so it shows as the replacement character too.
-void AppendDisplay(std::string& strUtf8, std::string_view cp932)
+// DecodeAAText), its character references resolved when bReferences. The
+// conversion itself is lenient; a NUL byte is valid text to it, but GTK
+// refuses a text holding one as a whole, so it shows as the replacement
+// character too.
+void AppendDisplay(std::string& strUtf8, std::string_view cp932, bool bReferences)
 {
-    const std::string strConverted = DecodeAAText(cp932);
+    const std::string strConverted = DecodeAAText(cp932, bReferences);
     for (std::size_t nPos = 0;;) {
         const std::size_t nNul = strConverted.find('\0', nPos);
         strUtf8.append(strConverted, nPos, nNul == std::string::npos ? std::string::npos : nNul - nPos);
@@ -29,20 +30,20 @@ void AppendDisplay(std::string& strUtf8, std::string_view cp932)
 }
 } // namespace
 
-std::string DisplayNameUtf8(std::string_view cp932)
+std::string DisplayNameUtf8(std::string_view cp932, bool bReferences)
 {
     // Only the characters shown are walked over and converted.
     std::size_t nPos = 0;
     for (std::size_t nChars = 0; nChars < kNameDisplayChars && nPos < cp932.size(); ++nChars)
         nPos += CharLengthAt(cp932, nPos);
     std::string strUtf8;
-    AppendDisplay(strUtf8, cp932.substr(0, nPos));
+    AppendDisplay(strUtf8, cp932.substr(0, nPos), bReferences);
     if (nPos < cp932.size())
         strUtf8 += kEllipsis;
     return strUtf8;
 }
 
-CPaneText MakePaneText(std::string_view cp932)
+CPaneText MakePaneText(std::string_view cp932, bool bReferences)
 {
     CPaneText shown;
     std::size_t nBudget = kPaneTextBytes;
@@ -61,7 +62,7 @@ CPaneText MakePaneText(std::string_view cp932)
             line.remove_suffix(1);
         const std::size_t nLimit = std::min(kPaneLineBytes, nBudget);
         const std::string_view part = CutToWholeChars(line, nLimit);
-        AppendDisplay(shown.m_strUtf8, part);
+        AppendDisplay(shown.m_strUtf8, part, bReferences);
         if (part.size() < line.size()) {
             shown.m_strUtf8 += kEllipsis;
             shown.m_bCut = true;
@@ -80,16 +81,16 @@ CPaneText MakePaneText(std::string_view cp932)
     return shown;
 }
 
-wxString ToDisplay(std::string_view cp932)
+wxString ToDisplay(std::string_view cp932, bool bReferences)
 {
     std::string strUtf8;
-    AppendDisplay(strUtf8, cp932);
+    AppendDisplay(strUtf8, cp932, bReferences);
     return wxString::FromUTF8(strUtf8);
 }
 
-wxString ToDisplayName(std::string_view cp932)
+wxString ToDisplayName(std::string_view cp932, bool bReferences)
 {
-    return wxString::FromUTF8(DisplayNameUtf8(cp932));
+    return wxString::FromUTF8(DisplayNameUtf8(cp932, bReferences));
 }
 
 std::optional<std::string> FromDisplay(const wxString& strText)

@@ -10,7 +10,10 @@
 // Names and AA text are code page 932 bytes everywhere but on the screen.
 // What is shown is converted leniently: a byte that is not code page 932,
 // and a NUL byte, which the platform's text widgets take for the end of the
-// text, show as a replacement character and never empty the rest.
+// text, show as a replacement character and never empty the rest. With
+// bReferences (for the files whose store resolves them, see
+// CAAStore::ResolvesReferences), character references show as the
+// characters they stand for (Cp932ToUtf8ResolvingReferences).
 
 // How many characters of a name are shown at most, wherever it is shown
 // (list rows, tree labels, their tooltips and drag pictures): far more than
@@ -31,7 +34,7 @@ constexpr std::size_t kPaneLines = std::size_t{8} * 1024;
 // A name for display, in UTF-8: its first kNameDisplayChars characters,
 // followed by "…" when it has more. Costs the same for a name of a
 // megabyte as for one of kNameDisplayChars characters.
-std::string DisplayNameUtf8(std::string_view cp932);
+std::string DisplayNameUtf8(std::string_view cp932, bool bReferences = false);
 
 // An AA's body as the text pane shows it, in UTF-8: lines end in LF, and
 // each cut (of a long line, or of the text after kPaneTextBytes) ends in
@@ -41,12 +44,12 @@ struct CPaneText
     std::string m_strUtf8;
     bool m_bCut = false;
 };
-CPaneText MakePaneText(std::string_view cp932);
+CPaneText MakePaneText(std::string_view cp932, bool bReferences = false);
 
 // Code page 932 text for display, whole.
-wxString ToDisplay(std::string_view cp932);
+wxString ToDisplay(std::string_view cp932, bool bReferences = false);
 // A name for display, cut as DisplayNameUtf8 cuts it.
-wxString ToDisplayName(std::string_view cp932);
+wxString ToDisplayName(std::string_view cp932, bool bReferences = false);
 // Text the user typed, in code page 932; nullopt when code page 932 cannot
 // hold it.
 std::optional<std::string> FromDisplay(const wxString& strText);

@@ -102,4 +102,6 @@ TEST(DisplayTextTest, ThePaneShowsWhatItDrawsQuicklyAndSaysWhenThatIsNotAll)
         EXPECT_EQ(shown.m_strUtf8, c.m_strShown);
         EXPECT_EQ(shown.m_bCut, c.m_bCut);
     }
+    EXPECT_EQ(MakePaneText("&#x2003;\x82\xA0\r\n", true).m_strUtf8, "\u2003あ\n");
+    EXPECT_EQ(MakePaneText("&#x2003;\r\n").m_strUtf8, "&#x2003;\n");
 }

@@ -426,7 +426,8 @@ TEST_F(KeyboardOwnDisplayTest, SearchTypeAheadAndTheFactsOfTheShownAA)
     }
 
     // The shown AA's facts are in the status bar.
-    const CAAFacts facts = MeasureAABody(store.GetText(List().GetRowAA(List().GetFirstSelectedRow())));
+    const CAAFacts facts =
+        MeasureAABody(store.GetText(List().GetRowAA(List().GetFirstSelectedRow())), store.ResolvesReferences());
     const wxString strLines = Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusLines);
     EXPECT_TRUE(strLines.EndsWith(wxString::Format(U8("%zu 行"), facts.m_nLines))) << strLines;
     EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusWidth),

@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "AAFacts.h"
 #include "AAListView.h"
 #include "AAStore.h"
 #include "CategoryTreeView.h"
@@ -592,6 +593,32 @@ TEST_F(MainFrameTest, LongNamesAndBodiesAreShownCutAndBadBytesNeverEmptyATextOrN
     EXPECT_EQ(Doc().m_store.GetText(List().GetRowAA(1)).size(), kPaneLineBytes + 3) << "the model keeps it whole";
     SelectRow(2);
     EXPECT_EQ(StatusText(), strIdle);
+}
+
+TEST_F(MainFrameTest, ALibrarysReferencesShowAsTheirCharactersATextFilesAsWritten)
+{
+    CTempDir dir;
+    m_answers = {wxNO};
+    ASSERT_TRUE(Manager().OpenPath(dir.Write("refs.mlt", "&#x2003;a&#0;\r\n[SPLIT]\r\nb\r\n")));
+    PumpEvents();
+    SelectFolder(Tree().GetRootItem());
+    ASSERT_EQ(List().GetItemCount(), 2);
+    EXPECT_EQ(List().GetItemText(0), Utf8("\u2003a&#0;"));
+    SelectRow(0);
+    EXPECT_EQ(PaneText(), Utf8("\u2003a&#0;\n"));
+    // and are measured as their characters: an em space is one character.
+    const int nWidth = MeasureAABody("&#x2003;a&#0;\r\n", true).m_nWidth;
+    EXPECT_EQ(nWidth, CharAdvance(U'\u2003') + MeasureAABody("a&#0;", false).m_nWidth);
+    EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusWidth),
+              wxString::Format(Utf8("幅 %d ドット"), nWidth));
+
+    m_answers = {wxNO};
+    ASSERT_TRUE(Manager().OpenPath(dir.Write("refs.txt", "[MojieName=&#x2003;]\r\n&#x2003;a\r\n[END]\r\n")));
+    PumpEvents();
+    SelectFolder(Tree().GetRootItem());
+    EXPECT_EQ(List().GetItemText(0), "&#x2003;");
+    SelectRow(0);
+    EXPECT_EQ(PaneText(), "&#x2003;a\n");
 }
 
 TEST_F(MainFrameOwnDisplayTest, TheTextPaneTakesNoTypingButItsTextCanBeCopied)

@@ -19,7 +19,11 @@ TEST(AAFactsTest, KnownWidthsOfTheStandardFace)
         {"\x87\x9A", 16}, // a pair it may lack counts as two bytes
     };
     for (const CCase& test : cases)
-        EXPECT_EQ(MeasureAABody(test.m_pszCp932).m_nWidth, test.m_nWidth) << test.m_pszCp932;
+        EXPECT_EQ(MeasureAABody(test.m_pszCp932, false).m_nWidth, test.m_nWidth) << test.m_pszCp932;
+    // In a library a character reference measures as its character, one
+    // of its own advance; elsewhere it is the characters it is written in.
+    EXPECT_EQ(MeasureAABody("&#x2003;&#8195;\r\n", true).m_nWidth, 2 * CharAdvance(U'\u2003'));
+    EXPECT_EQ(MeasureAABody("&#x2003;", false).m_nWidth, MeasureAABody("&#x2003", true).m_nWidth + CharAdvance(U';'));
     EXPECT_EQ(CharAdvance(U'\u2009'), 2); // a space the face lacks, known from the standard face
     EXPECT_EQ(CharAdvance(U'\U0001F600'), 16);
 }
@@ -41,7 +45,7 @@ TEST(AAFactsTest, LinesWidthAndBytesAsABoardCountsThem)
         {"\x8B\xC1\x8B\xC1", 1, 32, 4},   // without a line end
     };
     for (const CCase& test : cases) {
-        const CAAFacts facts = MeasureAABody(test.m_pszBody);
+        const CAAFacts facts = MeasureAABody(test.m_pszBody, false);
         EXPECT_EQ(facts.m_nLines, test.m_nLines) << test.m_pszBody;
         EXPECT_EQ(facts.m_nWidth, test.m_nWidth) << test.m_pszBody;
         EXPECT_EQ(facts.m_nBytes, test.m_nBytes) << test.m_pszBody;
@@ -49,8 +53,8 @@ TEST(AAFactsTest, LinesWidthAndBytesAsABoardCountsThem)
     std::string strBody;
     for (int i = 0; i < 60; ++i)
         strBody += "\r\n";
-    EXPECT_FALSE(MeasureAABody(strBody).HasTooManyLines());
-    EXPECT_TRUE(MeasureAABody(strBody + "x").HasTooManyLines());
-    EXPECT_FALSE(MeasureAABody(std::string(4096, 'x')).HasTooManyBytes());
-    EXPECT_TRUE(MeasureAABody(std::string(4095, 'x') + "\r\nx").HasTooManyBytes());
+    EXPECT_FALSE(MeasureAABody(strBody, false).HasTooManyLines());
+    EXPECT_TRUE(MeasureAABody(strBody + "x", false).HasTooManyLines());
+    EXPECT_FALSE(MeasureAABody(std::string(4096, 'x'), false).HasTooManyBytes());
+    EXPECT_TRUE(MeasureAABody(std::string(4095, 'x') + "\r\nx", false).HasTooManyBytes());
 }

@@ -132,6 +132,41 @@ TEST(AASearchTest, WhatIsNoPartOfANameOrBodyLineNeverMatches)
         EXPECT_EQ(store.FindAAs(*text, test.m_bBodies), test.m_expected) << test.m_pszText << " " << test.m_bBodies;
         EXPECT_EQ(store.FindAAs(*text, test.m_bBodies), FindOneByOne(store, *text, test.m_bBodies)) << test.m_pszText;
     }
+
+    // In the libraries a body ends at its own separator: "[END]" is a body
+    // line there, and a separator or a name line is no body's.
+    CAAStore mlt;
+    mlt.LoadFile(dir.Write("aa.mlt", "ab\r\n" // 0
+                                     "[SPLIT]\r\n"
+                                     "cd\r\n" // 1
+                                     "[END]\r\n"
+                                     "x[SPLIT]\n"
+                                     "[SPLIT]\r"
+                                     "[SPLIT]\r\n" // 2, empty
+                                     "ef\r\n"));   // 3
+    ASSERT_EQ(mlt.GetCount(), 4);
+    CAAStore ast;
+    ast.LoadFile(dir.Write("aa.ast", "before\r\n"
+                                     "[AA][one]\r\n" // 0
+                                     "[END]\r\n"
+                                     "[AA][two]\n" // 1
+                                     "[AA]x\r\n"));
+    ASSERT_EQ(ast.GetCount(), 2);
+    struct CLibraryCase
+    {
+        const CAAStore* m_pStore;
+        const char* m_pszText;
+        std::vector<int> m_expected;
+    };
+    const CLibraryCase libraryCases[] = {
+        {&mlt, "END", {1}}, {&mlt, "SPLIT", {1}}, {&mlt, "b", {0}}, {&mlt, "ef", {3}},
+        {&ast, "END", {0}}, {&ast, "AA", {1}},    {&ast, "w", {1}}, {&ast, "before", {}},
+    };
+    for (const CLibraryCase& test : libraryCases) {
+        const CSearchText text(test.m_pszText);
+        EXPECT_EQ(test.m_pStore->FindAAs(text, true), test.m_expected) << test.m_pszText;
+        EXPECT_EQ(test.m_pStore->FindAAs(text, true), FindOneByOne(*test.m_pStore, text, true)) << test.m_pszText;
+    }
 }
 
 TEST(AASearchTest, ATextThatCannotMatchMatchesNothing)

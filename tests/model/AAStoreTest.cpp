@@ -11,10 +11,25 @@
 
 namespace
 {
-void LoadFile(CAAStore& store, const std::string& strPath, std::size_t nBuffer = 16)
+void LoadFile(CAAStore& store, const std::string& strPath, std::size_t nBuffer = 16,
+              std::uint64_t nMapThreshold = CLineReader::kNeverMap)
 {
-    CLineReader reader(strPath, nBuffer); // small blocks: lines cross them
-    store.Load(reader);
+    CLineReader reader(strPath, nBuffer, nMapThreshold); // small blocks: lines cross them
+    store.Load(reader, GetAAFileFormat(strPath));
+}
+
+// text with every CR LF replaced by lineEnd.
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd)
+{
+    std::string strOut(text);
+    for (std::size_t nPos = 0; (nPos = strOut.find("\r\n", nPos)) != std::string::npos; nPos += lineEnd.size())
+        strOut.replace(nPos, 2, lineEnd);
+    return strOut;
+}
+
+const char* LineEndName(std::string_view lineEnd)
+{
+    return lineEnd == "\r" ? "CR" : lineEnd == "\n" ? "LF" : "CR LF";
 }
 
 struct CExpectedAA
@@ -68,12 +83,10 @@ TEST(AAStoreTest, ReadsNamesAndBodiesOfTheFormatWhateverItsLineEnds)
     // place; taking only LF for one would read a file of lone CRs as one AA.
     CTempDir dir;
     for (const std::string_view lineEnd : {"\r\n", "\n", "\r"}) {
-        std::string text(kFormatCases);
-        for (std::size_t nPos = 0; (nPos = text.find("\r\n", nPos)) != std::string::npos; nPos += lineEnd.size())
-            text.replace(nPos, 2, lineEnd);
+        const std::string text = WithLineEnds(kFormatCases, lineEnd);
         CAAStore store;
         LoadFile(store, dir.Write("cases.txt", text));
-        SCOPED_TRACE(lineEnd == "\r" ? "CR" : lineEnd == "\n" ? "LF" : "CR LF");
+        SCOPED_TRACE(LineEndName(lineEnd));
         ExpectAAs(store, {
                              {"", "body 0\r\n"},
                              {"a]b", "[END] \r\n [MojieName=not a name]\r\n[mojiename=not either]\r\n"},
@@ -92,6 +105,92 @@ TEST(AAStoreTest, ReadsNamesAndBodiesOfTheFormatWhateverItsLineEnds)
     LoadFile(store, dir.Write("mixed.txt", mixed));
     ExpectAAs(store, {{"one", "A\r\n"}, {"two", "B\r\nC\r\n"}, {"three", "D\r\n\r\n"}, {"four", ""}});
     EXPECT_EQ(store.GetOffset(3), mixed.size());
+}
+
+TEST(AAStoreTest, ReadsThePagesOfMltAndTheAAsOfAstFilesWhateverTheirLineEnds)
+{
+    struct CCase
+    {
+        const char* m_pszFile; // its extension picks the format
+        std::string_view m_strText;
+        std::vector<CExpectedAA> m_expected;
+    };
+    // 【 81 79, 】 81 7A, 顔 8A E7, 手 8E E8, あ 82 A0, full-width space 81 40.
+    const CCase cases[] = {
+        {"empty.mlt", "", {}},
+        {"one-page.mlt", "a\r\n\r\nb", {{"a", "a\r\n\r\nb\r\n"}}},
+        // A leading separator ends an empty first page, two in a row make an
+        // empty page, and one at the very end makes none after it.
+        {"separators.mlt",
+         "[SPLIT]\r\nx\r\n[SPLIT]\r\n[SPLIT]\r\ny\r\n[SPLIT]\r\n",
+         {{"", ""}, {"x", "x\r\n"}, {"", ""}, {"y", "y\r\n"}}},
+        {"last-separator.mlt", "x\r\n[SPLIT]", {{"x", "x\r\n"}}},
+        {"after-last.mlt", "x\r\n[SPLIT]\r\n\r\n", {{"x", "x\r\n"}, {"", "\r\n"}}},
+        // Only the whole line is a separator.
+        {"beside.mlt",
+         "a\r\n [SPLIT]\r\n[SPLIT] \r\n[SPLIT]x\r\n[split]\r\n[SPLIT\r\n",
+         {{"a", "a\r\n [SPLIT]\r\n[SPLIT] \r\n[SPLIT]x\r\n[split]\r\n[SPLIT\r\n"}}},
+        // Blank pages, headings, and the pages under them.
+        {"headings.mlt",
+         "\x81\x40 \r\n\r\n[SPLIT]\r\n"                                // blank before any heading
+         "\r\n\x81\x79\x8A\xE7\x81\x7A\x82\xA0\r\n\x81\x40\r\nsub\r\n" // 【顔】あ: a heading of 2 lines
+         "[SPLIT]\r\n smile \r\n[SPLIT]\r\n"                           // under it
+         " \r\n[SPLIT]\r\n"                                            // blank: the heading alone
+         "\x81\x79"
+         "a\x81\x7A\r\nb\r\nc\r\n[SPLIT]\r\n"        // 3 lines: no heading
+         "\x81\x79no close\r\n[SPLIT]\r\n"           // no "】"
+         "\x81\x79\x82\x81z\r\n[SPLIT]\r\n"          // 82 81 is a character: no "】"
+         " \x81\x79sp\x81\x7A\r\n[SPLIT]\r\n"        // does not start with "【"
+         "\x81\x79\x8E\xE8\x81\x7A\r\n[SPLIT]\r\nx", // 【手】, then a page under it
+         {{"", "\x81\x40 \r\n\r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7A", "\r\n\x81\x79\x8A\xE7\x81\x7A\x82\xA0\r\n\x81\x40\r\nsub\r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7Asmile", " smile \r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7A", " \r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7A\x81\x79"
+           "a\x81\x7A",
+           "\x81\x79"
+           "a\x81\x7A\r\nb\r\nc\r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7A\x81\x79no close", "\x81\x79no close\r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7A\x81\x79\x82\x81z", "\x81\x79\x82\x81z\r\n"},
+          {"\x81\x79\x8A\xE7\x81\x7A\x81\x79sp\x81\x7A", " \x81\x79sp\x81\x7A\r\n"},
+          {"\x81\x79\x8E\xE8\x81\x7A", "\x81\x79\x8E\xE8\x81\x7A\r\n"},
+          {"\x81\x79\x8E\xE8\x81\x7Ax", "x\r\n"}}},
+        // Labels: 24 whole characters of the trimmed line, never a part of
+        // a two-byte character or of a reference; references kept as bytes.
+        {"labels.mlt",
+         "\x81\x40 aaaaaaaaaaaaaaaaaaaaaaa\x82\xA0\x82\xA0 \r\n[SPLIT]\r\n"
+         "aaaaaaaaaaaaaaaaaaaaaaa\x82\r\n[SPLIT]\r\n"
+         "cccccccccccccccccccc&#x2003;d\r\n[SPLIT]\r\n"
+         "&#12354;b\x81\x40\r\n",
+         {{"aaaaaaaaaaaaaaaaaaaaaaa\x82\xA0", "\x81\x40 aaaaaaaaaaaaaaaaaaaaaaa\x82\xA0\x82\xA0 \r\n"},
+          {"aaaaaaaaaaaaaaaaaaaaaaa\x82", "aaaaaaaaaaaaaaaaaaaaaaa\x82\r\n"},
+          {"cccccccccccccccccccc", "cccccccccccccccccccc&#x2003;d\r\n"},
+          {"&#12354;b", "&#12354;b\x81\x40\r\n"}}},
+        // AST: lines before the first AA belong to none; a name runs to the
+        // last "]" as a character, or to the line end without one.
+        {"cases.ast",
+         "before\r\n[AA][a]b]c\r\nbody &#x2003;\r\n [AA][no]\r\n[AA]x\r\n[AA][no bracket\r\n\r\n"
+         "[AA][\x83]\x83]]\r\n[aa][x]\r\n[AA][last]",
+         {{"a]b", "body &#x2003;\r\n [AA][no]\r\n[AA]x\r\n"},
+          {"no bracket", "\r\n"},
+          {"\x83]\x83]", "[aa][x]\r\n"},
+          {"last", ""}}},
+        {"none.ast", "no AA\r\n", {}},
+    };
+    CTempDir dir;
+    for (const CCase& test : cases) {
+        for (const std::string_view lineEnd : {"\r\n", "\n", "\r"}) {
+            SCOPED_TRACE(std::string(test.m_pszFile) + " " + LineEndName(lineEnd));
+            const std::string text = WithLineEnds(test.m_strText, lineEnd);
+            CAAStore store;
+            LoadFile(store, dir.Write(test.m_pszFile, text));
+            ASSERT_EQ(store.GetCount(), static_cast<int>(test.m_expected.size()));
+            for (int i = 0; i < store.GetCount(); ++i) {
+                EXPECT_EQ(store.GetName(i), test.m_expected[i].m_strName) << "AA " << i;
+                EXPECT_EQ(store.GetText(i), WithLineEnds(test.m_expected[i].m_strText, "\r\n")) << "AA " << i;
+            }
+        }
+    }
 }
 
 TEST(AAStoreTest, CrLfOffsetsCountTwoBytesALineEnd)
@@ -121,7 +220,7 @@ TEST(AAStoreTest, TheHeadOfABodyIsItsStartCutToTheLimitsAndOneStepBeyond)
         // Every line cut; all read, the "[END]" line ends it.
         {8, 1000, 100, "xxxxxxxx\r\nab\r\ncd\r\nef\r\n"},
         // A line cut short never reads as "[END]", however short the cut.
-        {2, 1000, 100, "xxxxxx\r\nab\r\ncd\r\nef\r\n"},
+        {2, 1000, 100, "xxxxxxxx\r\nab\r\ncd\r\nef\r\n"},
         // No more lines once the bytes or the lines are past the limit.
         {8, 9, 100, "xxxxxxxx\r\nab\r\n"},
         {8, 1000, 1, "xxxxxxxx\r\nab\r\n"},
@@ -168,29 +267,45 @@ TEST(AAStoreTest, TextOfAVanishedFileIsAnErrorNamingIt)
 
 TEST(AAStoreTest, BlockScanFindsWhatALineByLineReadingFinds)
 {
-    // Files pieced together from fragments that matter to the scan: keys
-    // whole and cut, "[END]", "]" and the lead byte 0x83 (ゾ is 83 5D), every
-    // kind of line end. Blocks of odd sizes cut lines, keys and CR LF pairs
-    // at every place.
-    const std::string_view pieces[] = {"[MojieName=", "[MojieName=", "[MojieName", "[M",   "[",
-                                       "[END]",       "]",           "]",          "\x83", "a",
-                                       "\r",          "\n",          "\r\n",       "\r\n", "\n[MojieName="};
+    // Files pieced together from fragments that matter to the scan of each
+    // format: keys and separators whole and cut, "[END]", "]" and the lead
+    // byte 0x83 (ゾ is 83 5D), "【" and "】" and the spaces, references,
+    // every kind of line end. Blocks of odd sizes cut lines, keys and CR LF
+    // pairs at every place; a mapped file is one block.
+    struct CFormat
+    {
+        const char* m_pszFile;
+        std::vector<std::string_view> m_pieces;
+    };
+    const std::vector<std::string_view> lineEnds = {"\r", "\n", "\r\n", "\r\n"};
+    const CFormat formats[] = {
+        {"random.txt",
+         {"[MojieName=", "[MojieName=", "[MojieName", "[M", "[", "[END]", "]", "]", "\x83", "a", "\n[MojieName="}},
+        {"random.ast", {"[AA][", "[AA][", "[AA", "[A", "[", "[END]", "]", "]", "\x83", "a", "\n[AA]["}},
+        {"random.mlt",
+         {"[SPLIT]\r\n", "[SPLIT]", "[SPLIT]", "[SPL", "[S", "[", "\x81\x79", "\x81\x79", "\x81\x7A", "\x81", "\x82",
+          " ", "\x81\x40", "&#x2003;", "&#12354;", "aaaaaaaaaa", "\r\n[SPLIT]\r\n"}},
+    };
     std::mt19937 random(11);
     CTempDir dir;
-    for (int nRound = 0; nRound < 300; ++nRound) {
-        std::string text;
-        for (std::size_t n = random() % 200; n-- > 0;)
-            text += pieces[random() % std::size(pieces)];
-        const std::string strPath = dir.Write("random.txt", text);
-        const std::vector<CNameAt> expected = ReadNamesPlainly(text);
-        CAAStore store;
-        for (std::size_t nBuffer : {16, 17, 29, 64, 4096}) {
-            LoadFile(store, strPath, nBuffer);
-            ASSERT_EQ(NamesOf(store), expected) << "round " << nRound << " buffer " << nBuffer;
+    for (const CFormat& format : formats) {
+        const EAAFileFormat fileFormat = GetAAFileFormat(format.m_pszFile);
+        for (int nRound = 0; nRound < 300; ++nRound) {
+            std::string text;
+            for (std::size_t n = random() % 200; n-- > 0;)
+                text += random() % 3 == 0 ? lineEnds[random() % lineEnds.size()]
+                                          : format.m_pieces[random() % format.m_pieces.size()];
+            const std::string strPath = dir.Write(format.m_pszFile, text);
+            const std::vector<CNameAt> expected = ReadNamesPlainly(text, fileFormat);
+            CAAStore store;
+            for (std::size_t nBuffer : {16, 17, 29, 64, 4096}) {
+                LoadFile(store, strPath, nBuffer, nBuffer == 29 ? 0 : CLineReader::kNeverMap);
+                ASSERT_EQ(NamesOf(store), expected) << format.m_pszFile << " round " << nRound << " buffer " << nBuffer;
+            }
+            for (std::size_t i = 0; i < expected.size(); ++i)
+                ASSERT_EQ(store.GetText(static_cast<int>(i)), ReadBodyPlainly(text, expected[i].m_nOffset, fileFormat))
+                    << format.m_pszFile << " round " << nRound << " AA " << i;
         }
-        for (std::size_t i = 0; i < expected.size(); ++i)
-            ASSERT_EQ(store.GetText(static_cast<int>(i)), ReadBodyPlainly(text, expected[i].m_nOffset))
-                << "round " << nRound << " AA " << i;
     }
 }
 

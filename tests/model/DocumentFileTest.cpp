@@ -48,6 +48,9 @@ TEST(DocumentFileTest, TheNameDecidesBetweenImportAndIndexFile)
         {"/x/LIST.TXT", true},
         {"dir/txt", true},
         {"TxT", true},
+        {"a.MLT", true},
+        {"/x/a.ast", true},
+        {"a.mlt.rix", false},
         {".txt", true},
         {"a.txt.rix", false},
         {"a.dat", false},
@@ -98,6 +101,15 @@ TEST(DocumentFileTest, AnIndexFileRestoresTheTreeAndResavesTheSameBytes)
     EXPECT_EQ(reopened.Tree(), doc.Tree());
     EXPECT_EQ(reopened.m_store.GetName(4), "owl");
     EXPECT_EQ(FormatIndexFile(reopened.m_store, reopened.m_model), bytes);
+
+    // An index file of a library reads it in the library's format again.
+    const std::string strLibrary = dir.Write("pages.MLT", "cat\r\n[SPLIT]\r\ndog\r\n");
+    CDoc library;
+    library.Open(strLibrary);
+    SaveIndexFile(strIndex, library.m_store, library.m_model);
+    reopened.Open(strIndex);
+    EXPECT_EQ(reopened.m_store.GetName(1), "dog");
+    EXPECT_EQ(reopened.m_store.GetText(1), "dog\r\n");
 }
 
 TEST(DocumentFileTest, HeaderLinesWithBlanksWithoutQuotesOrRelativePaths)

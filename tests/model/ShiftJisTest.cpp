@@ -82,6 +82,28 @@ TEST(ShiftJisTest, BadBytesBecomeReplacementCharactersWithoutLosingTheRest)
     EXPECT_EQ(Cp932ToUtf8("xy\x82"), "xy\xEF\xBF\xBD");
 }
 
+TEST(ShiftJisTest, ReferencesResolveToTheirCharactersAndAnythingElseStaysText)
+{
+    struct CCase
+    {
+        std::string_view m_strCp932;
+        std::string_view m_strUtf8;
+    };
+    const CCase cases[] = {
+        {"&#12354;&#x2003;&#X2003;", "あ\u2003\u2003"},
+        {"\x82\xA0&#65;&&#66;\x82", "あA&B\xEF\xBF\xBD"}, // decoded around them as without
+        {"&#x10FFFF;", "\U0010FFFF"},
+        // Not references, or to no character that may stand in text.
+        {"&#x2003 &#; &#x; &#a; &#x2g; &amp; &#", "&#x2003 &#; &#x; &#a; &#x2g; &amp; &#"},
+        {"&#0; &#x0; &#xD800; &#57343; &#x110000; &#99999999999999999999;",
+         "&#0; &#x0; &#xD800; &#57343; &#x110000; &#99999999999999999999;"},
+    };
+    for (const CCase& c : cases)
+        EXPECT_EQ(Cp932ToUtf8ResolvingReferences(c.m_strCp932), c.m_strUtf8) << c.m_strCp932;
+    EXPECT_EQ(CharacterReferenceLength("&#x2003;d"), 8U);
+    EXPECT_EQ(CharacterReferenceLength("&#0;"), 0U);
+}
+
 TEST(ShiftJisTest, EncodesTypedTextOrRefusesIt)
 {
     EXPECT_EQ(Utf8ToCp932("ねこ①髙"), std::string("\x82\xCB\x82\xB1\x87\x40\xFB\xFC"));

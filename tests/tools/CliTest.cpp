@@ -125,6 +125,12 @@ TEST(CliTest, FindAndFactsOnATextFileAndOnItsIndexFile)
         EXPECT_EQ(RunCli({"facts", strFile, "1"}).m_strOut, "lines=2 width=7 bytes=3\n"); // "x" is 7 dots
     }
     ExpectFailure(RunCli({"find", strText, "\xED\x95\x9C"}), 1, "code page 932) cannot write");
+
+    // A library's names print as written; its references measure as the
+    // characters they stand for: an em space of 16 dots, not 8 characters.
+    const std::string strLibrary = dir.Write("small.mlt", "ab\r\n[SPLIT]\r\n&#x2003;x\r\n");
+    EXPECT_EQ(RunCli({"find", strLibrary, "X", "--content"}).m_strOut, "1\t&#x2003;x\n");
+    EXPECT_EQ(RunCli({"facts", strLibrary, "1"}).m_strOut, "lines=1 width=23 bytes=9\n");
 }
 
 TEST(CliTest, UsageErrorsExitWithTwo)

@@ -1,0 +1,115 @@
+# Compares a program's manual page with what the program says of itself:
+#   cmake -DPROGRAM=<path> -DNAME=<name> -DPAGE=<page.1> -DVERSION=<x.y> -P CompareManPage.cmake
+# The page's SYNOPSIS must hold the usage lines of "NAME --help", no more and
+# no fewer; every option and command they name must be described below it;
+# "NAME --version" must print the project's version. Both run with no
+# display, as a user's terminal may have none.
+cmake_minimum_required(VERSION 3.22)
+
+set(errors "")
+macro(fail message)
+    string(APPEND errors "\n  ${message}")
+endmacro()
+
+function(run_without_display argument out_variable)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY ${PROGRAM} ${argument}
+                    OUTPUT_VARIABLE output ERROR_VARIABLE error RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${NAME} ${argument} exited with ${status}: ${error}")
+    endif()
+    set(${out_variable} "${output}" PARENT_SCOPE)
+endfunction()
+
+# Roff to plain text, as far as the pages use it: font changes, escaped
+# minus signs, quoted arguments of the font requests.
+function(strip_roff text out_variable)
+    string(REGEX REPLACE "\\\\f[BIRP]" "" text "${text}")
+    string(REPLACE "\\-" "-" text "${text}")
+    string(REGEX REPLACE "(^|\n)\\.(B|I|BR|IR|RB|RI) " "\\1" text "${text}")
+    string(REGEX REPLACE "(^|\n)\\.(TP|PP|nf|fi)(\n|$)" "\\1\\3" text "${text}")
+    string(REPLACE "\"" "" text "${text}")
+    string(REGEX REPLACE "[ \t]+" " " text "${text}")
+    set(${out_variable} "${text}" PARENT_SCOPE)
+endfunction()
+
+run_without_display(--version version_output)
+if(NOT version_output STREQUAL "${NAME} ${VERSION}\n")
+    string(STRIP "${version_output}" version_output)
+    fail("${NAME} --version printed \"${version_output}\", not \"${NAME} ${VERSION}\"")
+endif()
+
+# The usage lines of the help: "usage: NAME ..." and the lines under it
+# that begin with NAME.
+run_without_display(--help help)
+string(REPLACE ";" "," help "${help}")
+string(REPLACE "\n" ";" help_lines "${help}")
+set(usage "")
+set(help_options "")
+foreach(line IN LISTS help_lines)
+    string(REGEX REPLACE "^[Uu]sage: *" "" stripped "${line}")
+    string(STRIP "${stripped}" stripped)
+    string(REGEX REPLACE "[ \t]+" " " stripped "${stripped}")
+    if(stripped MATCHES "^${NAME}( |$)")
+        list(APPEND usage "${stripped}")
+        # CMake's lists would keep a "[" together with what follows it.
+        string(REGEX REPLACE "[][|]" " " words " ${stripped}")
+        string(REGEX MATCHALL " --?[a-z][-a-z]*" options "${words}")
+        list(TRANSFORM options STRIP)
+        list(APPEND help_options ${options})
+        # A command is the bare word after the name.
+        if(stripped MATCHES "^${NAME} ([a-z][-a-z]*)")
+            list(APPEND help_commands "${CMAKE_MATCH_1}")
+        endif()
+    endif()
+endforeach()
+list(REMOVE_DUPLICATES help_options)
+if(usage STREQUAL "")
+    message(FATAL_ERROR "${NAME} --help printed no usage line:\n${help}")
+endif()
+
+file(READ "${PAGE}" page)
+string(REPLACE ";" "," page "${page}")
+# Comments out; then the SYNOPSIS section apart from the rest.
+string(REGEX REPLACE "(^|\n)\\.\\\\\"[^\n]*" "" page "${page}")
+if(NOT page MATCHES "\n\\.SH SYNOPSIS\n(.*)")
+    message(FATAL_ERROR "${PAGE} has no SYNOPSIS section")
+endif()
+set(after "${CMAKE_MATCH_1}")
+string(FIND "${after}" "\n.SH " synopsis_end)
+string(SUBSTRING "${after}" 0 ${synopsis_end} synopsis)
+string(SUBSTRING "${after}" ${synopsis_end} -1 body)
+strip_roff("${synopsis}" synopsis)
+strip_roff("${body}" body)
+string(REPLACE "\n" ";" synopsis_lines "${synopsis}")
+set(page_usage "")
+foreach(line IN LISTS synopsis_lines)
+    string(STRIP "${line}" line)
+    if(NOT line STREQUAL "")
+        list(APPEND page_usage "${line}")
+    endif()
+endforeach()
+
+foreach(line IN LISTS usage)
+    if(NOT line IN_LIST page_usage)
+        fail("\"${NAME} --help\" shows \"${line}\", which the SYNOPSIS of ${PAGE} lacks: add it there and describe it")
+    endif()
+endforeach()
+foreach(line IN LISTS page_usage)
+    if(NOT line IN_LIST usage)
+        fail("the SYNOPSIS of ${PAGE} shows \"${line}\", which \"${NAME} --help\" does not")
+    endif()
+endforeach()
+foreach(option IN LISTS help_options)
+    if(NOT " ${body} " MATCHES "[^-a-z]${option}[^-a-z]")
+        fail("${PAGE} does not describe the option ${option} that \"${NAME} --help\" shows")
+    endif()
+endforeach()
+foreach(command IN LISTS help_commands)
+    if(NOT body MATCHES "\n\n${command}\n")
+        fail("${PAGE} has no entry (.TP, .B ${command}) for the command ${command} that \"${NAME} --help\" shows")
+    endif()
+endforeach()
+
+if(NOT errors STREQUAL "")
+    message(FATAL_ERROR "The manual page ${PAGE} and ${NAME} disagree:${errors}")
+endif()
