@@ -5,6 +5,7 @@
 #include "PodArray.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -142,3 +143,18 @@ private:
     CMonotonicArray<> m_nameEnds;
     EAAFileFormat m_format = EAAFileFormat::MojieName;
 };
+
+// What CAAStore::FindAAs finds in the AA text file (EAAFileFormat::MojieName)
+// that reader reads, from its current position, once it is loaded; found
+// without loading it, in one pass over the file that keeps nothing of the
+// AAs it passes. fnFound is called for each AA found, ascending by AA
+// index, with its index and its name's bytes (valid during the call).
+// Returns the number of AAs in the file. For a program that searches a file
+// once: loading the store first costs more than the whole search. Throws
+// CRidaxoError as Load does, possibly after calls of fnFound.
+int FindAAsInText(CLineReader& reader, const CSearchText& text, bool bBodies,
+                  const std::function<void(int nIndex, std::string_view name)>& fnFound);
+
+// The same of the AA text file at strPath, read in large blocks.
+int FindAAsInTextFile(const std::string& strPath, const CSearchText& text, bool bBodies,
+                      const std::function<void(int nIndex, std::string_view name)>& fnFound);

@@ -251,24 +251,42 @@ int RunText(const std::vector<std::string>& args)
 
 // Prints, in AA-index order, each AA whose name (or, with --content, whose
 // name or body) the text matches: its index, a tab and its name's bytes.
+// An AA text file is searched in one pass, without loading it, and what it
+// finds is written as it is found, a block at a time; a library or an index
+// file is opened as the window opens it, and searched loaded.
 int RunFind(const std::vector<std::string>& args)
 {
     const CArguments parsed = ParseArguments(args, "--content ");
     RequirePositional(parsed, 2);
+    const std::string& strPath = parsed.m_positional[0];
     const std::optional<CSearchText> text = CSearchText::FromUtf8(parsed.m_positional[1]);
     if (!text)
-        throw CRidaxoError(parsed.m_positional[0], EErrorCause::SearchTextNotCp932);
-    CAAStore store;
-    CCategoryModel model;
-    OpenAnyFile(parsed.m_positional[0], false, store, model);
-    std::string strOut;
-    for (int nIndex : store.FindAAs(*text, parsed.m_bContent)) {
-        strOut += std::to_string(nIndex);
-        strOut += '\t';
-        strOut += store.GetNameView(nIndex);
-        strOut += '\n';
+        throw CRidaxoError(strPath, EErrorCause::SearchTextNotCp932);
+    CBlockWriter writer([](std::string_view data) {
+        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size())
+            ThrowStandardOutputError();
+    });
+    const auto print = [&writer](int nIndex, std::string_view name) {
+        char digits[16];
+        writer.Write(std::string_view(digits, std::to_chars(std::begin(digits), std::end(digits), nIndex).ptr));
+        writer.WriteChar('\t');
+        writer.Write(name);
+        writer.WriteChar('\n');
+    };
+    if (IsAATextFileName(strPath) && GetAAFileFormat(strPath) == EAAFileFormat::MojieName) {
+        // The import refuses a file without AAs; so does the search.
+        if (FindAAsInTextFile(strPath, *text, parsed.m_bContent, print) == 0)
+            throw CRidaxoError(MakeFullPath(strPath), EErrorCause::HoldsNoAA);
+    } else {
+        CAAStore store;
+        CCategoryModel model;
+        OpenAnyFile(strPath, false, store, model);
+        for (int nIndex : store.FindAAs(*text, parsed.m_bContent))
+            print(nIndex, store.GetNameView(nIndex));
     }
-    WriteStandardOutput(strOut);
+    writer.Flush();
+    if (std::fflush(stdout) != 0)
+        ThrowStandardOutputError();
     return 0;
 }
 

@@ -1,9 +1,11 @@
 #include "AASearch.h"
 #include "AAStore.h"
+#include "LineReader.h"
 #include "TempFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace
@@ -181,4 +183,48 @@ TEST(AASearchTest, ATextThatCannotMatchMatchesNothing)
     EXPECT_TRUE(store.FindAAs(CSearchText("b\r\nc"), true).empty());
     EXPECT_TRUE(store.FindAAs(CSearchText("b\n"), true).empty());
     EXPECT_EQ(Find(store, "C", true), std::vector<int>{0});
+}
+
+TEST(AASearchTest, OnePassOverATextFileFindsWhatTheLoadedStoreFinds)
+{
+    // Files pieced together from what the rule and the file's lines turn
+    // on: name lines whole and cut, names with and without "]", "[END]"
+    // whole, cut and missing, trail bytes that are "\\", "]" or letters
+    // (表 95 5C, ゾ 83 5D, ア 83 41, ヂ 83 61), a lead byte alone, letters of
+    // both cases, every kind of line end. Blocks of odd sizes cut lines and
+    // CR LF pairs at every place; a mapped file is one block.
+    const std::vector<std::string_view> pieces = {
+        "[MojieName=", "[MojieName=", "[MojieName", "[END]",    "[END]",    "[END", "]", "]",
+        "\\",          "\x95\x5C",    "\x83\x5D",   "\x83\x41", "\x83\x61", "\x83", "a", "Ab",
+    };
+    const std::vector<std::string_view> lineEnds = {"\r", "\n", "\r\n", "\r\n"};
+    const std::vector<std::string> texts = {
+        "", "a", "AB", "\\", "]", "\x95\x5C", "\x83\x5D", "A", "a]", "[END]", "END", "Mojie", "=a", "\x83", "b\r\na",
+    };
+    std::mt19937 random(7);
+    CTempDir dir;
+    for (int nRound = 0; nRound < 300; ++nRound) {
+        std::string strFile;
+        for (std::size_t n = random() % 120; n-- > 0;)
+            strFile += random() % 3 == 0 ? lineEnds[random() % lineEnds.size()] : pieces[random() % pieces.size()];
+        const std::string strPath = dir.Write("random.txt", strFile);
+        CAAStore store;
+        store.LoadFile(strPath);
+        for (int nText = 0; nText < 4; ++nText) {
+            const CSearchText text(texts[random() % texts.size()]);
+            const bool bBodies = random() % 4 != 0;
+            const std::vector<int> expected = store.FindAAs(text, bBodies);
+            for (std::size_t nBuffer : {16, 17, 29, 4096}) {
+                CLineReader reader(strPath, nBuffer, nBuffer == 29 ? 0 : CLineReader::kNeverMap);
+                std::vector<int> found;
+                const int nCount = FindAAsInText(reader, text, bBodies, [&](int nIndex, std::string_view name) {
+                    found.push_back(nIndex);
+                    EXPECT_EQ(name, store.GetNameView(nIndex)) << "round " << nRound << " AA " << nIndex;
+                });
+                ASSERT_EQ(found, expected) << "round " << nRound << " text " << text.GetText() << " bodies " << bBodies
+                                           << " buffer " << nBuffer;
+                EXPECT_EQ(nCount, store.GetCount());
+            }
+        }
+    }
 }
