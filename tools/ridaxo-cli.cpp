@@ -237,14 +237,27 @@ void OpenAnyFile(const std::string& strPath, bool bAnswerYes, CAAStore& store, C
         strPath, store, model, bFromText, [bAnswerYes] { return bAnswerYes; }, CGroupingSettings());
 }
 
-int RunText(const std::vector<std::string>& args)
+// Opens "FILE INDEX" of text and facts: FILE as the program opens any file
+// into store, and INDEX, which it returns, the number of an AA that the
+// file holds. An AA that is not there has neither a body nor facts: an
+// empty body or zeros would pass for an empty AA.
+int OpenAnyFileAA(const std::vector<std::string>& args, CAAStore& store)
 {
     const CArguments parsed = ParseArguments(args, "");
     RequirePositional(parsed, 2);
     const int nIndex = ParseIndex(parsed.m_positional[1]);
-    CAAStore store;
     CCategoryModel model;
     OpenAnyFile(parsed.m_positional[0], false, store, model);
+    if (nIndex < 0 || nIndex >= store.GetCount())
+        throw CUsageError("INDEX must be from 0 to " + std::to_string(store.GetCount() - 1) + ", not " +
+                          parsed.m_positional[1]);
+    return nIndex;
+}
+
+int RunText(const std::vector<std::string>& args)
+{
+    CAAStore store;
+    const int nIndex = OpenAnyFileAA(args, store);
     WriteStandardOutput(store.GetText(nIndex));
     return 0;
 }
@@ -292,17 +305,8 @@ int RunFind(const std::vector<std::string>& args)
 
 int RunFacts(const std::vector<std::string>& args)
 {
-    const CArguments parsed = ParseArguments(args, "");
-    RequirePositional(parsed, 2);
-    const int nIndex = ParseIndex(parsed.m_positional[1]);
     CAAStore store;
-    CCategoryModel model;
-    OpenAnyFile(parsed.m_positional[0], false, store, model);
-    // An AA that is not there has no facts; zeros would pass for an empty
-    // one.
-    if (nIndex < 0 || nIndex >= store.GetCount())
-        throw CUsageError("INDEX must be from 0 to " + std::to_string(store.GetCount() - 1) + ", not " +
-                          parsed.m_positional[1]);
+    const int nIndex = OpenAnyFileAA(args, store);
     const CAAFacts facts = MeasureAABody(store.GetText(nIndex), store.ResolvesReferences());
     WriteStandardOutput("lines=" + std::to_string(facts.m_nLines) + " width=" + std::to_string(facts.m_nWidth) +
                         " bytes=" + std::to_string(facts.m_nBytes) + "\n");

@@ -72,9 +72,6 @@ TEST(CliTest, ImportResaveTextAndTreeOnASmallFile)
 
     EXPECT_EQ(RunCli({"text", strText, "1"}).m_strOut, "\r\nx\r\n");
     EXPECT_EQ(RunCli({"text", strIndex, "0"}).m_strOut, "line 1\r\n");
-    const CRun outside = RunCli({"text", strIndex, "-1"});
-    EXPECT_EQ(outside.m_nExit, 0);
-    EXPECT_EQ(outside.m_strOut, "");
 
     EXPECT_EQ(RunCli({"tree", strIndex}).m_strOut, "small.txt (1)\n  ab (2)\n");
     EXPECT_EQ(RunCli({"tree", strIndex, "-v"}).m_strOut,
@@ -154,6 +151,7 @@ TEST(CliTest, UsageErrorsExitWithTwo)
         {"find", strText},
         {"find", strText, "ab", "-v"},
         {"facts", strText, "3"}, // no such AA
+        {"text", strText, "3"},
     };
     for (const auto& args : bad)
         ExpectFailure(RunCli(args), 2, "usage:");
