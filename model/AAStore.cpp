@@ -139,13 +139,14 @@ protected:
     // batch found is taken after it. fnBatch must not allocate.
     template <class TBatch> void RunBatches(CLineReader& reader, TBatch fnBatch)
     {
-        for (bool bDone = false; !bDone;) {
+        bool bDone = false;
+        do {
             m_nRoomEnd = m_nameBytes.GetSize() + std::max(kNameRoom, m_nRoomWanted);
             m_nameBytes.Reserve(m_nRoomEnd);
             m_nRoomWanted = 0;
             reader.ReadGuarded([&] { bDone = fnBatch(); });
             static_cast<TScanner*>(this)->EndBatch();
-        }
+        } while (!bDone);
     }
 
     // Whether the room for names holds nBytes more; when it does not, the
