@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "AAFacts.h"
 #include "AAListView.h"
 #include "AboutDlg.h"
 #include "Bitmaps.h"
@@ -11,11 +12,18 @@
 #include "RidaxoError.h"
 #include "SettingsDlg.h"
 
+#include "AASearch.h"
+#include "Category.h"
+
 #include <wx/accel.h>
+#include <wx/checkbox.h>
 #include <wx/dcscreen.h>
 #include <wx/fontdlg.h>
 #include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
 #include <wx/splitter.h>
+#include <wx/srchctrl.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -29,15 +37,66 @@ CMainFrame* g_pMainFrame = nullptr;
 constexpr int kTreeWidth = 200;
 constexpr int kListHeight = 200;
 constexpr int kNameColumnWidth = 300;
+// How long typing in the search field pauses before the search runs.
+constexpr int kSearchDelayMs = 200;
 
-enum EStatusPane
+// Every AA of category and the categories below it, ascending.
+std::vector<int> CollectBranchAAs(const CCategory& category)
 {
-    kPaneMessage,
-    kPaneKana,
-    kPaneCaps,
-    kPaneNum,
-    kPaneScroll,
-    kPaneCount
+    std::vector<int> aas;
+    std::vector<const CCategory*> stack{&category};
+    while (!stack.empty()) {
+        const CCategory* pCurrent = stack.back();
+        stack.pop_back();
+        aas.insert(aas.end(), pCurrent->GetAAList().begin(), pCurrent->GetAAList().end());
+        for (int i = 0; i < pCurrent->GetChildCount(); ++i)
+            stack.push_back(pCurrent->GetChildAt(i));
+    }
+    std::sort(aas.begin(), aas.end());
+    aas.erase(std::unique(aas.begin(), aas.end()), aas.end());
+    return aas;
+}
+
+constexpr int kPaneMessage = CMainFrame::kPaneMessage;
+constexpr int kPaneCount = CMainFrame::kPaneCount;
+
+// The status bar, which draws a pane marked as a warning in the warning
+// colour. Drawing it so costs no more than any status text: a label of its
+// own in the bar would make GTK lay the whole window out anew whenever its
+// text changed.
+class CRidaxoStatusBar : public wxStatusBar
+{
+public:
+    CRidaxoStatusBar(wxWindow* pParent, wxWindowID nId, long nStyle, const wxString& strName)
+        : wxStatusBar(pParent, nId, nStyle, strName)
+    {}
+
+    void SetWarned(int nPane, bool bWarned)
+    {
+        const unsigned nBit = 1U << nPane;
+        const unsigned nWarned = bWarned ? m_nWarned | nBit : m_nWarned & ~nBit;
+        if (nWarned != m_nWarned) {
+            m_nWarned = nWarned;
+            Refresh();
+        }
+    }
+    bool IsWarned(int nPane) const { return (m_nWarned & (1U << nPane)) != 0; }
+
+protected:
+    void DrawFieldText(wxDC& dc, const wxRect& rect, int nPane, int nTextHeight) override
+    {
+        if (!IsWarned(nPane)) {
+            wxStatusBar::DrawFieldText(dc, rect, nPane, nTextHeight);
+            return;
+        }
+        const wxColour previous = dc.GetTextForeground();
+        dc.SetTextForeground(*wxRED);
+        wxStatusBar::DrawFieldText(dc, rect, nPane, nTextHeight);
+        dc.SetTextForeground(previous);
+    }
+
+private:
+    unsigned m_nWarned = 0;
 };
 
 // Appends a menu item whose status-bar prompt comes from the string table.
@@ -79,6 +138,14 @@ CMainFrame::CMainFrame(wxDocManager* pManager, const wxString& strTitle)
     // second is enough for the indicators, where every idle event is not.
     m_keyStateTimer.Bind(wxEVT_TIMER, &CMainFrame::OnKeyStateTimer, this);
     m_keyStateTimer.Start(500);
+    m_searchTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { RunSearch(); });
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) {
+            if (m_pSearchCtrl)
+                m_pSearchCtrl->SetFocus();
+        },
+        ID_FIND);
 }
 
 CMainFrame::~CMainFrame()
@@ -106,7 +173,33 @@ bool CMainFrame::CreateClientPanes()
     m_pTreeView = new CCategoryTreeView(m_wndSplitter);
     m_wndSplitter2 =
         new wxSplitterWindow(m_wndSplitter, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_LIVE_UPDATE);
-    m_pListView = new CAAListView(m_wndSplitter2);
+    // Above the list, the search field and its two toggles.
+    auto* pListPane = new wxPanel(m_wndSplitter2);
+    m_pSearchCtrl = new wxSearchCtrl(pListPane, wxID_ANY);
+    m_pSearchCtrl->ShowCancelButton(true);
+    m_pSearchCtrl->SetDescriptiveText(U8("AA の名前で検索 (Ctrl+F)"));
+    m_pSearchBodies = new wxCheckBox(pListPane, wxID_ANY, U8("本文も検索"));
+    m_pSearchInFolder = new wxCheckBox(pListPane, wxID_ANY, U8("選択フォルダ内のみ"));
+    m_pListView = new CAAListView(pListPane);
+    auto* pSearchRow = new wxBoxSizer(wxHORIZONTAL);
+    pSearchRow->Add(m_pSearchCtrl, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(6));
+    pSearchRow->Add(m_pSearchBodies, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(6));
+    pSearchRow->Add(m_pSearchInFolder, 0, wxALIGN_CENTER_VERTICAL);
+    auto* pListSizer = new wxBoxSizer(wxVERTICAL);
+    pListSizer->Add(pSearchRow, 0, wxEXPAND | wxALL, FromDIP(2));
+    pListSizer->Add(m_pListView, 1, wxEXPAND);
+    pListPane->SetSizer(pListSizer);
+    m_pSearchCtrl->Bind(wxEVT_TEXT, &CMainFrame::OnSearchTyped, this);
+    m_pSearchCtrl->Bind(wxEVT_SEARCH, [this](wxCommandEvent&) { RunSearch(); });
+    m_pSearchCtrl->Bind(wxEVT_SEARCH_CANCEL, [this](wxCommandEvent&) { EndSearch(); });
+    m_pSearchCtrl->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_ESCAPE && !event.HasAnyModifiers())
+            EndSearch();
+        else
+            event.Skip();
+    });
+    for (wxCheckBox* pBox : {m_pSearchBodies, m_pSearchInFolder})
+        pBox->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { RunSearch(); });
     // The text pane scrolls both ways and never wraps: an AA's lines must
     // stay as drawn. It shows the AA text file, which Ridaxo never writes,
     // so it takes no typing; its text can still be selected and copied.
@@ -119,7 +212,7 @@ bool CMainFrame::CreateClientPanes()
         pSplitter->SetMinimumPaneSize(20);
         pSplitter->SetSashGravity(0.0);
     }
-    m_wndSplitter2->SplitHorizontally(m_pListView, m_pTextView, kListHeight);
+    m_wndSplitter2->SplitHorizontally(pListPane, m_pTextView, kListHeight);
     m_wndSplitter->SplitVertically(m_pTreeView, m_wndSplitter2, kTreeWidth);
 
     m_pListView->InsertColumn(0, U8("名称"), LXCFMT_LEFT, kNameColumnWidth);
@@ -176,6 +269,7 @@ void CMainFrame::CreateMenus()
         {wxACCEL_ALT, WXK_BACK, wxID_UNDO},     {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
         {wxACCEL_CTRL, WXK_INSERT, wxID_COPY},  {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
         {wxACCEL_NORMAL, WXK_F6, ID_NEXT_PANE}, {wxACCEL_SHIFT, WXK_F6, ID_PREV_PANE},
+        {wxACCEL_CTRL, 'F', ID_FIND},
     };
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
 }
@@ -206,7 +300,8 @@ bool CMainFrame::CreateStatusBarPanes()
     if (!pStatusBar)
         return false;
     const int nIndicator = FromDIP(48);
-    const int widths[kPaneCount] = {-1, nIndicator, nIndicator, nIndicator, nIndicator};
+    const int widths[kPaneCount] = {-1,         FromDIP(90), FromDIP(80), FromDIP(110),
+                                    nIndicator, nIndicator,  nIndicator,  nIndicator};
     SetStatusWidths(kPaneCount, widths);
     SetStatusBarPane(kPaneMessage);
     SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
@@ -221,6 +316,10 @@ CRidaxoDoc* CMainFrame::GetActiveDocument() const
 
 void CMainFrame::ClearViews()
 {
+    // A search of the file that was open means nothing in the next.
+    m_searchTimer.Stop();
+    if (m_pSearchCtrl)
+        m_pSearchCtrl->ChangeValue(wxString());
     ShowPaneText({});
     if (m_pListView)
         m_pListView->Clear();
@@ -235,10 +334,81 @@ void CMainFrame::RefreshTree()
         m_pTreeView->RebuildTree();
 }
 
+void CMainFrame::OnSearchTyped(wxCommandEvent& /*event*/)
+{
+    // Each keystroke starts the wait anew: the search runs once, when the
+    // typing pauses.
+    m_searchTimer.StartOnce(kSearchDelayMs);
+}
+
+void CMainFrame::EndSearch()
+{
+    m_searchTimer.Stop();
+    if (m_pSearchCtrl && !m_pSearchCtrl->IsEmpty())
+        m_pSearchCtrl->ChangeValue(wxString());
+    SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
+    ShowCategory();
+}
+
+void CMainFrame::RunSearch()
+{
+    m_searchTimer.Stop();
+    if (!m_bPanesReady || !m_pSearchCtrl || !m_pListView)
+        return;
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    const wxString strTyped = m_pSearchCtrl->GetValue();
+    if (strTyped.empty() || !pDoc) {
+        EndSearch();
+        return;
+    }
+    const std::optional<CSearchText> text = CSearchText::FromUtf8(strTyped.utf8_string());
+    if (!text) {
+        m_pListView->ShowResults({});
+        SetStatusText(U8("検索する文字列に Shift-JIS で書けない文字があるため、一致する AA はありません。"),
+                      kPaneMessage);
+        return;
+    }
+    // Bodies are read from the AA text file: not from one that changed
+    // since it was loaded, whose AAs no longer lie where the store says.
+    const bool bBodies = m_pSearchBodies->GetValue() && !pDoc->HasUnansweredTextFileChange();
+    std::vector<int> found;
+    try {
+        wxBusyCursor busy;
+        found = pDoc->m_store.FindAAs(*text, bBodies);
+    } catch (const CRidaxoError& error) {
+        found = pDoc->m_store.FindAAs(*text, false);
+        ReportTextFileError(
+            FormatErrorText(U8("AA テキストファイルを読めないため、本文は検索しませんでした。"), error));
+    }
+    const CCategory* pFolder = m_pTreeView ? m_pTreeView->GetItemCategory(m_pTreeView->GetSelection()) : nullptr;
+    if (m_pSearchInFolder->GetValue() && pFolder) {
+        const std::vector<int> branch = CollectBranchAAs(*pFolder);
+        std::vector<int> inBranch;
+        std::set_intersection(found.begin(), found.end(), branch.begin(), branch.end(), std::back_inserter(inBranch));
+        found.swap(inBranch);
+    }
+    m_pListView->ShowResults(found);
+    SetStatusText(found.empty() ? U8("一致する AA はありません。")
+                                : wxString::Format(U8("%zu 件の AA が見つかりました。"), found.size()),
+                  kPaneMessage);
+}
+
+bool CMainFrame::IsSearching() const
+{
+    return m_pSearchCtrl && !m_pSearchCtrl->IsEmpty();
+}
+
 void CMainFrame::ShowCategory()
 {
     if (!m_bPanesReady || !m_pTreeView || !m_pListView)
         return;
+    // While a search is shown, another folder selected is searched within
+    // when the search is limited to it; the results stay otherwise.
+    if (IsSearching()) {
+        if (m_pSearchInFolder->GetValue())
+            RunSearch();
+        return;
+    }
     if (CCategory* pCategory = m_pTreeView->GetItemCategory(m_pTreeView->GetSelection())) {
         m_pListView->Fill(pCategory);
         return;
@@ -277,7 +447,7 @@ void CMainFrame::ShowSelectedAA()
         // Only what the pane can show is read: a body of one enormous line
         // would otherwise cost its whole size before most of it is cut.
         const std::string strText =
-            pDoc->m_store.GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, kPaneLines);
+            pDoc->m_store.GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, ::kPaneLines);
         m_bTextReadFailed = false;
         ShowPaneText(strText, pDoc->m_store.ResolvesReferences());
     } catch (const CRidaxoError& error) {
@@ -289,12 +459,62 @@ void CMainFrame::ShowSelectedAA()
     }
 }
 
+wxStatusBar* CMainFrame::OnCreateStatusBar(int nNumber, long nStyle, wxWindowID nId, const wxString& strName)
+{
+    auto* pStatusBar = new CRidaxoStatusBar(this, nId, nStyle, strName);
+    pStatusBar->SetFieldsCount(nNumber);
+    return pStatusBar;
+}
+
+bool CMainFrame::IsStatusPaneWarned(int nPane) const
+{
+    const auto* pStatusBar = dynamic_cast<const CRidaxoStatusBar*>(GetStatusBar());
+    return pStatusBar && pStatusBar->IsWarned(nPane);
+}
+
+void CMainFrame::ShowFacts(const CAAFacts* pFacts, bool bCut)
+{
+    auto* pStatusBar = dynamic_cast<CRidaxoStatusBar*>(GetStatusBar());
+    if (!pStatusBar)
+        return;
+    wxString strLines;
+    wxString strWidth;
+    wxString strBytes;
+    if (pFacts) {
+        // Of an AA shown in part, each fact is what the part alone has.
+        const wxString strAtLeast = bCut ? U8(" 以上") : wxString();
+        strLines = wxString::Format(U8("%zu 行"), pFacts->m_nLines) + strAtLeast;
+        strWidth = wxString::Format(U8("幅 %d ドット"), pFacts->m_nWidth) + strAtLeast;
+        strBytes = wxString::Format(U8("%zu バイト"), pFacts->m_nBytes) + strAtLeast;
+        // A mark besides the colour, for those who cannot tell red.
+        if (pFacts->HasTooManyLines())
+            strLines = U8("⚠ ") + strLines;
+        if (pFacts->HasTooManyBytes())
+            strBytes = U8("⚠ ") + strBytes;
+    }
+    pStatusBar->SetWarned(kStatusLines, pFacts && pFacts->HasTooManyLines());
+    pStatusBar->SetWarned(kStatusBytes, pFacts && pFacts->HasTooManyBytes());
+    const std::pair<int, const wxString*> panes[] = {
+        {kStatusLines, &strLines}, {kStatusWidth, &strWidth}, {kStatusBytes, &strBytes}};
+    for (const auto& [nPane, pText] : panes)
+        if (pStatusBar->GetStatusText(nPane) != *pText)
+            pStatusBar->SetStatusText(*pText, nPane);
+}
+
 void CMainFrame::ShowPaneText(std::string_view strBody, bool bReferences)
 {
     if (!m_pTextView)
         return;
     const CPaneText shown = MakePaneText(strBody, bReferences);
     m_pTextView->ChangeValue(wxString::FromUTF8(shown.m_strUtf8));
+    // The facts are those of the body the pane was given: the whole of an
+    // AA it shows whole. Nothing is shown, nothing is measured.
+    if (strBody.empty()) {
+        ShowFacts(nullptr, false);
+    } else {
+        const CAAFacts facts = MeasureAABody(strBody, bReferences);
+        ShowFacts(&facts, shown.m_bCut);
+    }
     // The note stays while the AA it speaks of is shown, and gives way to
     // the idle text after it; other messages are left alone.
     wxStatusBar* pStatusBar = GetStatusBar();
@@ -421,6 +641,10 @@ void CMainFrame::OnEditCommand(wxCommandEvent& event)
             m_pTreeView->Paste();
             // What cut or copy said to do next has been done.
             SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
+        } else if (nId == wxID_COPY && pFocus == m_pListView && m_pListView->IsShowingResults()) {
+            // Search results are copied as text only: they have no folder
+            // that a paste would take them from.
+            m_pListView->CopySelectedText();
         } else if (nId == wxID_CUT || nId == wxID_COPY) {
             if (pFocus == m_pListView)
                 m_pListView->MarkSelected(nId == wxID_CUT);
@@ -432,9 +656,9 @@ void CMainFrame::OnEditCommand(wxCommandEvent& event)
         }
         return;
     }
-    // In a text field, the text pane or a label being edited, they edit
-    // text.
-    auto* pText = dynamic_cast<wxTextCtrl*>(pFocus);
+    // In a text field (the search field too), the text pane or a label
+    // being edited, they edit text.
+    auto* pText = dynamic_cast<wxTextEntry*>(pFocus);
     if (!pText) {
         event.Skip();
         return;
@@ -461,13 +685,15 @@ void CMainFrame::OnEditCommand(wxCommandEvent& event)
 void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
 {
     const wxWindow* pFocus = FindFocus();
-    const auto* pText = dynamic_cast<const wxTextCtrl*>(pFocus);
+    const auto* pText = dynamic_cast<const wxTextEntry*>(pFocus);
     bool bEnable = false;
     if (IsTreeOrList(pFocus)) {
         switch (event.GetId()) {
         case wxID_CUT:
         case wxID_COPY:
             bEnable = pFocus == m_pListView ? m_pListView->CanMarkSelected() : m_pTreeView->CanMarkSelected();
+            if (pFocus == m_pListView && event.GetId() == wxID_COPY && m_pListView->IsShowingResults())
+                bEnable = m_pListView->GetSelectedCount() > 0;
             break;
         case wxID_PASTE:
             bEnable = m_pTreeView->CanPaste();

@@ -7,9 +7,12 @@
 #include <wx/docview.h>
 #include <wx/timer.h>
 
+struct CAAFacts;
 class CAAListView;
 class CCategoryTreeView;
 class CRidaxoDoc;
+class wxCheckBox;
+class wxSearchCtrl;
 class wxSplitterWindow;
 class wxTextCtrl;
 
@@ -21,6 +24,21 @@ class wxTextCtrl;
 class CMainFrame : public wxDocParentFrame
 {
 public:
+    // The status bar's panes: messages, the shown AA's facts, then the
+    // indicators of the input method and the lock keys.
+    enum EStatusPane
+    {
+        kPaneMessage,
+        kStatusLines,
+        kStatusWidth,
+        kStatusBytes,
+        kPaneKana,
+        kPaneCaps,
+        kPaneNum,
+        kPaneScroll,
+        kPaneCount
+    };
+
     CMainFrame(wxDocManager* pManager, const wxString& strTitle);
     ~CMainFrame() override;
 
@@ -30,6 +48,15 @@ public:
 
     CCategoryTreeView* GetTreeView() const { return m_pTreeView; }
     CAAListView* GetListView() const { return m_pListView; }
+    wxSearchCtrl* GetSearchCtrl() const { return m_pSearchCtrl; }
+    wxCheckBox* GetSearchBodiesBox() const { return m_pSearchBodies; }
+    wxCheckBox* GetSearchInFolderBox() const { return m_pSearchInFolder; }
+    // Lists the AAs the search field's text matches, at once (typing runs
+    // it after a short pause); an empty field lists the selected folder.
+    void RunSearch();
+    // Empties the search field and lists the folder selected in the tree.
+    void EndSearch();
+    bool IsSearching() const;
     wxTextCtrl* GetTextView() const { return m_pTextView; }
     CRidaxoDoc* GetActiveDocument() const;
 
@@ -58,6 +85,10 @@ public:
     // The text pane takes the font m_fontSpec describes.
     void ApplyTextFont();
 
+    // True when the status bar shows pane nPane (kStatusLines or kStatusBytes)
+    // as a warning: the shown AA is more than a typical board takes.
+    bool IsStatusPaneWarned(int nPane) const;
+
     bool m_bPanesReady = false;
     unsigned MinCategoryItems = 5;
     unsigned SimilarityThreshold = 3;
@@ -73,9 +104,14 @@ private:
     wxWindow* GetBar(int nId) const;
     // Shows an AA's body in the text pane, as much of it as the pane can
     // show at once (MakePaneText), with a note in the status bar when that
-    // is not all of it; an empty body empties the pane. bReferences: the
-    // body's character references show as their characters.
+    // is not all of it, and the facts of what it was given in the status
+    // bar; an empty body empties the pane. bReferences: the body's character
+    // references show, and are measured, as their characters.
     void ShowPaneText(std::string_view strBody, bool bReferences = false);
+    // Shows the facts of the AA shown in the status bar; bCut: the body is
+    // only the part the pane shows, so each fact is a least value.
+    void ShowFacts(const CAAFacts* pFacts, bool bCut);
+    wxStatusBar* OnCreateStatusBar(int nNumber, long nStyle, wxWindowID nId, const wxString& strName) override;
     void ReportTextFileError(const wxString& strText);
     void AskReloadTextFile();
     // True for the tree and the list, where the edit commands move and
@@ -94,6 +130,7 @@ private:
     void OnUpdateToggleBar(wxUpdateUIEvent& event);
     void OnPane(wxCommandEvent& event);
     void OnKeyStateTimer(wxTimerEvent& event);
+    void OnSearchTyped(wxCommandEvent& event);
 
     wxSplitterWindow* m_wndSplitter = nullptr;
     wxSplitterWindow* m_wndSplitter2 = nullptr;
@@ -106,6 +143,11 @@ private:
     // Set while the question about a changed AA text file waits to be asked.
     bool m_bReloadQuestionPending = false;
     wxTimer m_keyStateTimer;
+    wxSearchCtrl* m_pSearchCtrl = nullptr;
+    wxCheckBox* m_pSearchBodies = nullptr;
+    wxCheckBox* m_pSearchInFolder = nullptr;
+    // Runs the search once typing has paused.
+    wxTimer m_searchTimer;
 };
 
 // The process's one main frame, set when it is built and never cleared.

@@ -40,6 +40,8 @@ constexpr CResString kStrings[] = {
     {ID_FOLDER_ADD, "フォルダの追加\nフォルダの追加"},
     {ID_FOLDER_DELETE, "フォルダの削除\nフォルダの削除"},
     {ID_SETTINGS, "設定...\n設定..."},
+    {ID_AA_COPY, "選択した AA のテキストをクリップボードにコピー\nＡＡのコピー"},
+    {ID_FIND, "AA を名前で検索\n検索"},
 };
 
 wxString Field(const wxString& strText, int nField)
@@ -99,7 +101,7 @@ std::unique_ptr<wxMenu> LoadPopupMenu(int nId)
         items = {{ID_FOLDER_ADD, "フォルダの追加"}, {ID_FOLDER_DELETE, "フォルダの削除"}};
         break;
     case IDR_LISTPOPUP:
-        items = {{ID_AA_DELETE, "ＡＡの削除"}};
+        items = {{ID_AA_DELETE, "ＡＡの削除"}, {ID_AA_COPY, "ＡＡのコピー"}};
         break;
     default:
         return nullptr;

@@ -16,6 +16,8 @@ enum : int
     ID_FOLDER_DELETE = 22774,
     ID_AA_DELETE = 22775,
     ID_SETTINGS = 22776,
+    ID_AA_COPY = 22777,
+    ID_FIND = 22778,
     // Framework commands that wx has no stock ID for; wx wants IDs below
     // 32767, so they cannot keep their historical numbers.
     ID_VIEW_TOOLBAR = wxID_HIGHEST + 1,
@@ -31,7 +33,7 @@ enum : int
 enum : int
 {
     IDR_TREEPOPUP = 133, // "TreePopup": add and delete a folder
-    IDR_LISTPOPUP = 137, // "ListPopup": delete AAs from the listed folder
+    IDR_LISTPOPUP = 137, // "ListPopup": copy the AAs' text, delete AAs from the listed folder
 };
 
 // Text resource numbers that are not command IDs.

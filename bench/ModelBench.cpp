@@ -5,6 +5,7 @@
 //   bench/ridaxo-bench [--aas=N | --aa-file=PATH] [Google Benchmark options]
 
 #include "AAFileGenerator.h"
+#include "AASearch.h"
 #include "AAStore.h"
 #include "AutoCategorize.h"
 #include "BlockWriter.h"
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -190,6 +192,23 @@ void BM_GetText(benchmark::State& state)
     state.SetLabel((nIndex == 0 ? "first AA, " : "last AA, ") + std::to_string(nBytes) + " bytes");
 }
 BENCHMARK(BM_GetText)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A name search over every name, as a keystroke in the search field asks
+// for it: each query anew, never a refinement of the last. The queries: a
+// kana that most names hold, a rarer pair, a text no name holds, and
+// ASCII letters, which match in either case.
+void BM_FindNames(benchmark::State& state)
+{
+    const CBenchFiles& files = Files();
+    static const char* const kQueries[] = {"ね", "驚）", "該当なし", "ch"};
+    const char* const pszQuery = kQueries[state.range(0)];
+    const std::optional<CSearchText> text = CSearchText::FromUtf8(pszQuery);
+    std::size_t nFound = 0;
+    for (auto _ : state)
+        nFound = files.m_store.FindAAs(*text, false).size();
+    state.SetLabel(std::string(pszQuery) + ": " + std::to_string(nFound) + " names");
+}
+BENCHMARK(BM_FindNames)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // What a loaded store keeps in memory, as the C library counts it: the
 // allocations that a load leaves behind, less the names' own bytes, per AA.

@@ -1,11 +1,13 @@
 #include "FuzzSupport.h"
 
+#include "AASearch.h"
 #include "AAStore.h"
 #include "AATextReference.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
 #include "ShiftJis.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -106,5 +108,31 @@ void CheckAAFileLoad(std::string_view strName, std::string_view data)
         const bool bValid = nIndex >= 0 && nIndex < nCount;
         FuzzCheck(store.GetText(nIndex) == (bValid ? ReadBodyPlainly(data, names[nIndex].m_nOffset, format) : ""),
                   "a body reads as a line-by-line reading reads it");
+    }
+}
+
+void CheckTextFileSearch(std::string_view data)
+{
+    const std::string strPath = WriteFuzzFile("search.txt", data);
+    CAAStore store;
+    try {
+        store.LoadFile(strPath);
+    } catch (const CRidaxoError&) {
+        return;
+    }
+    // The first byte tells how many of the next make the text.
+    const std::size_t nSize = data.empty() ? 0 : static_cast<unsigned char>(data[0]) % 4;
+    const CSearchText text(data.substr(std::min<std::size_t>(1, data.size()), nSize));
+    for (const bool bBodies : {false, true}) {
+        std::vector<int> found;
+        bool bNamesAgree = true;
+        CLineReader reader(strPath, 16, CLineReader::kNeverMap);
+        const int nCount = FindAAsInText(reader, text, bBodies, [&](int nIndex, std::string_view name) {
+            found.push_back(nIndex);
+            bNamesAgree = bNamesAgree && name == store.GetNameView(nIndex);
+        });
+        FuzzCheck(nCount == store.GetCount(), "the one-pass search counts the AAs the store holds");
+        FuzzCheck(found == store.FindAAs(text, bBodies), "the one-pass search finds what the store finds");
+        FuzzCheck(bNamesAgree, "the one-pass search gives the names the store holds");
     }
 }

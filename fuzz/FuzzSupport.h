@@ -23,3 +23,8 @@ void FuzzCheck(bool bHolds, const char* pszWhat);
 // bodies must read, as a plain line-by-line reading finds them; only text
 // of another encoding may be refused.
 void CheckAAFileLoad(std::string_view strName, std::string_view data);
+
+// Searches data, as an AA text file, for a few of its own bytes, names
+// alone and names and bodies: the one-pass search of the file, read in
+// small blocks, must find what the loaded store finds, names and all.
+void CheckTextFileSearch(std::string_view data);

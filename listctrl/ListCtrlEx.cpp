@@ -7,6 +7,7 @@
 #include <wx/listctrl.h>
 #include <wx/renderer.h>
 #include <wx/settings.h>
+#include <wx/time.h>
 
 namespace
 {
@@ -286,6 +287,7 @@ CListExWindow::CListExWindow(wxWindow* pParent, wxWindowID nId, unsigned nStyle,
     Bind(wxEVT_MOTION, [this](wxMouseEvent& event) { OnMouseMove(event); });
     Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& event) { OnMouseMove(event); });
     Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) { OnKeyDown(event); });
+    Bind(wxEVT_CHAR, [this](wxKeyEvent& event) { OnChar(event); });
     // The list's own context menu is none: a right click is the owner's to
     // handle, and the frame above never sees it.
     Bind(wxEVT_CONTEXT_MENU, [](wxContextMenuEvent&) {});
@@ -1107,6 +1109,39 @@ void CListExWindow::OnKeyDown(wxKeyEvent& event)
     default:
         event.Skip();
         break;
+    }
+}
+
+void CListExWindow::OnChar(wxKeyEvent& event)
+{
+    const wxChar ch = event.GetUnicodeKey();
+    if (ch == WXK_NONE || ch < ' ' || ch == WXK_DELETE || event.ControlDown() || event.AltDown()) {
+        event.Skip();
+        return;
+    }
+    // A pause of about a second starts a new prefix, as list controls do.
+    constexpr long kPrefixPauseMs = 1000;
+    const wxLongLong nNow = wxGetLocalTimeMillis();
+    const bool bNewPrefix = m_strTypedPrefix.empty() || nNow - m_nLastTypedMs > kPrefixPauseMs;
+    m_nLastTypedMs = nNow;
+    if (bNewPrefix)
+        m_strTypedPrefix.clear();
+    m_strTypedPrefix += ch;
+    const int nFocus = GetNextItem(-1, LXNI_FOCUSED);
+    const int nCurrent = nFocus >= 0 ? nFocus : GetNextItem(-1, LXNI_SELECTED);
+    // A new prefix looks from the row after the current one, so that typing
+    // one letter again and again steps through the rows it begins; a longer
+    // prefix may still fit the current row.
+    const int nCount = GetItemCount();
+    const int nFirst = nCurrent < 0 ? 0 : (bNewPrefix ? nCurrent + 1 : nCurrent);
+    const wxString strWanted = m_strTypedPrefix.Lower();
+    for (int i = 0; i < nCount; ++i) {
+        const int nItem = (nFirst + i) % nCount;
+        if (GetItemText(nItem).Lower().StartsWith(strWanted)) {
+            SelectOnly(nItem);
+            EnsureVisible(nItem);
+            return;
+        }
     }
 }
 

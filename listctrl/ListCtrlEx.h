@@ -125,6 +125,9 @@ protected:
     virtual void OnRightDown(wxMouseEvent& event);
     virtual void OnMouseMove(wxMouseEvent& event);
     virtual void OnKeyDown(wxKeyEvent& event);
+    // A typed character (from the keyboard or an input method) extends the
+    // typed prefix and selects the next row whose text starts with it.
+    virtual void OnChar(wxKeyEvent& event);
 
     // Selects exactly nItem, which also takes the focus mark.
     void SelectOnly(int nItem);
@@ -175,6 +178,9 @@ private:
     wxPoint m_ptPress;
     bool m_bHandCursor = false;
     int m_nCharHeight = 0;
+    // The start of a name typed so far, and when its last character came.
+    wxString m_strTypedPrefix;
+    wxLongLong m_nLastTypedMs = 0;
 };
 
 // The extended list as a control in a dialog or window.

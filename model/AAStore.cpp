@@ -1,5 +1,6 @@
 #include "AAStore.h"
 
+#include "AASearch.h"
 #include "FindLineEnd.h"
 #include "LineReader.h"
 #include "RidaxoError.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -34,14 +36,17 @@ constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
 constexpr std::size_t kLoadBufferSize = std::size_t{64} * 1024;
 // How much of the start of a file decides whether it is code page 932.
 constexpr std::size_t kEncodingSniffSize = std::size_t{64} * 1024;
+// A search of bodies maps every file it can, however small: it needs the
+// whole file at hand.
+constexpr std::uint64_t kSearchMapThreshold = 1;
 // A body is a few lines.
 constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 
 // The first line start in [pFrom, pEnd) whose line begins with "[" and
-// chSecond, the second byte of the key sought, or with "[" at the very end
-// of the block; null when there is none. pFrom[-1] must be readable. A line
-// starts after an LF or after a CR: a CR before a "[" is never the first
-// half of a CR LF pair.
+// chSecond or chOtherSecond, the second bytes of the keys sought, or with
+// "[" at the very end of the block; null when there is none. pFrom[-1]
+// must be readable. A line starts after an LF or after a CR: a CR before a
+// "[" is never the first half of a CR LF pair.
 //
 // Nearly every byte of a file passes through here, so it tests sixteen
 // bytes at a time where the processor allows. Looking for two bytes rather
@@ -50,17 +55,20 @@ constexpr std::size_t kTextBufferSize = std::size_t{16} * 1024;
 // way; such a pair inside a line is so rare that whether a line ends before
 // it is asked only at the stops, which costs fewer steps a block than
 // asking it of every byte.
-const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, char chSecond)
+const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, char chSecond, char chOtherSecond)
 {
     const char* p = pFrom;
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i brackets = _mm_set1_epi8('[');
     const __m128i seconds = _mm_set1_epi8(chSecond);
-    // Marks the bytes at pAt … pAt + 15 that are a "[" before chSecond.
+    const __m128i otherSeconds = _mm_set1_epi8(chOtherSecond);
+    // Marks the bytes at pAt … pAt + 15 that are a "[" before a second byte.
+    // For one key the compiler folds the two comparisons into one.
     const auto candidates = [&](const char* pAt) {
         const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt));
         const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt + 1));
-        return _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, seconds));
+        return _mm_and_si128(_mm_cmpeq_epi8(here, brackets),
+                             _mm_or_si128(_mm_cmpeq_epi8(after, seconds), _mm_cmpeq_epi8(after, otherSeconds)));
     };
     // Thirty-two bytes a round, with one branch; the last load reads up to
     // p + 32.
@@ -79,50 +87,68 @@ const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, char chS
     }
 #endif
     for (; p < pEnd; ++p)
-        if (*p == '[' && (p[-1] == '\n' || p[-1] == '\r') && (p + 1 == pEnd || p[1] == chSecond))
+        if (*p == '[' && (p[-1] == '\n' || p[-1] == '\r') &&
+            (p + 1 == pEnd || p[1] == chSecond || p[1] == chOtherSecond))
             return p;
     return nullptr;
 }
 
-// What the scanners of the formats share. They find the AAs of a file in
-// the blocks it is read in and append each AA's name and body offset to the
-// lists they were given.
+const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, char chSecond)
+{
+    return FindLineStartCandidate(pFrom, pEnd, chSecond, chSecond);
+}
+
+// What the scanners of AA files share. They take the file in the blocks it
+// is read in.
 //
 // A block may be a mapped file that another program cuts short while it is
 // read. The reading then runs under the reader's guard, which leaves it by
 // a jump, and so must neither allocate nor hold anything to destroy. A
 // block is therefore taken in batches: outside the guard, the name bytes
-// get room; under it, the scan copies the names it finds into that room
-// and notes each AA in an array of fixed size; outside again, the AAs join
-// the lists. Copying a name while the scan has just read it costs nothing
-// more than reading the file; going back for the names afterwards did.
+// get room; under it, the scan copies the names it wants into that room
+// and notes what it finds in arrays made beforehand; outside again,
+// TScanner's EndBatch takes what the batch found. Copying a name while the
+// scan has just read it costs nothing more than reading the file; going
+// back for the names afterwards did.
 //
 // TScanner scans: its Step(p, pEnd, pBlock) takes the bytes from p on as
-// far as it likes and returns where the scan goes on, or null, with
-// nothing done, when it needs more room for names (HasRoomFor). A step
-// notes at most one AA.
+// far as it likes and returns where the scan goes on, or null when it
+// needs more room (HasRoomFor, or room of its own that EndBatch makes);
+// the next batch then steps from p again. Its IsBatchFull ends a batch
+// early.
 template <class TScanner> class CBlockScanner
 {
 public:
-    CBlockScanner(const std::string& strPath, std::uint64_t nStart, CMonotonicArray<>& offsets,
-                  CPodArray<char>& nameBytes, CMonotonicArray<>& nameEnds)
-        : m_nBlockStart(nStart), m_nameBytes(nameBytes), m_strPath(strPath), m_offsets(offsets), m_nameEnds(nameEnds)
-    {}
+    CBlockScanner(std::uint64_t nStart, CPodArray<char>& nameBytes) : m_nBlockStart(nStart), m_nameBytes(nameBytes) {}
 
     // Scans block, the block that reader handed out last; the first block
     // begins a line.
     void Feed(CLineReader& reader, std::string_view block)
     {
-        for (std::size_t nPos = 0; nPos < block.size();) {
-            m_nRoomEnd = m_nameBytes.GetSize() + std::max(kNameRoom, m_nRoomWanted);
-            m_nameBytes.Reserve(m_nRoomEnd);
-            reader.ReadGuarded([&] { nPos = ScanBatch(block, nPos); });
-            AddFoundAAs();
-        }
+        std::size_t nPos = 0;
+        RunBatches(reader, [&] {
+            nPos = ScanBatch(block, nPos);
+            return nPos == block.size();
+        });
         m_nBlockStart += block.size();
     }
 
 protected:
+    // Runs fnBatch under the reader's guard, batch after batch, until it
+    // returns true: room for names is made before each batch, and what the
+    // batch found is taken after it. fnBatch must not allocate.
+    template <class TBatch> void RunBatches(CLineReader& reader, TBatch fnBatch)
+    {
+        bool bDone = false;
+        do {
+            m_nRoomEnd = m_nameBytes.GetSize() + std::max(kNameRoom, m_nRoomWanted);
+            m_nameBytes.Reserve(m_nRoomEnd);
+            m_nRoomWanted = 0;
+            reader.ReadGuarded([&] { bDone = fnBatch(); });
+            static_cast<TScanner*>(this)->EndBatch();
+        } while (!bDone);
+    }
+
     // Whether the room for names holds nBytes more; when it does not, the
     // batch is to end, and the next makes room for them.
     bool HasRoomFor(std::size_t nBytes)
@@ -133,15 +159,63 @@ protected:
         return false;
     }
 
+    std::uint64_t OffsetOf(const char* p, const char* pBlock) const
+    {
+        return m_nBlockStart + static_cast<std::uint64_t>(p - pBlock);
+    }
+
+    std::uint64_t m_nBlockStart;
+    CPodArray<char>& m_nameBytes;
+
+private:
+    // The room a batch has for names at the least.
+    static constexpr std::size_t kNameRoom = std::size_t{64} * 1024;
+
+    // Scans block from nFrom on until the block ends, the batch is full or
+    // the scanner finds no room; returns where it stopped. Allocates
+    // nothing.
+    std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
+    {
+        auto* const pScanner = static_cast<TScanner*>(this);
+        const char* p = block.data() + nFrom;
+        const char* const pEnd = block.data() + block.size();
+        while (p < pEnd && !pScanner->IsBatchFull()) {
+            const char* pNext = pScanner->Step(p, pEnd, block.data());
+            if (pNext == nullptr)
+                break;
+            p = pNext;
+        }
+        return static_cast<std::size_t>(p - block.data());
+    }
+
+    // The end of the room the batch has for names, and what a name that
+    // found too little asks of the next batch.
+    std::size_t m_nRoomEnd = 0;
+    std::size_t m_nRoomWanted = 0;
+};
+
+// The loaders' scanners: each AA found is noted, its name copied, and the
+// AAs of a batch join the store's lists after it.
+template <class TScanner> class CAAListScanner : public CBlockScanner<TScanner>
+{
+    friend CBlockScanner<TScanner>;
+
+public:
+    CAAListScanner(const std::string& strPath, std::uint64_t nStart, CMonotonicArray<>& offsets,
+                   CPodArray<char>& nameBytes, CMonotonicArray<>& nameEnds)
+        : CBlockScanner<TScanner>(nStart, nameBytes), m_strPath(strPath), m_offsets(offsets), m_nameEnds(nameEnds)
+    {}
+
+protected:
     // Notes an AA whose body begins at nBodyOffset and whose name is what
-    // the name bytes hold after the last AA's.
+    // the name bytes hold after the last AA's. A step notes at most one AA.
     void NoteAA(std::uint64_t nBodyOffset) { NoteAA(nBodyOffset, EndName()); }
     void NoteAA(std::uint64_t nBodyOffset, std::size_t nNameEnd) { m_found[m_nFound++] = {nBodyOffset, nNameEnd}; }
 
     // The name bytes end with a name: returns its end, where the next begins.
     std::size_t EndName()
     {
-        m_nNameStart = m_nameBytes.GetSize();
+        m_nNameStart = this->m_nameBytes.GetSize();
         return m_nNameStart;
     }
 
@@ -161,15 +235,8 @@ protected:
         m_nameEnds.Add(nNameEnd);
     }
 
-    std::uint64_t OffsetOf(const char* p, const char* pBlock) const
-    {
-        return m_nBlockStart + static_cast<std::uint64_t>(p - pBlock);
-    }
-
-    std::uint64_t m_nBlockStart;
     // Where the next name begins in the name bytes: the end of the last.
     std::size_t m_nNameStart = 0;
-    CPodArray<char>& m_nameBytes;
 
 private:
     // An AA that a batch found, its name copied.
@@ -180,32 +247,11 @@ private:
     };
     // Enough AAs a batch that the guard's cost vanishes beside the scan.
     static constexpr std::size_t kBatchSize = 1024;
-    // The room a batch has for names at the least.
-    static constexpr std::size_t kNameRoom = std::size_t{64} * 1024;
 
-    // Scans block from nFrom on until the block ends, the batch holds
-    // kBatchSize AAs or a name finds no room; returns where it stopped.
-    // Allocates nothing.
-    std::size_t ScanBatch(std::string_view block, std::size_t nFrom)
-    {
-        m_nFound = 0;
-        m_nRoomWanted = 0;
-        const char* p = block.data() + nFrom;
-        const char* const pEnd = block.data() + block.size();
-        while (p < pEnd && m_nFound < kBatchSize) {
-            const char* pNext = static_cast<TScanner*>(this)->Step(p, pEnd, block.data());
-            if (pNext == nullptr)
-                break;
-            p = pNext;
-        }
-        return static_cast<std::size_t>(p - block.data());
-    }
+    bool IsBatchFull() const { return m_nFound == kBatchSize; }
+    void EndBatch() { AddFoundAAs(); }
 
     const std::string& m_strPath;
-    // The end of the room the batch has for names, and what a name that
-    // found too little asks of the next batch.
-    std::size_t m_nRoomEnd = 0;
-    std::size_t m_nRoomWanted = 0;
     std::array<CFoundAA, kBatchSize> m_found;
     std::size_t m_nFound = 0;
     CMonotonicArray<>& m_offsets;
@@ -239,10 +285,10 @@ struct CAstLines
 // starts with TFormat::kKey. Most of a file is picture lines that need no
 // look at all: the scanner jumps from one line that begins like the key to
 // the next and checks only those.
-template <class TFormat> class CNameLineScanner : public CBlockScanner<CNameLineScanner<TFormat>>
+template <class TFormat> class CNameLineScanner : public CAAListScanner<CNameLineScanner<TFormat>>
 {
-    using CBase = CBlockScanner<CNameLineScanner<TFormat>>;
-    friend CBase;
+    using CBase = CAAListScanner<CNameLineScanner<TFormat>>;
+    friend CBlockScanner<CNameLineScanner<TFormat>>;
     static constexpr std::string_view kKey = TFormat::kKey;
 
 public:
@@ -527,10 +573,10 @@ std::size_t FindLabelLength(std::string_view line, std::size_t nStart)
 // which ends with that jump. A line that straddles two blocks is copied
 // into the room for names instead, piece by piece (of a line after the
 // name, only enough to tell a separator), and read there once it ends.
-class CPageScanner : public CBlockScanner<CPageScanner>
+class CPageScanner : public CAAListScanner<CPageScanner>
 {
-    using CBase = CBlockScanner<CPageScanner>;
-    friend CBase;
+    using CBase = CAAListScanner<CPageScanner>;
+    friend CBlockScanner<CPageScanner>;
 
 public:
     using CBase::CBase;
@@ -869,6 +915,211 @@ private:
     std::size_t m_nHead = 0;
     bool m_bDone = false;
 };
+
+// Finds in an AA text file, in one pass, what CAAStore::FindAAs finds in it
+// once loaded, keeping nothing of the AAs it does not find. The blocks fed
+// hold whole lines (CLineReader::ReadLineBlock): whether a hit matches
+// depends on the line it is in.
+//
+// A name matches as its line passes. A body is the lines after its name
+// line up to the first line "[END]"; an AA without one goes on through the
+// next AA's name line and body, so a hit in any line matches every AA
+// opened since the last "[END]". The AAs not yet matched whose bodies are
+// still open wait, in AA order, with any matched after them, their names
+// copied; a line "[END]" or the end of the file drops those it closes
+// unmatched. While no open AA waits for a match, the scan jumps from name
+// line to name line as the loader's does, and reads neither bodies nor
+// "[END]" lines.
+class CTextFileFinder : public CBlockScanner<CTextFileFinder>
+{
+    friend CBlockScanner<CTextFileFinder>;
+
+public:
+    using FoundFn = std::function<void(int nIndex, std::string_view name)>;
+
+    CTextFileFinder(const std::string& strPath, const CSearchText& text, bool bBodies, CPodArray<char>& nameBytes,
+                    const FoundFn& fnFound)
+        : CBlockScanner(0, nameBytes), m_strPath(strPath), m_text(text),
+          m_bBodies(bBodies && text.CanMatch() && !text.IsEmpty()), m_fnFound(fnFound)
+    {
+        m_pending.Reserve(m_nPendingRoom);
+    }
+
+    // Ends the scan at the end of the file, which closes every body.
+    void Finish(CLineReader& reader)
+    {
+        RunBatches(reader, [this] {
+            Close();
+            return Drain();
+        });
+    }
+
+    // The number of AAs in the file.
+    int GetCount() const { return m_nCount; }
+
+private:
+    // An AA that waits, its name in the name bytes.
+    struct CPendingAA
+    {
+        std::size_t m_nNameStart;
+        std::size_t m_nNameEnd;
+        int m_nIndex;
+        bool m_bNameMatched;
+    };
+    static constexpr std::string_view kKey = CMojieNameLines::kKey;
+    // Enough AAs a batch that the guard's cost vanishes beside the scan.
+    static constexpr std::size_t kBatchSize = 1024;
+
+    bool IsBatchFull() const { return m_nFound == kBatchSize; }
+
+    // Outside the guard: hands the AAs found to the caller, drops what is
+    // done with, and makes room for more AAs to wait when they filled it.
+    void EndBatch()
+    {
+        for (std::size_t i = 0; i < m_nFound; ++i) {
+            const CPendingAA& aa = m_found[i];
+            m_fnFound(aa.m_nIndex,
+                      std::string_view(m_nameBytes.GetData() + aa.m_nNameStart, aa.m_nNameEnd - aa.m_nNameStart));
+        }
+        m_nFound = 0;
+        const std::size_t nDone =
+            m_nHead < m_pending.GetSize() ? m_pending[m_nHead].m_nNameStart : m_nameBytes.GetSize();
+        m_nameBytes.Erase(0, nDone);
+        m_pending.Erase(0, m_nHead);
+        for (std::size_t i = 0; i < m_pending.GetSize(); ++i) {
+            m_pending[i].m_nNameStart -= nDone;
+            m_pending[i].m_nNameEnd -= nDone;
+        }
+        m_nBodyMatchedEnd -= std::min(m_nBodyMatchedEnd, m_nHead);
+        m_nClosedEnd -= std::min(m_nClosedEnd, m_nHead);
+        m_nHead = 0;
+        if (m_bTooManyAAs)
+            throw CRidaxoError(m_strPath, EErrorCause::TooManyAAs);
+        if (m_pending.GetSize() == m_nPendingRoom) {
+            m_nPendingRoom *= 2;
+            m_pending.Reserve(m_nPendingRoom);
+        }
+    }
+
+    // p begins a line. Takes it, and when it is no name line the lines
+    // after it up to the next that may matter; returns the line after them,
+    // or null, with nothing taken, when the batch has no room left.
+    const char* Step(const char* p, const char* pEnd, const char* /*pBlock*/)
+    {
+        if (!Drain())
+            return nullptr;
+        if (static_cast<std::size_t>(pEnd - p) >= kKey.size() && std::memcmp(p, kKey.data(), kKey.size()) == 0)
+            return TakeNameLine(p, pEnd);
+        // Only an AA that may still match cares where bodies end.
+        const bool bWaiting = m_nOpenUnmatched != 0;
+        if (bWaiting && IsEndLine(p, pEnd)) {
+            Close();
+            return NextLine(p + kEndLine.size(), pEnd);
+        }
+        const char* const pNext = FindLineStartCandidate(p + 1, pEnd, kKey[1], bWaiting ? kEndLine[1] : kKey[1]);
+        const char* const pStop = pNext != nullptr ? pNext : pEnd;
+        if (bWaiting && m_text.OccursIn(std::string_view(p, static_cast<std::size_t>(pStop - p))))
+            MatchOpenBodies();
+        return pStop;
+    }
+
+    const char* TakeNameLine(const char* p, const char* pEnd)
+    {
+        const char* const pAfterKey = p + kKey.size();
+        const char* pLineEnd = FindLineEnd(pAfterKey, pEnd);
+        if (pLineEnd == nullptr)
+            pLineEnd = pEnd;
+        const std::string_view afterKey(pAfterKey, static_cast<std::size_t>(pLineEnd - pAfterKey));
+        const std::string_view name = afterKey.substr(0, CMojieNameLines::NameLength(afterKey));
+        const bool bNameMatched = m_text.OccursIn(name);
+        const bool bWaits = bNameMatched || m_bBodies;
+        if (bWaits && (m_pending.GetSize() == m_nPendingRoom || !HasRoomFor(name.size())))
+            return nullptr;
+        if (m_nCount == std::numeric_limits<int>::max()) {
+            m_bTooManyAAs = true;
+            return nullptr;
+        }
+        // The whole line is a line of the bodies still open.
+        if (m_nOpenUnmatched != 0 && m_text.OccursIn(std::string_view(p, static_cast<std::size_t>(pLineEnd - p))))
+            MatchOpenBodies();
+        if (bWaits) {
+            const std::size_t nNameStart = m_nameBytes.GetSize();
+            m_nameBytes.Append(name.data(), name.size());
+            m_pending.Add({nNameStart, m_nameBytes.GetSize(), m_nCount, bNameMatched});
+            if (!bNameMatched)
+                ++m_nOpenUnmatched;
+        }
+        ++m_nCount;
+        return NextLine(pLineEnd, pEnd);
+    }
+
+    static bool IsEndLine(const char* p, const char* pEnd)
+    {
+        const std::size_t nSize = kEndLine.size();
+        return static_cast<std::size_t>(pEnd - p) >= nSize && std::memcmp(p, kEndLine.data(), nSize) == 0 &&
+               (p + nSize == pEnd || p[nSize] == '\r' || p[nSize] == '\n');
+    }
+
+    // The start of the line after the line end at pLineEnd (or pEnd).
+    static const char* NextLine(const char* pLineEnd, const char* pEnd)
+    {
+        if (pLineEnd == pEnd)
+            return pEnd;
+        return *pLineEnd == '\r' && pLineEnd + 1 != pEnd && pLineEnd[1] == '\n' ? pLineEnd + 2 : pLineEnd + 1;
+    }
+
+    // A hit in a line of the open bodies matches every AA that waits for it.
+    void MatchOpenBodies()
+    {
+        m_nBodyMatchedEnd = m_pending.GetSize();
+        m_nOpenUnmatched = 0;
+    }
+
+    // The open bodies end: the AAs that wait unmatched never match.
+    void Close()
+    {
+        m_nClosedEnd = m_pending.GetSize();
+        m_nOpenUnmatched = 0;
+    }
+
+    // Takes the waiting AAs that are decided, in order: a matched one is
+    // found, one closed unmatched dropped. Stops at the first that may match
+    // yet. False when the batch is full.
+    bool Drain()
+    {
+        for (; m_nHead < m_pending.GetSize(); ++m_nHead) {
+            const CPendingAA& aa = m_pending[m_nHead];
+            if (aa.m_bNameMatched || m_nHead < m_nBodyMatchedEnd) {
+                if (IsBatchFull())
+                    return false;
+                m_found[m_nFound++] = aa;
+            } else if (m_nHead >= m_nClosedEnd) {
+                break;
+            }
+        }
+        return true;
+    }
+
+    const std::string& m_strPath;
+    const CSearchText& m_text;
+    // Whether bodies are searched: not for a text that matches every name,
+    // nor for one that matches no line.
+    const bool m_bBodies;
+    const FoundFn& m_fnFound;
+    int m_nCount = 0;
+    bool m_bTooManyAAs = false;
+    // The AAs that wait, from m_nHead on; those before m_nBodyMatchedEnd
+    // matched by a body line, those before m_nClosedEnd closed.
+    CPodArray<CPendingAA> m_pending;
+    std::size_t m_nPendingRoom = kBatchSize;
+    std::size_t m_nHead = 0;
+    std::size_t m_nBodyMatchedEnd = 0;
+    std::size_t m_nClosedEnd = 0;
+    // Open AAs that wait unmatched: while there are none, no body is read.
+    std::size_t m_nOpenUnmatched = 0;
+    std::array<CPendingAA, kBatchSize> m_found;
+    std::size_t m_nFound = 0;
+};
 } // namespace
 
 namespace
@@ -1002,6 +1253,189 @@ std::string CAAStore::GetTextHead(int nIndex, std::size_t nLineBytes, std::size_
         nBytes += line.size();
     }
     return strText;
+}
+
+std::vector<int> CAAStore::FindAAs(const CSearchText& text, bool bBodies) const
+{
+    std::vector<unsigned char> marks(static_cast<std::size_t>(GetCount()), 0);
+    MarkNameMatches(text, marks);
+    if (bBodies)
+        MarkBodyMatches(text, marks);
+    std::vector<int> found;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        if (marks[i] != 0)
+            found.push_back(static_cast<int>(i));
+    return found;
+}
+
+void CAAStore::MarkNameMatches(const CSearchText& text, std::vector<unsigned char>& marks) const
+{
+    if (text.IsEmpty()) {
+        std::fill(marks.begin(), marks.end(), 1);
+        return;
+    }
+    // The names lie one after the other in one array: the text is searched
+    // for over all of them at once, and a place where it stands is then
+    // put to the rule within the name that holds it.
+    const char* const pNames = m_nameBytes.GetData();
+    const char* const pEnd = pNames + m_nameBytes.GetSize();
+    const std::size_t nCount = marks.size();
+    std::size_t nAA = 0;
+    std::uint64_t nNameStart = 0;
+    // Where a character is known to begin, in the name that holds nAA.
+    const char* pKnown = pNames;
+    for (const char* p = pNames; (p = text.FindCandidate(p, pEnd)) != nullptr;) {
+        const auto nAt = static_cast<std::uint64_t>(p - pNames);
+        while (nAA < nCount && m_nameEnds[nAA] <= nAt) {
+            nNameStart = m_nameEnds[nAA];
+            ++nAA;
+        }
+        if (nAA == nCount)
+            break;
+        const char* const pNameEnd = pNames + m_nameEnds[nAA];
+        pKnown = std::max(pKnown, pNames + nNameStart);
+        if (p + text.GetSize() > pNameEnd) {
+            // It runs into the next name: nowhere later in this name does it
+            // fit either.
+            p = pNameEnd;
+        } else if (!CSearchText::IsCharStart(pKnown, p)) {
+            // p is a trail byte: a character begins after it.
+            pKnown = ++p;
+        } else {
+            marks[nAA] = 1;
+            p = pNameEnd;
+        }
+    }
+}
+
+void CAAStore::MarkBodyMatches(const CSearchText& text, std::vector<unsigned char>& marks) const
+{
+    if (marks.empty() || !text.CanMatch())
+        return;
+    CLineReader reader(m_strPath, kLoadBufferSize, kSearchMapThreshold);
+    std::string_view block;
+    if (!reader.ReadBlock(block))
+        return;
+    if (block.size() == reader.GetFileSize()) {
+        // The file is mapped: read it under the guard, which allocates
+        // nothing and writes only marks, made beforehand.
+        unsigned char* const pMarks = marks.data();
+        reader.ReadGuarded([&] { MarkBodyMatchesIn(block, text, pMarks); });
+        return;
+    }
+    // The system would not map it: it is read whole.
+    std::string strFile(block);
+    while (reader.ReadBlock(block))
+        strFile += block;
+    MarkBodyMatchesIn(strFile, text, marks.data());
+}
+
+void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text, unsigned char* pMarks) const
+{
+    const char* const pBegin = file.data();
+    const char* const pEnd = pBegin + file.size();
+    const auto nCount = static_cast<std::size_t>(GetCount());
+    // Offsets beyond the file, of a file cut short since it was loaded,
+    // hold empty bodies at its end.
+    const auto bodyStart = [&](std::size_t nAA) {
+        return pBegin + std::min<std::uint64_t>(m_offsets[nAA], file.size());
+    };
+    const auto isLineEnd = [](char ch) { return ch == '\n' || ch == '\r'; };
+    // The line that ends a body: "[END]" or "[SPLIT]" as the whole line, or
+    // any line that begins "[AA][" (see EndsBody).
+    const std::string_view endLine = m_format == EAAFileFormat::Mlt   ? kSplitLine
+                                     : m_format == EAAFileFormat::Ast ? kAstKey
+                                                                      : kEndLine;
+    const bool bWholeLine = m_format != EAAFileFormat::Ast;
+    // True when a line that ends a body begins in [pStart, pAt], pStart
+    // being a line start: a body that begins at pStart has ended before pAt
+    // then.
+    const auto endsBy = [&](const char* pStart, const char* pAt) {
+        const char* const pLimit =
+            pEnd - pAt > static_cast<std::ptrdiff_t>(endLine.size()) ? pAt + endLine.size() : pEnd;
+        for (const char* q = pStart; (q = FindBytes(q, pLimit, endLine)) != nullptr; ++q) {
+            const char* pAfter = q + endLine.size();
+            if ((q == pStart || isLineEnd(q[-1])) && (!bWholeLine || pAfter == pEnd || isLineEnd(*pAfter)))
+                return true;
+        }
+        return false;
+    };
+    // The start of the line that ends right before p, a line start.
+    const auto lineBefore = [&](const char* p) {
+        if (p > pBegin && p[-1] == '\n')
+            --p;
+        if (p > pBegin && p[-1] == '\r')
+            --p;
+        const char* pLine = p;
+        while (pLine > pBegin && !isLineEnd(pLine[-1]))
+            --pLine;
+        return std::string_view(pLine, static_cast<std::size_t>(p - pLine));
+    };
+    // True when the line before AA nAA's name line is "[END]": the AA
+    // before it surely ended there. Looking back over two lines costs far
+    // less than looking for that AA's end from the start of its body, and
+    // nearly every AA has its "[END]" right before the next name.
+    const auto endsBeforeNameOf = [&](std::size_t nAA) {
+        const std::string_view nameLine = lineBefore(bodyStart(nAA));
+        return nameLine.data() > pBegin && lineBefore(nameLine.data()) == kEndLine;
+    };
+    std::size_t nAA = 0;
+    const char* p = bodyStart(0);
+    // Where a character is known to begin: at the latest, the start of a
+    // body; CR and LF end characters too.
+    const char* pKnown = p;
+    while ((p = text.FindCandidate(p, pEnd)) != nullptr) {
+        if (!CSearchText::IsCharStart(pKnown, p)) {
+            pKnown = ++p;
+            continue;
+        }
+        // The AA whose body begins last at or before p: no other body can
+        // hold p, but for AAs of an AA text file before it without
+        // "[END]", whose bodies go on into the next AA's lines. In the
+        // libraries every body ends where the next AA begins.
+        while (nAA + 1 < nCount && bodyStart(nAA + 1) <= p)
+            ++nAA;
+        if (!endsBy(bodyStart(nAA), p)) {
+            pMarks[nAA] = 1;
+            if (m_format == EAAFileFormat::MojieName && nAA > 0 && pMarks[nAA - 1] == 0 && !endsBeforeNameOf(nAA)) {
+                for (std::size_t nBefore = nAA; nBefore-- > 0 && pMarks[nBefore] == 0;) {
+                    if (endsBy(bodyStart(nBefore), p))
+                        break;
+                    pMarks[nBefore] = 1;
+                }
+            }
+        }
+        // Any later place before the next body is this AA's again.
+        if (nAA + 1 == nCount)
+            break;
+        p = pKnown = bodyStart(nAA + 1);
+    }
+}
+
+int FindAAsInText(CLineReader& reader, const CSearchText& text, bool bBodies,
+                  const std::function<void(int nIndex, std::string_view name)>& fnFound)
+{
+    CEncodingCheck encoding(reader.GetFilePath());
+    CPodArray<char> nameBytes;
+    CTextFileFinder finder(reader.GetFilePath(), text, bBodies, nameBytes, fnFound);
+    std::string_view block;
+    while (reader.ReadLineBlock(block)) {
+        encoding.Feed(reader, block);
+        finder.Feed(reader, block);
+    }
+    encoding.Finish();
+    finder.Finish(reader);
+    return finder.GetCount();
+}
+
+int FindAAsInTextFile(const std::string& strPath, const CSearchText& text, bool bBodies,
+                      const std::function<void(int nIndex, std::string_view name)>& fnFound)
+{
+    // Read, never mapped: on the machines measured, scanning a mapped file
+    // took several times as long as reading it in blocks that stay in the
+    // processor's cache.
+    CLineReader reader(strPath, kLoadBufferSize);
+    return FindAAsInText(reader, text, bBodies, fnFound);
 }
 
 void CAAStore::Swap(CAAStore& other) noexcept

@@ -5,8 +5,12 @@
 #include "PodArray.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class CSearchText;
 
 // The formats of AA files: code page 932 lines, each ended by CR LF, a lone
 // LF or a lone CR. Ridaxo only ever reads them.
@@ -107,9 +111,25 @@ public:
     // Byte offset of the AA's body in the text file (0 for a bad index).
     std::uint64_t GetOffset(int nIndex) const;
 
+    // The AAs, ascending by AA index, whose names the text matches (see
+    // CSearchText) and, with bBodies, those whose bodies it matches in one
+    // of their lines, as GetText gives them. The names are searched where
+    // they lie in memory; the bodies are read from the text file once,
+    // however many AAs match. Throws CRidaxoError when the text file cannot
+    // be read.
+    std::vector<int> FindAAs(const CSearchText& text, bool bBodies) const;
+
     void Swap(CAAStore& other) noexcept;
 
 private:
+    // Set marks[i] for each AA i whose name, or body, the text matches;
+    // marks holds an entry per AA.
+    void MarkNameMatches(const CSearchText& text, std::vector<unsigned char>& marks) const;
+    void MarkBodyMatches(const CSearchText& text, std::vector<unsigned char>& marks) const;
+    // The same over the bytes of the whole text file; allocates nothing,
+    // as it may run under the reader's guard.
+    void MarkBodyMatchesIn(std::string_view file, const CSearchText& text, unsigned char* pMarks) const;
+
     bool IsValidIndex(int nIndex) const { return nIndex >= 0 && nIndex < GetCount(); }
 
     std::string m_strPath;
@@ -123,3 +143,18 @@ private:
     CMonotonicArray<> m_nameEnds;
     EAAFileFormat m_format = EAAFileFormat::MojieName;
 };
+
+// What CAAStore::FindAAs finds in the AA text file (EAAFileFormat::MojieName)
+// that reader reads, from its current position, once it is loaded; found
+// without loading it, in one pass over the file that keeps nothing of the
+// AAs it passes. fnFound is called for each AA found, ascending by AA
+// index, with its index and its name's bytes (valid during the call).
+// Returns the number of AAs in the file. For a program that searches a file
+// once: loading the store first costs more than the whole search. Throws
+// CRidaxoError as Load does, possibly after calls of fnFound.
+int FindAAsInText(CLineReader& reader, const CSearchText& text, bool bBodies,
+                  const std::function<void(int nIndex, std::string_view name)>& fnFound);
+
+// The same of the AA text file at strPath, read in large blocks.
+int FindAAsInTextFile(const std::string& strPath, const CSearchText& text, bool bBodies,
+                      const std::function<void(int nIndex, std::string_view name)>& fnFound);

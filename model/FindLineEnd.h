@@ -6,6 +6,8 @@
 
 #include <bit>
 #include <cstddef>
+#include <cstring>
+#include <string_view>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -31,5 +33,47 @@ inline const char* FindLineEnd(const char* p, const char* pEnd)
     for (; p < pEnd; ++p)
         if (*p == '\n' || *p == '\r')
             return p;
+    return nullptr;
+}
+
+// The first occurrence of needle in [p, pEnd), or null; an empty needle is
+// found at p. Sixteen places at a time where the processor allows: a place
+// is looked at closely only when it holds the needle's first and last
+// bytes, which for code page 932 text (where a few lead bytes stand before
+// every other byte) skips far more than a search for the first byte alone.
+inline const char* FindBytes(const char* p, const char* pEnd, std::string_view needle)
+{
+    const std::size_t nSize = needle.size();
+    if (nSize == 0)
+        return p <= pEnd ? p : nullptr;
+    if (pEnd - p < static_cast<std::ptrdiff_t>(nSize))
+        return nullptr;
+    const char chFirst = needle.front();
+    const char chLast = needle.back();
+#if defined(__SSE2__) || defined(_M_X64)
+    if (nSize > 1) {
+        const __m128i firsts = _mm_set1_epi8(chFirst);
+        const __m128i lasts = _mm_set1_epi8(chLast);
+        // The last load reads up to p + nSize - 1 + 16.
+        for (; pEnd - p >= static_cast<std::ptrdiff_t>(nSize + 15); p += 16) {
+            const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + nSize - 1));
+            auto nMask = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(heads, firsts), _mm_cmpeq_epi8(tails, lasts))));
+            for (; nMask != 0; nMask &= nMask - 1) {
+                const char* pAt = p + std::countr_zero(nMask);
+                if (std::memcmp(pAt + 1, needle.data() + 1, nSize - 2) == 0)
+                    return pAt;
+            }
+        }
+    }
+#endif
+    for (const char* pLastStart = pEnd - nSize; p <= pLastStart; ++p) {
+        p = static_cast<const char*>(std::memchr(p, chFirst, static_cast<std::size_t>(pLastStart - p) + 1));
+        if (p == nullptr)
+            return nullptr;
+        if (p[nSize - 1] == chLast && std::memcmp(p, needle.data(), nSize) == 0)
+            return p;
+    }
     return nullptr;
 }

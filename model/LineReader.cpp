@@ -267,6 +267,70 @@ bool CLineReader::ReadBlock(std::string_view& block)
     return true;
 }
 
+bool CLineReader::ReadLineBlock(std::string_view& block)
+{
+    Unmap();
+    if (m_nBegin == m_nEnd && MapRest(block))
+        return true;
+    // How many bytes held from m_nBegin on are known to end no line.
+    std::size_t nNoLineEnd = 0;
+    for (;;) {
+        const bool bFileEnds = m_nBufferStart + m_nEnd >= m_stamp.m_nSize;
+        std::size_t nCut = m_nEnd;
+        if (!bFileEnds) {
+            // After the last line end held; a CR at the very end may pair
+            // with an LF still in the file.
+            if (nCut > m_nBegin && m_buffer[nCut - 1] == '\r')
+                --nCut;
+            while (nCut > m_nBegin + nNoLineEnd && m_buffer[nCut - 1] != '\n' && m_buffer[nCut - 1] != '\r')
+                --nCut;
+            if (nCut == m_nBegin + nNoLineEnd)
+                nCut = m_nBegin;
+        }
+        if (nCut > m_nBegin) {
+            block = std::string_view(m_buffer.data() + m_nBegin, nCut - m_nBegin);
+            m_nBegin = nCut;
+            return true;
+        }
+        if (bFileEnds) {
+            block = {};
+            return false;
+        }
+        // No line ends in what is held: more of the file, in a larger
+        // buffer when one line fills this one.
+        nNoLineEnd = m_nEnd - m_nBegin;
+        if (nNoLineEnd != 0 && m_buffer[m_nEnd - 1] == '\r')
+            --nNoLineEnd;
+        if (m_nEnd - m_nBegin == m_buffer.size())
+            m_buffer.resize(m_buffer.size() * 2);
+        if (!TopUp()) {
+            // The file ended early, cut short since it was opened.
+            block = std::string_view(m_buffer.data() + m_nBegin, m_nEnd - m_nBegin);
+            m_nBegin = m_nEnd;
+            return !block.empty();
+        }
+    }
+}
+
+bool CLineReader::TopUp()
+{
+    const std::size_t nKept = m_nEnd - m_nBegin;
+    if (nKept != 0 && m_nBegin != 0)
+        std::memmove(m_buffer.data(), m_buffer.data() + m_nBegin, nKept);
+    m_nBufferStart += m_nBegin;
+    m_nBegin = 0;
+    m_nEnd = nKept;
+    const std::uint64_t nFileEnd = m_nBufferStart + m_nEnd;
+    const std::uint64_t nLeft = m_stamp.m_nSize > nFileEnd ? m_stamp.m_nSize - nFileEnd : 0;
+    const std::size_t nRoom = m_buffer.size() - m_nEnd;
+    const std::size_t nWanted = nLeft < nRoom ? static_cast<std::size_t>(nLeft) : nRoom;
+    const std::size_t nRead = nWanted == 0 ? 0 : std::fread(m_buffer.data() + m_nEnd, 1, nWanted, m_pFile);
+    if (nRead == 0 && nWanted != 0 && std::ferror(m_pFile))
+        throw CRidaxoError(m_strPath, EErrorCause::ReadFailed, errno);
+    m_nEnd += nRead;
+    return nRead > 0;
+}
+
 bool CLineReader::MapRest(std::string_view& block)
 {
 #ifndef _WIN32

@@ -67,6 +67,12 @@ public:
     // is held only until the next call. ReadGuarded guards against that.
     bool ReadBlock(std::string_view& block);
 
+    // As ReadBlock, but the block holds whole lines: it ends after a line
+    // end (a CR LF pair kept together) or at the end of the file. A line
+    // longer than the buffer makes the buffer grow to hold it. For callers
+    // that take a block line by line but need no line to straddle two.
+    bool ReadLineBlock(std::string_view& block);
+
     // Runs fnRead, which reads bytes of the block that ReadBlock handed out
     // last. When that block is mapped and another program cuts the file
     // short while fnRead reads it, throws CRidaxoError instead of the bus
@@ -98,6 +104,10 @@ public:
 
 private:
     bool Fill();
+    // Moves the bytes not yet read to the start of the buffer and reads
+    // more after them, as many as the buffer holds; false when the file has
+    // no more.
+    bool TopUp();
     bool MapRest(std::string_view& block);
     void Unmap();
 

@@ -62,6 +62,9 @@ CWording WordCause(EErrorCause nCause)
         return {"cannot write: {}", "書き込めません。{}"};
     case EErrorCause::OutOfMemory:
         return {"not enough memory", "メモリが足りません。"};
+    case EErrorCause::SearchTextNotCp932:
+        return {"cannot search: the search text holds a character that Shift-JIS (code page 932) cannot write",
+                "検索する文字列に Shift-JIS (コードページ 932) で書けない文字があるため、検索できません。"};
     }
     return {"failed", "失敗しました。"};
 }

@@ -26,6 +26,7 @@ enum class EErrorCause
     SaveFailed,  // errno
     WriteFailed, // errno
     OutOfMemory,
+    SearchTextNotCp932,
 };
 
 // The languages a failure is worded in: the command-line tool speaks

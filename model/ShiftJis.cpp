@@ -310,6 +310,22 @@ std::string Utf8ToCp932Lenient(std::string_view text)
     return out;
 }
 
+std::size_t Cp932CharLength(char32_t ch)
+{
+    if (ch == 0)
+        return 1;
+    const std::uint16_t value = ch < 0x10000 ? EncodeTable()[ch] : 0;
+    return value == 0 ? 0 : (value > 0xFF ? 2 : 1);
+}
+
+char32_t NextUtf8Char(std::string_view text, std::size_t& nPos)
+{
+    std::size_t nLength = 0;
+    const char32_t ch = DecodeUtf8At(text, nPos, nLength);
+    nPos += nLength;
+    return ch == static_cast<char32_t>(-1) ? char32_t{0xFFFD} : ch;
+}
+
 bool IsValidUtf8(std::string_view text)
 {
     std::size_t nLength = 0;

@@ -83,6 +83,14 @@ std::optional<std::string> Utf8ToCp932(std::string_view text);
 // names, where refusing the whole name would help nobody.
 std::string Utf8ToCp932Lenient(std::string_view text);
 
+// How many bytes code page 932 writes the character ch in: 1 or 2, or 0
+// when it cannot write it.
+std::size_t Cp932CharLength(char32_t ch);
+
+// The character of UTF-8 text at nPos, which moves past it; a byte that
+// begins no valid character reads as U+FFFD and moves nPos by one.
+char32_t NextUtf8Char(std::string_view text, std::size_t& nPos);
+
 // True when text is valid UTF-8 throughout.
 bool IsValidUtf8(std::string_view text);
 

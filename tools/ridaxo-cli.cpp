@@ -2,6 +2,8 @@
 // files exactly as the window program does, so tests, benchmarks and
 // scripts can drive the model without a window.
 
+#include "AAFacts.h"
+#include "AASearch.h"
 #include "AAStore.h"
 #include "BlockWriter.h"
 #include "Category.h"
@@ -30,7 +32,9 @@ constexpr const char* kUsage =
     "usage: ridaxo-cli import AAFILE [--auto] [--threshold N] [--min-items M] [-o INDEXFILE]\n"
     "       ridaxo-cli resave INDEXFILE [-o INDEXFILE]\n"
     "       ridaxo-cli text FILE INDEX\n"
-    "       ridaxo-cli tree FILE [-v]\n";
+    "       ridaxo-cli tree FILE [-v]\n"
+    "       ridaxo-cli find FILE TEXT [--content]\n"
+    "       ridaxo-cli facts FILE INDEX\n";
 // Kept apart from the commands' lines: --help prints both, a wrong command
 // line only those.
 constexpr const char* kInfoUsage = "       ridaxo-cli --help\n"
@@ -49,6 +53,7 @@ struct CArguments
     std::vector<std::string> m_positional;
     bool m_bAuto = false;
     bool m_bVerbose = false;
+    bool m_bContent = false;
     std::optional<unsigned> m_nThreshold;
     std::optional<unsigned> m_nMinItems;
     std::optional<std::string> m_strOutput;
@@ -93,6 +98,8 @@ CArguments ParseArguments(const std::vector<std::string>& args, std::string_view
             allowed(strArg);
             if (strArg == "--auto")
                 parsed.m_bAuto = true;
+            else if (strArg == "--content")
+                parsed.m_bContent = true;
             else if (strArg == "-v")
                 parsed.m_bVerbose = true;
             else if (strArg == "--threshold")
@@ -230,15 +237,79 @@ void OpenAnyFile(const std::string& strPath, bool bAnswerYes, CAAStore& store, C
         strPath, store, model, bFromText, [bAnswerYes] { return bAnswerYes; }, CGroupingSettings());
 }
 
-int RunText(const std::vector<std::string>& args)
+// Opens "FILE INDEX" of text and facts: FILE as the program opens any file
+// into store, and INDEX, which it returns, the number of an AA that the
+// file holds. An AA that is not there has neither a body nor facts: an
+// empty body or zeros would pass for an empty AA.
+int OpenAnyFileAA(const std::vector<std::string>& args, CAAStore& store)
 {
     const CArguments parsed = ParseArguments(args, "");
     RequirePositional(parsed, 2);
     const int nIndex = ParseIndex(parsed.m_positional[1]);
-    CAAStore store;
     CCategoryModel model;
     OpenAnyFile(parsed.m_positional[0], false, store, model);
+    if (nIndex < 0 || nIndex >= store.GetCount())
+        throw CUsageError("INDEX must be from 0 to " + std::to_string(store.GetCount() - 1) + ", not " +
+                          parsed.m_positional[1]);
+    return nIndex;
+}
+
+int RunText(const std::vector<std::string>& args)
+{
+    CAAStore store;
+    const int nIndex = OpenAnyFileAA(args, store);
     WriteStandardOutput(store.GetText(nIndex));
+    return 0;
+}
+
+// Prints, in AA-index order, each AA whose name (or, with --content, whose
+// name or body) the text matches: its index, a tab and its name's bytes.
+// An AA text file is searched in one pass, without loading it, and what it
+// finds is written as it is found, a block at a time; a library or an index
+// file is opened as the window opens it, and searched loaded.
+int RunFind(const std::vector<std::string>& args)
+{
+    const CArguments parsed = ParseArguments(args, "--content ");
+    RequirePositional(parsed, 2);
+    const std::string& strPath = parsed.m_positional[0];
+    const std::optional<CSearchText> text = CSearchText::FromUtf8(parsed.m_positional[1]);
+    if (!text)
+        throw CRidaxoError(strPath, EErrorCause::SearchTextNotCp932);
+    CBlockWriter writer([](std::string_view data) {
+        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size())
+            ThrowStandardOutputError();
+    });
+    const auto print = [&writer](int nIndex, std::string_view name) {
+        char digits[16];
+        writer.Write(std::string_view(digits, std::to_chars(std::begin(digits), std::end(digits), nIndex).ptr));
+        writer.WriteChar('\t');
+        writer.Write(name);
+        writer.WriteChar('\n');
+    };
+    if (IsAATextFileName(strPath) && GetAAFileFormat(strPath) == EAAFileFormat::MojieName) {
+        // The import refuses a file without AAs; so does the search.
+        if (FindAAsInTextFile(strPath, *text, parsed.m_bContent, print) == 0)
+            throw CRidaxoError(MakeFullPath(strPath), EErrorCause::HoldsNoAA);
+    } else {
+        CAAStore store;
+        CCategoryModel model;
+        OpenAnyFile(strPath, false, store, model);
+        for (int nIndex : store.FindAAs(*text, parsed.m_bContent))
+            print(nIndex, store.GetNameView(nIndex));
+    }
+    writer.Flush();
+    if (std::fflush(stdout) != 0)
+        ThrowStandardOutputError();
+    return 0;
+}
+
+int RunFacts(const std::vector<std::string>& args)
+{
+    CAAStore store;
+    const int nIndex = OpenAnyFileAA(args, store);
+    const CAAFacts facts = MeasureAABody(store.GetText(nIndex), store.ResolvesReferences());
+    WriteStandardOutput("lines=" + std::to_string(facts.m_nLines) + " width=" + std::to_string(facts.m_nWidth) +
+                        " bytes=" + std::to_string(facts.m_nBytes) + "\n");
     return 0;
 }
 
@@ -286,6 +357,10 @@ int main(int argc, char** argv)
                 return RunText(args);
             if (strCommand == "tree")
                 return RunTree(args);
+            if (strCommand == "find")
+                return RunFind(args);
+            if (strCommand == "facts")
+                return RunFacts(args);
         } catch (const std::bad_alloc&) {
             throw CRidaxoError(args.size() > 1 ? args[1] : std::string(), EErrorCause::OutOfMemory);
         }

@@ -28,6 +28,8 @@ namespace
 {
 
 constexpr size_t kDragDataSize = 4096;
+// The most AAs a drag offers as text to other programs.
+constexpr size_t kMaxDragTextAAs = 1000;
 
 DragHandler& DragHandlerSlot()
 {
@@ -86,6 +88,12 @@ CAAListView::CAAListView(wxWindow* pParent) : CListViewEx(pParent, LXS_SHOWSELAL
 {
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { DeleteSelected(); }, ID_AA_DELETE);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { CopySelectedText(); }, ID_AA_COPY);
+    // Search results belong to no folder they could be deleted from.
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_pCategory && GetSelectedCount() > 0); },
+        ID_AA_DELETE);
 }
 
 int CAAListView::CompareAAs(std::intptr_t nIndex1, std::intptr_t nIndex2, std::intptr_t nSortParam)
@@ -101,15 +109,28 @@ int CAAListView::CompareAAs(std::intptr_t nIndex1, std::intptr_t nIndex2, std::i
 void CAAListView::Fill(CCategory* pCategory)
 {
     m_pCategory = pCategory;
-    DeleteAllItems();
+    m_bResults = false;
     if (!pCategory) {
+        DeleteAllItems();
         ScheduleShowSelectedAA();
         return;
     }
+    FillRows(pCategory->GetAAList());
+}
+
+void CAAListView::ShowResults(const std::vector<int>& aas)
+{
+    m_pCategory = nullptr;
+    m_bResults = true;
+    FillRows(aas);
+}
+
+void CAAListView::FillRows(std::vector<int> aaList)
+{
+    DeleteAllItems();
     // Each row holds its AA index; its name is asked for when it is shown.
     // The indices are put in order here, where comparing them is cheap, so
     // the list's own sort below finds them in order already.
-    std::vector<int> aaList = pCategory->GetAAList();
     const int nSortParam = m_nSortParam;
     // Equal indices cannot be told apart, so the sort need not be stable.
     std::sort(aaList.begin(), aaList.end(), [nSortParam](int a, int b) { return CompareAAs(a, b, nSortParam) < 0; });
@@ -133,6 +154,7 @@ void CAAListView::Fill(CCategory* pCategory)
 void CAAListView::Clear()
 {
     m_pCategory = nullptr;
+    m_bResults = false;
     DeleteAllItems();
 }
 
@@ -229,8 +251,21 @@ void CAAListView::DragSelected()
     if (nRow < 0)
         return;
     const std::vector<char> block = MakeDragData(GetRowAA(nRow));
-    wxCustomDataObject data{wxDataFormat(DragFormatName())};
-    data.SetData(block.size(), block.data());
+    auto* pCustom = new wxCustomDataObject(wxDataFormat(DragFormatName()));
+    pCustom->SetData(block.size(), block.data());
+    // Other programs take the bodies as text; Ridaxo's own folders take the
+    // custom format. A drag of more AAs than anyone pastes at once offers
+    // no text: reading every body before the drag could begin would hold
+    // the pointer still.
+    wxDataObjectComposite data;
+    const std::vector<int> aas = GetSelectedAAs();
+    if (aas.size() <= kMaxDragTextAAs) {
+        const std::optional<wxString> text = ReadBodiesText(aas);
+        if (!text)
+            return;
+        data.Add(new wxTextDataObject(*text), true);
+    }
+    data.Add(pCustom);
 
     wxDragResult nResult = wxDragNone;
     m_bDragging = true;
@@ -241,7 +276,7 @@ void CAAListView::DragSelected()
 #ifdef __WXGTK3__
         const CGtkDragPicture picture(source, MakeRowsPicture());
 #endif
-        nResult = source.DoDragDrop(wxDrag_AllowMove);
+        nResult = source.DoDragDrop(m_pCategory ? wxDrag_AllowMove : wxDrag_CopyOnly);
     }
     m_bDragging = false;
     // The folder they were dropped on took them; a copy leaves them here.
@@ -308,6 +343,13 @@ void CAAListView::OnItemActivated(int nItem)
     CListViewEx::OnItemActivated(nItem);
 }
 
+void CAAListView::CopySelectedText()
+{
+    if (GetSelectedCount() == 0)
+        return;
+    CopyTextToClipboard(GetSelectedAAs());
+}
+
 bool CAAListView::CanMarkSelected() const
 {
     return m_pCategory && GetSelectedCount() > 0;
@@ -325,16 +367,32 @@ void CAAListView::MarkSelected(bool bCut)
 
 void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
 {
+    const std::optional<wxString> text = ReadBodiesText(aas);
+    if (!text)
+        return;
+    wxClipboardLocker locker;
+    if (!locker) {
+        RidaxoMessageBox(U8("クリップボードを開けませんでした。"), wxOK | wxICON_EXCLAMATION, this);
+        return;
+    }
+    wxTheClipboard->SetData(new wxTextDataObject(*text));
+    // The text stays on the clipboard after Ridaxo closes, where the
+    // desktop keeps clipboards.
+    wxTheClipboard->Flush();
+}
+
+std::optional<wxString> CAAListView::ReadBodiesText(const std::vector<int>& aas)
+{
     const CRidaxoDoc* pDoc = ActiveDocument();
     if (!pDoc)
-        return;
+        return std::nullopt;
     // The AAs may no longer begin where the store says: what lies there now
     // is no text of theirs.
     if (pDoc->HasUnansweredTextFileChange()) {
         RidaxoMessageBox(
             U8("読み込んだ後で AA テキストファイルが変更されたため、AA のテキストはクリップボードに入れませんでした。"),
             wxOK | wxICON_EXCLAMATION, this);
-        return;
+        return std::nullopt;
     }
     std::string strText;
     try {
@@ -347,18 +405,11 @@ void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
         }
     } catch (const CRidaxoError& error) {
         ShowRidaxoError(U8("AA テキストファイルを読めません。"), error);
-        return;
+        return std::nullopt;
     }
     wxString strDisplay = ToDisplay(strText, pDoc->m_store.ResolvesReferences());
-    // The clipboard takes LF line ends and gives each platform its own.
+    // The clipboard and other programs take LF line ends and give each
+    // platform its own.
     strDisplay.Replace("\r\n", "\n");
-    wxClipboardLocker locker;
-    if (!locker) {
-        RidaxoMessageBox(U8("クリップボードを開けませんでした。"), wxOK | wxICON_EXCLAMATION, this);
-        return;
-    }
-    wxTheClipboard->SetData(new wxTextDataObject(strDisplay));
-    // The text stays on the clipboard after Ridaxo closes, where the
-    // desktop keeps clipboards.
-    wxTheClipboard->Flush();
+    return strDisplay;
 }

@@ -4,6 +4,7 @@
 #include "Prompt.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <wx/bitmap.h>
@@ -38,6 +39,15 @@ public:
     // on the system clipboard as text, an empty line between two AAs.
     bool CanMarkSelected() const;
     void MarkSelected(bool bCut);
+    // The popup's copy: the selected AAs' bodies go on the clipboard as
+    // text, as MarkSelected puts them, and nothing is marked.
+    void CopySelectedText();
+
+    // Lists the AAs a search found, aas ascending by AA index, ordered by
+    // the current sort key. The list then shows no folder: its rows cannot
+    // be deleted, and dragged onto a folder they are copied there.
+    void ShowResults(const std::vector<int>& aas);
+    bool IsShowingResults() const { return m_bResults; }
 
     // Orders two AA indices for the sort key nSortParam: a 1-based column,
     // negative for descending. Only column 1 orders anything: by AA index,
@@ -79,6 +89,12 @@ protected:
 
 private:
     void ScheduleShowSelectedAA();
+    // Replaces the rows by aas, ordered by the current sort key.
+    void FillRows(std::vector<int> aas);
+    // The bodies of aas as one text, an empty line between two, converted
+    // as the text pane converts them; std::nullopt, the failure reported,
+    // when they cannot be read.
+    std::optional<wxString> ReadBodiesText(const std::vector<int>& aas);
     // Puts the bodies of aas on the system clipboard; a failure to read
     // them is reported and leaves the clipboard as it was.
     void CopyTextToClipboard(const std::vector<int>& aas);
@@ -91,6 +107,7 @@ private:
     int m_nSortParam = 1;
     bool m_bShowPending = false;
     bool m_bDragging = false;
+    bool m_bResults = false;
 };
 
 // While one lives, the AA list's drags are handed to a function instead of

@@ -469,7 +469,8 @@ wxDragResult CCategoryTreeView::OnAADragOver(const wxPoint& point, bool bCopy)
         return wxDragNone;
     }
     SetDropHighlight(item);
-    return bCopy ? wxDragCopy : wxDragMove;
+    // Search results have no folder to be moved out of.
+    return bCopy || pList->IsShowingResults() ? wxDragCopy : wxDragMove;
 }
 
 void CCategoryTreeView::OnAADragLeave()

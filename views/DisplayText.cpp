@@ -1,5 +1,6 @@
 #include "DisplayText.h"
 
+#include "AAFacts.h"
 #include "ShiftJis.h"
 
 #include <algorithm>
@@ -10,13 +11,14 @@ namespace
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";    // …
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-// Appends cp932 in UTF-8 to strUtf8, its character references resolved
-// when bReferences. The conversion itself is lenient; a NUL byte is valid
-// text to it, but GTK refuses a text holding one as a whole, so it shows as
-// the replacement character too.
+// Appends cp932 in UTF-8 to strUtf8, decoded as every AA text is (see
+// DecodeAAText), its character references resolved when bReferences. The
+// conversion itself is lenient; a NUL byte is valid text to it, but GTK
+// refuses a text holding one as a whole, so it shows as the replacement
+// character too.
 void AppendDisplay(std::string& strUtf8, std::string_view cp932, bool bReferences)
 {
-    const std::string strConverted = bReferences ? Cp932ToUtf8ResolvingReferences(cp932) : Cp932ToUtf8(cp932);
+    const std::string strConverted = DecodeAAText(cp932, bReferences);
     for (std::size_t nPos = 0;;) {
         const std::size_t nNul = strConverted.find('\0', nPos);
         strUtf8.append(strConverted, nPos, nNul == std::string::npos ? std::string::npos : nNul - nPos);

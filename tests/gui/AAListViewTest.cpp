@@ -2,6 +2,7 @@
 
 #include "AAStore.h"
 #include "CategoryTreeView.h"
+#include "DisplayText.h"
 #include "DocumentFile.h"
 #include "GuiTestSupport.h"
 #include "MainFrame.h"
@@ -118,7 +119,7 @@ TEST_F(AAListViewTest, PopupDeletesExactlyTheSelectedEntriesAndTheSaveShowsIt)
     ListAll();
     std::unique_ptr<wxMenu> pMenu = LoadPopupMenu(IDR_LISTPOPUP);
     ASSERT_TRUE(pMenu);
-    ASSERT_EQ(pMenu->GetMenuItemCount(), 1U);
+    ASSERT_EQ(pMenu->GetMenuItemCount(), 2U);
     EXPECT_EQ(pMenu->FindItemByPosition(0)->GetItemLabelText(), wxString::FromUTF8("ＡＡの削除"));
     EXPECT_EQ(pMenu->FindItemByPosition(0)->GetId(), ID_AA_DELETE);
 
@@ -191,14 +192,21 @@ TEST_F(AAListViewTest, DraggingRowsOffersTheFirstAndAMoveTakesThemAway)
     for (const CCase& test :
          {CCase{wxDragCopy, false}, CCase{wxDragNone, false}, CCase{wxDragCancel, false}, CCase{wxDragMove, true}}) {
         SelectRows({4, 9, 12});
-        std::string strFormat;
         std::vector<char> block;
+        wxString strText;
         CDragOverride drag([&](wxDataObject& data) {
-            wxDataFormat format;
-            data.GetAllFormats(&format);
-            strFormat = format.GetId().utf8_string();
+            // Ridaxo's own folders take the custom format, other programs
+            // the bodies as text.
+            const wxDataFormat format(CAAListView::DragFormatName());
+            EXPECT_TRUE(data.IsSupported(format));
             block.resize(data.GetDataSize(format));
             data.GetDataHere(format, block.data());
+            wxTextDataObject text;
+            EXPECT_EQ(data.GetPreferredFormat(), text.GetFormat());
+            std::vector<char> textBlock(data.GetDataSize(text.GetFormat()));
+            data.GetDataHere(text.GetFormat(), textBlock.data());
+            text.SetData(text.GetFormat(), textBlock.size(), textBlock.data());
+            strText = text.GetText();
             return test.m_nResult;
         });
         // A press on a selected row keeps the others selected; moving away
@@ -208,7 +216,10 @@ TEST_F(AAListViewTest, DraggingRowsOffersTheFirstAndAMoveTakesThemAway)
         Mouse(wxEVT_MOTION, point + wxPoint(20, 20), true);
         PumpEvents();
 
-        EXPECT_EQ(strFormat, "RIDAXO_AA_DATA");
+        wxString strBodies = ToDisplay(Doc().m_store.GetText(4) + "\r\n" + Doc().m_store.GetText(9) + "\r\n" +
+                                       Doc().m_store.GetText(12));
+        strBodies.Replace("\r\n", "\n");
+        EXPECT_EQ(strText, strBodies);
         ASSERT_EQ(block.size(), 4096U);
         EXPECT_EQ(std::string(block.data()), "4");
         const bool bGone =

@@ -1,7 +1,9 @@
 // The program without a mouse: keys pressed in the tree and the list, their
 // popups and commands, and moving and copying folders and AAs through the
 // edit commands, checked in the panes and in the model.
+#include "AAFacts.h"
 #include "AAListView.h"
+#include "AASearch.h"
 #include "AAStore.h"
 #include "Category.h"
 #include "CategoryTreeView.h"
@@ -13,7 +15,9 @@
 
 #include <wx/clipbrd.h>
 #include <wx/menu.h>
+#include <wx/srchctrl.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <initializer_list>
@@ -144,7 +148,8 @@ TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenThePopupAtTheSelectionAndDeleteIsI
 {
     const std::vector<std::pair<int, wxString>> treeMenu = {{ID_FOLDER_ADD, U8("フォルダの追加")},
                                                             {ID_FOLDER_DELETE, U8("フォルダの削除")}};
-    const std::vector<std::pair<int, wxString>> listMenu = {{ID_AA_DELETE, U8("ＡＡの削除")}};
+    const std::vector<std::pair<int, wxString>> listMenu = {{ID_AA_DELETE, U8("ＡＡの削除")},
+                                                            {ID_AA_COPY, U8("ＡＡのコピー")}};
     struct CCase
     {
         bool m_bTree;
@@ -358,4 +363,74 @@ TEST_F(KeyboardOwnDisplayTest, CutCopyAndPasteMoveAndCopyAAsAndFoldersIntoTheSel
     SelectFolder(Item("ねこ・"));
     Focus(Tree());
     EXPECT_FALSE(IsEnabled(wxID_PASTE));
+}
+
+TEST_F(KeyboardOwnDisplayTest, SearchTypeAheadAndTheFactsOfTheShownAA)
+{
+    const CAAStore& store = Doc().m_store;
+    wxSearchCtrl& field = *Frame()->GetSearchCtrl();
+    SelectFolder(Item("かお・"));
+    ASSERT_GT(List().GetRowCount(), 1);
+    // Ctrl+F goes to the search field; what is typed there lists, after a
+    // pause, every AA of the library whose name holds it.
+    Command(ID_FIND);
+    ASSERT_EQ(wxWindow::FindFocus(), &field);
+    const std::string strName = store.GetName(List().GetRowAA(0));
+    const std::string strTyped = Cp932ToUtf8(strName.substr(0, CharLengthAt(strName, 0)));
+    field.SetValue(wxString::FromUTF8(strTyped));
+    EXPECT_FALSE(List().IsShowingResults()); // not before the pause
+    for (int i = 0; i < 50 && !List().IsShowingResults(); ++i) {
+        wxMilliSleep(20);
+        wxYield();
+    }
+    ASSERT_TRUE(List().IsShowingResults());
+    const std::vector<int> expected = store.FindAAs(*CSearchText::FromUtf8(strTyped), false);
+    std::vector<int> rows;
+    for (int nRow = 0; nRow < List().GetRowCount(); ++nRow)
+        rows.push_back(List().GetRowAA(nRow));
+    EXPECT_EQ(rows, expected);
+    EXPECT_NE(Frame()->GetStatusBar()->GetStatusText(0).Find(wxString::Format("%zu", expected.size())), wxNOT_FOUND);
+    // Results cannot be deleted from a folder.
+    SelectRow(0);
+    EXPECT_FALSE(IsEnabled(wxID_CUT));
+
+    // A text code page 932 cannot hold lists nothing and says so.
+    field.SetValue(wxString::FromUTF8("\xED\x95\x9C"));
+    Frame()->RunSearch();
+    EXPECT_EQ(List().GetRowCount(), 0);
+    EXPECT_NE(Frame()->GetStatusBar()->GetStatusText(0).Find("Shift-JIS"), wxNOT_FOUND);
+
+    // Esc returns to the folder that was listed.
+    Focus(field);
+    wxUIActionSimulator typist;
+    typist.Char(WXK_ESCAPE);
+    PumpEvents();
+    EXPECT_FALSE(List().IsShowingResults());
+    EXPECT_TRUE(field.IsEmpty());
+
+    // Type-ahead: a character committed to the list selects the next row
+    // whose name starts with it.
+    Focus(List());
+    SelectRow(0);
+    int nNext = -1;
+    for (int nRow = 1; nRow < List().GetRowCount() && nNext < 0; ++nRow)
+        if (List().GetItemText(nRow).StartsWith(wxString::FromUTF8(strTyped)))
+            nNext = nRow;
+    if (nNext >= 0) {
+        wxKeyEvent character(wxEVT_CHAR);
+        character.m_uniChar = wxString::FromUTF8(strTyped)[0];
+        character.SetEventObject(&List());
+        List().ProcessWindowEvent(character);
+        PumpEvents();
+        EXPECT_EQ(SelectedRows(), std::vector<int>{nNext});
+    }
+
+    // The shown AA's facts are in the status bar.
+    const CAAFacts facts =
+        MeasureAABody(store.GetText(List().GetRowAA(List().GetFirstSelectedRow())), store.ResolvesReferences());
+    const wxString strLines = Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusLines);
+    EXPECT_TRUE(strLines.EndsWith(wxString::Format(U8("%zu 行"), facts.m_nLines))) << strLines;
+    EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusWidth),
+              wxString::Format(U8("幅 %d ドット"), facts.m_nWidth));
+    EXPECT_EQ(Frame()->IsStatusPaneWarned(CMainFrame::kStatusLines), facts.HasTooManyLines());
 }

@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "AAFacts.h"
 #include "AAListView.h"
 #include "AAStore.h"
 #include "CategoryTreeView.h"
@@ -605,6 +606,11 @@ TEST_F(MainFrameTest, ALibrarysReferencesShowAsTheirCharactersATextFilesAsWritte
     EXPECT_EQ(List().GetItemText(0), Utf8("\u2003a&#0;"));
     SelectRow(0);
     EXPECT_EQ(PaneText(), Utf8("\u2003a&#0;\n"));
+    // and are measured as their characters: an em space is one character.
+    const int nWidth = MeasureAABody("&#x2003;a&#0;\r\n", true).m_nWidth;
+    EXPECT_EQ(nWidth, CharAdvance(U'\u2003') + MeasureAABody("a&#0;", false).m_nWidth);
+    EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusWidth),
+              wxString::Format(Utf8("幅 %d ドット"), nWidth));
 
     m_answers = {wxNO};
     ASSERT_TRUE(Manager().OpenPath(dir.Write("refs.txt", "[MojieName=&#x2003;]\r\n&#x2003;a\r\n[END]\r\n")));

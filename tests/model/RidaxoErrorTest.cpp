@@ -43,6 +43,7 @@ TEST(RidaxoErrorTest, EveryCauseIsWordedInEnglishAndInJapanese)
         {"f", EErrorCause::SaveFailed, ENOSPC},
         {"f", EErrorCause::WriteFailed, 0},
         {"f", EErrorCause::OutOfMemory},
+        {"f", EErrorCause::SearchTextNotCp932},
     };
     for (const CRidaxoError& error : errors) {
         const std::string strEnglish = error.GetCause();

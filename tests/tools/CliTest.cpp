@@ -72,9 +72,6 @@ TEST(CliTest, ImportResaveTextAndTreeOnASmallFile)
 
     EXPECT_EQ(RunCli({"text", strText, "1"}).m_strOut, "\r\nx\r\n");
     EXPECT_EQ(RunCli({"text", strIndex, "0"}).m_strOut, "line 1\r\n");
-    const CRun outside = RunCli({"text", strIndex, "-1"});
-    EXPECT_EQ(outside.m_nExit, 0);
-    EXPECT_EQ(outside.m_strOut, "");
 
     EXPECT_EQ(RunCli({"tree", strIndex}).m_strOut, "small.txt (1)\n  ab (2)\n");
     EXPECT_EQ(RunCli({"tree", strIndex, "-v"}).m_strOut,
@@ -109,6 +106,30 @@ TEST(CliTest, FailuresNameTheFileAndWriteNothing)
     EXPECT_EQ(ReadBytes(strTarget), "previous\n");
 }
 
+TEST(CliTest, FindAndFactsOnATextFileAndOnItsIndexFile)
+{
+    CTempDir dir;
+    const std::string strText = dir.Write("small.txt", kFile);
+    const std::string strIndex = dir.File("small.rix");
+    ASSERT_EQ(RunCli({"import", strText, "-o", strIndex}).m_nExit, 0);
+    for (const std::string& strFile : {strText, strIndex}) {
+        EXPECT_EQ(RunCli({"find", strFile, "AB"}).m_strOut, "0\tab1\n1\tab2\n");
+        EXPECT_EQ(RunCli({"find", strFile, "ね"}).m_strOut, "2\t\x82\xCB\n"); // the name's own bytes
+        EXPECT_EQ(RunCli({"find", strFile, "x", "--content"}).m_strOut, "1\tab2\n");
+        const CRun none = RunCli({"find", strFile, "zz", "--content"});
+        EXPECT_EQ(none.m_nExit, 0);
+        EXPECT_EQ(none.m_strOut, "");
+        EXPECT_EQ(RunCli({"facts", strFile, "1"}).m_strOut, "lines=2 width=7 bytes=3\n"); // "x" is 7 dots
+    }
+    ExpectFailure(RunCli({"find", strText, "\xED\x95\x9C"}), 1, "code page 932) cannot write");
+
+    // A library's names print as written; its references measure as the
+    // characters they stand for: an em space of 16 dots, not 8 characters.
+    const std::string strLibrary = dir.Write("small.mlt", "ab\r\n[SPLIT]\r\n&#x2003;x\r\n");
+    EXPECT_EQ(RunCli({"find", strLibrary, "X", "--content"}).m_strOut, "1\t&#x2003;x\n");
+    EXPECT_EQ(RunCli({"facts", strLibrary, "1"}).m_strOut, "lines=1 width=23 bytes=9\n");
+}
+
 TEST(CliTest, UsageErrorsExitWithTwo)
 {
     CTempDir dir;
@@ -127,6 +148,10 @@ TEST(CliTest, UsageErrorsExitWithTwo)
         {"text", strText, "one"},
         {"text", strText},
         {"tree", strText, "-o", "x"},
+        {"find", strText},
+        {"find", strText, "ab", "-v"},
+        {"facts", strText, "3"}, // no such AA
+        {"text", strText, "3"},
     };
     for (const auto& args : bad)
         ExpectFailure(RunCli(args), 2, "usage:");
