@@ -300,8 +300,18 @@ bool CMainFrame::CreateStatusBarPanes()
     if (!pStatusBar)
         return false;
     const int nIndicator = FromDIP(48);
-    const int widths[kPaneCount] = {-1,         FromDIP(90), FromDIP(80), FromDIP(110),
-                                    nIndicator, nIndicator,  nIndicator,  nIndicator};
+    // The facts' panes are as wide as their longest texts in the bar's own
+    // font, whatever face and size the desktop gives it: a fixed width cut
+    // "幅 171 ドット" short with a larger font.
+    const auto fit = [&](const char* pWidest) { return pStatusBar->GetTextExtent(U8(pWidest)).x + FromDIP(16); };
+    const int widths[kPaneCount] = {-1,
+                                    fit("⚠ 8888 行 以上"),
+                                    fit("幅 88888 ドット 以上"),
+                                    fit("⚠ 888888 バイト 以上"),
+                                    nIndicator,
+                                    nIndicator,
+                                    nIndicator,
+                                    nIndicator};
     SetStatusWidths(kPaneCount, widths);
     SetStatusBarPane(kPaneMessage);
     SetStatusText(LoadResString(IDS_IDLE), kPaneMessage);
