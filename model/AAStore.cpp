@@ -98,6 +98,22 @@ const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, char chS
     return FindLineStartCandidate(pFrom, pEnd, chSecond, chSecond);
 }
 
+// From p, inside a line, to the start of the next line that may be a key
+// line ("[" and chSecond), or to the block's end; bLineStart tells whether
+// the scan is then at the start of a line. The next block begins a line
+// when this one ends one. Should a CR here pair with an LF there, that LF
+// is taken for a line of its own, which is no key line, and the search goes
+// on after it.
+const char* SkipToLineStartCandidate(const char* p, const char* pEnd, char chSecond, bool& bLineStart)
+{
+    if (const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, chSecond)) {
+        bLineStart = true;
+        return pCandidate;
+    }
+    bLineStart = pEnd[-1] == '\n' || pEnd[-1] == '\r';
+    return pEnd;
+}
+
 // What the scanners of AA files share. They take the file in the blocks it
 // is read in.
 //
@@ -368,16 +384,11 @@ private:
     // may be a name line (in state InKey), or the block's end.
     const char* SkipToNameLineCandidate(const char* p, const char* pEnd)
     {
-        if (const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, kKey[1])) {
+        bool bLineStart = false;
+        const char* pNext = SkipToLineStartCandidate(p, pEnd, kKey[1], bLineStart);
+        if (bLineStart)
             m_nState = EState::InKey;
-            return pCandidate;
-        }
-        // The next block begins a line when this one ends one. Should a CR
-        // here pair with an LF there, that LF is taken for a line that is no
-        // name line, and the search goes on after it.
-        if (pEnd[-1] == '\n' || pEnd[-1] == '\r')
-            m_nState = EState::InKey;
-        return pEnd;
+        return pNext;
     }
 
     // Copies the name on the line that goes on at p. Returns where the scan
@@ -704,15 +715,11 @@ private:
     // may be a separator (in state LineStart), or the block's end.
     const char* SkipToSeparatorCandidate(const char* p, const char* pEnd)
     {
-        if (const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, kSplitLine[1])) {
+        bool bLineStart = false;
+        const char* pNext = SkipToLineStartCandidate(p, pEnd, kSplitLine[1], bLineStart);
+        if (bLineStart)
             m_nState = EState::LineStart;
-            return pCandidate;
-        }
-        // As for name lines: an LF here that pairs with a CR there is
-        // taken for a line of its own, which is no separator.
-        if (pEnd[-1] == '\n' || pEnd[-1] == '\r')
-            m_nState = EState::LineStart;
-        return pEnd;
+        return pNext;
     }
 
     // Takes the line that goes on at p once it ends: in place when it lies
