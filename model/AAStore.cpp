@@ -1011,12 +1011,12 @@ private:
     // p begins a line. Takes it, and when it is no name line the lines
     // after it up to the next that may matter; returns the line after them,
     // or null, with nothing taken, when the batch has no room left.
-    const char* Step(const char* p, const char* pEnd, const char* /*pBlock*/)
+    const char* Step(const char* p, const char* pEnd, const char* pBlock)
     {
         if (!Drain())
             return nullptr;
         if (static_cast<std::size_t>(pEnd - p) >= kKey.size() && std::memcmp(p, kKey.data(), kKey.size()) == 0)
-            return TakeNameLine(p, pEnd);
+            return TakeNameLine(p, pEnd, pBlock);
         // Only an AA that may still match cares where bodies end.
         const bool bWaiting = m_nOpenUnmatched != 0;
         if (bWaiting && IsEndLine(p, pEnd)) {
@@ -1025,12 +1025,32 @@ private:
         }
         const char* const pNext = FindLineStartCandidate(p + 1, pEnd, kKey[1], bWaiting ? kEndLine[1] : kKey[1]);
         const char* const pStop = pNext != nullptr ? pNext : pEnd;
-        if (bWaiting && m_text.OccursIn(std::string_view(p, static_cast<std::size_t>(pStop - p))))
+        if (bWaiting && MayOccurIn(p, pStop, pEnd, pBlock) &&
+            m_text.OccursIn(std::string_view(p, static_cast<std::size_t>(pStop - p))))
             MatchOpenBodies();
         return pStop;
     }
 
-    const char* TakeNameLine(const char* p, const char* pEnd)
+    // False when the text cannot occur in [p, pStop) of the block, as the
+    // next place its bytes stand lies beyond. That place is searched for
+    // once over the rest of the block and kept, so that a rare text costs
+    // one long search a hit rather than a short one a body and a name. It
+    // is kept as a file offset: a read block's memory is reused.
+    bool MayOccurIn(const char* p, const char* pStop, const char* pEnd, const char* pBlock)
+    {
+        if (m_text.IsEmpty())
+            return true;
+        const std::uint64_t nFrom = OffsetOf(p, pBlock);
+        if (nFrom < m_nSearchedFrom || nFrom > m_nNextHit || nFrom >= m_nSearchedTo) {
+            const char* const pHit = m_text.FindCandidate(p, pEnd);
+            m_nSearchedFrom = nFrom;
+            m_nSearchedTo = OffsetOf(pEnd, pBlock);
+            m_nNextHit = pHit != nullptr ? OffsetOf(pHit, pBlock) : m_nSearchedTo;
+        }
+        return m_nNextHit < m_nSearchedTo && m_nNextHit + m_text.GetSize() <= OffsetOf(pStop, pBlock);
+    }
+
+    const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
     {
         const char* const pAfterKey = p + kKey.size();
         const char* pLineEnd = FindLineEnd(pAfterKey, pEnd);
@@ -1038,7 +1058,8 @@ private:
             pLineEnd = pEnd;
         const std::string_view afterKey(pAfterKey, static_cast<std::size_t>(pLineEnd - pAfterKey));
         const std::string_view name = afterKey.substr(0, CMojieNameLines::NameLength(afterKey));
-        const bool bNameMatched = m_text.OccursIn(name);
+        const bool bNameMatched =
+            MayOccurIn(name.data(), name.data() + name.size(), pEnd, pBlock) && m_text.OccursIn(name);
         const bool bWaits = bNameMatched || m_bBodies;
         if (bWaits && (m_pending.GetSize() == m_nPendingRoom || !HasRoomFor(name.size())))
             return nullptr;
@@ -1047,7 +1068,8 @@ private:
             return nullptr;
         }
         // The whole line is a line of the bodies still open.
-        if (m_nOpenUnmatched != 0 && m_text.OccursIn(std::string_view(p, static_cast<std::size_t>(pLineEnd - p))))
+        if (m_nOpenUnmatched != 0 && MayOccurIn(p, pLineEnd, pEnd, pBlock) &&
+            m_text.OccursIn(std::string_view(p, static_cast<std::size_t>(pLineEnd - p))))
             MatchOpenBodies();
         if (bWaits) {
             const std::size_t nNameStart = m_nameBytes.GetSize();
@@ -1126,6 +1148,12 @@ private:
     std::size_t m_nOpenUnmatched = 0;
     std::array<CPendingAA, kBatchSize> m_found;
     std::size_t m_nFound = 0;
+    // The file offset of the first place the text's bytes stand, found by
+    // a search from m_nSearchedFrom to m_nSearchedTo; m_nSearchedTo when
+    // there is none.
+    std::uint64_t m_nNextHit = 0;
+    std::uint64_t m_nSearchedFrom = 0;
+    std::uint64_t m_nSearchedTo = 0;
 };
 } // namespace
 
