@@ -40,23 +40,6 @@ constexpr int kNameColumnWidth = 300;
 // How long typing in the search field pauses before the search runs.
 constexpr int kSearchDelayMs = 200;
 
-// Every AA of category and the categories below it, ascending.
-std::vector<int> CollectBranchAAs(const CCategory& category)
-{
-    std::vector<int> aas;
-    std::vector<const CCategory*> stack{&category};
-    while (!stack.empty()) {
-        const CCategory* pCurrent = stack.back();
-        stack.pop_back();
-        aas.insert(aas.end(), pCurrent->GetAAList().begin(), pCurrent->GetAAList().end());
-        for (int i = 0; i < pCurrent->GetChildCount(); ++i)
-            stack.push_back(pCurrent->GetChildAt(i));
-    }
-    std::sort(aas.begin(), aas.end());
-    aas.erase(std::unique(aas.begin(), aas.end()), aas.end());
-    return aas;
-}
-
 constexpr int kPaneMessage = CMainFrame::kPaneMessage;
 constexpr int kPaneCount = CMainFrame::kPaneCount;
 

@@ -286,19 +286,42 @@ void CCategoryModel::PlaceAllInRoot(const CAAStore& store)
         m_root.AddAA(nIndex);
 }
 
-std::size_t CountUnbackedAAs(const CCategory& root, const CAAStore& store)
+namespace
 {
-    const int nCount = store.GetCount();
-    std::size_t nUnbacked = 0;
+// Calls fnVisit for root and every category below it; a list of pending
+// categories rather than recursion, as a tree may be deeper than the stack.
+template <typename TVisit> void VisitBranch(const CCategory& root, TVisit fnVisit)
+{
     std::vector<const CCategory*> pending{&root};
     while (!pending.empty()) {
         const CCategory* pCategory = pending.back();
         pending.pop_back();
-        for (int nIndex : pCategory->GetAAList())
-            if (nIndex < 0 || nIndex >= nCount)
-                ++nUnbacked;
+        fnVisit(*pCategory);
         for (int i = 0; i < pCategory->GetChildCount(); ++i)
             pending.push_back(pCategory->GetChildAt(i));
     }
+}
+} // namespace
+
+std::size_t CountUnbackedAAs(const CCategory& root, const CAAStore& store)
+{
+    const int nCount = store.GetCount();
+    std::size_t nUnbacked = 0;
+    VisitBranch(root, [&](const CCategory& category) {
+        for (int nIndex : category.GetAAList())
+            if (nIndex < 0 || nIndex >= nCount)
+                ++nUnbacked;
+    });
     return nUnbacked;
+}
+
+std::vector<int> CollectBranchAAs(const CCategory& root)
+{
+    std::vector<int> aas;
+    VisitBranch(root, [&](const CCategory& category) {
+        aas.insert(aas.end(), category.GetAAList().begin(), category.GetAAList().end());
+    });
+    std::sort(aas.begin(), aas.end());
+    aas.erase(std::unique(aas.begin(), aas.end()), aas.end());
+    return aas;
 }

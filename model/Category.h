@@ -116,6 +116,10 @@ private:
 // AAs; each is counted, however often it stands.
 std::size_t CountUnbackedAAs(const CCategory& root, const CAAStore& store);
 
+// Every AA of the tree under root, root included, ascending and each once:
+// what a search limited to a folder and its sub-folders may show.
+std::vector<int> CollectBranchAAs(const CCategory& root);
+
 // The category tree of one document. Its root always exists and is never
 // destroyed; only its contents change.
 class CCategoryModel
