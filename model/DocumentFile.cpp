@@ -231,7 +231,9 @@ void OpenIndexFile(const std::string& strPath, CAAStore& store, CCategoryModel& 
     std::string_view header;
     index.ReadLine(header);
     const std::string strNamed = Unquote(header);
-    if (strNamed.empty())
+    // No file name holds a NUL byte: the system would open the name cut at
+    // it, while the path kept for the next save names another file.
+    if (strNamed.empty() || strNamed.find('\0') != std::string::npos)
         throw CRidaxoError(index.GetFilePath(), EErrorCause::IndexNamesNoTextFile);
     const std::string strTextPath = FindNamedTextFile(strNamed, strPath);
 

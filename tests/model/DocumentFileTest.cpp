@@ -143,6 +143,9 @@ TEST(DocumentFileTest, AFailedOpenChangesNothing)
         dir.Write("fifo.rix", "\"" + strFifo + "\"\n\"r\"\n0\n0\n"),
         dir.Write("zero.rix", "\"/dev/zero\"\n\"r\"\n0\n0\n"),
         dir.Write("no-header.rix", "\"\"\n\"r\"\n0\n0\n"),
+        // The system reads a name only up to a NUL byte: "good.txt" would open,
+        // and the normalised path the store keeps would name "x" beside it.
+        dir.Write("nul.rix", "\"" + strText + std::string("\0/../x", 6) + "\"\n\"r\"\n0\n0\n"),
         dir.Write("damaged.rix", "\"" + strText + "\"\n\"r\"\n2000000000\n"),
         dir.Write("no-aa.txt", "text, but no AA\r\n[END]\r\n"),
         strFifo,
