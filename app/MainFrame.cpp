@@ -706,7 +706,11 @@ void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
             bEnable = pText->CanCopy();
             break;
         case wxID_PASTE:
-            bEnable = pText->CanPaste();
+            // Not CanPaste: that asks the clipboard's owner and waits for
+            // the answer, on every idle event while a field has the focus,
+            // a third of what opening a label editor cost. Pasting nothing
+            // into an editable field is harmless.
+            bEnable = pText->IsEditable();
             break;
         default:
             break;
