@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -412,6 +413,23 @@ EDropPlace CTreeViewEx::ChooseDropPlaceFor(const wxTreeItemId& hDragItem, const 
 
 void CTreeViewEx::OnMotion(wxMouseEvent& event)
 {
+    if (!m_bDragging && m_ptPress && event.LeftIsDown()) {
+        // The drag starts at the first move far enough from the press. The
+        // tree's own notice comes only at its third move with the button
+        // down, and while the program is busy GTK merges the moves of a
+        // quick flick into one or two: it might never come.
+        const wxPoint delta = event.GetPosition() - *m_ptPress;
+        const int nDragX = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, this), 2);
+        const int nDragY = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_Y, this), 2);
+        if (std::abs(delta.x) * 2 >= nDragX || std::abs(delta.y) * 2 >= nDragY) {
+            const wxPoint ptPress = *m_ptPress;
+            m_ptPress.reset();
+            if (BeginItemDrag(ptPress)) {
+                MoveDragImage(ClientToScreen(event.GetPosition()));
+                return;
+            }
+        }
+    }
     if (m_bDragging)
         DragItemTo(event.GetPosition());
     event.Skip();
@@ -426,6 +444,9 @@ void CTreeViewEx::OnLeftUp(wxMouseEvent& event)
         event.Skip();
         return;
     }
+    // Where the button goes up is the drag's last step: a flick may have
+    // had no move between its start and the release.
+    DragItemTo(event.GetPosition());
     DropItem();
 }
 

@@ -579,6 +579,14 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFo
     EXPECT_EQ(Tree().GetEditControl()->GetValue(), U8("(新規)"));
     Tree().EndEditLabel(Tree().GetSelection(), true);
 
+    // A flick that a busy program hears as one move drags all the same.
+    // (Folders go into the folder they are dropped on.)
+    const wxPoint rabbits = screen("うさぎ・");
+    const wxPoint catsNow = screen("ねこ・");
+    ASSERT_TRUE(RunRealPointer(
+        {{EKind::Move, rabbits.x, rabbits.y}, {EKind::Press}, {EKind::Move, catsNow.x, catsNow.y}, {EKind::Release}}));
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・((新規) うさぎ・) かお・(いぬ・(わく・)))");
+
     SaveAndReopen();
-    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・((新規)) かお・(いぬ・(わく・)) うさぎ・)");
+    EXPECT_EQ(Folders(Root()), "sample-aa.txt(ねこ・((新規) うさぎ・) かお・(いぬ・(わく・)))");
 }

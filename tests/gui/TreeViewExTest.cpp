@@ -129,14 +129,16 @@ protected:
         SendMouse(*m_pTree, nType, point, bLeftDown);
     }
 
-    // Presses on from and moves a little with the button down, as the tree
-    // needs before it reports a drag.
+    // Presses on from and moves a little with the button down: the drag
+    // starts at the last move, the first beyond half the system's drag
+    // distance (4 of GTK's 8 pixels), as the tree's own notice would at
+    // its third move.
     void PressAndStartDrag(const wxTreeItemId& from)
     {
         const wxPoint point = PointOf(from);
         Mouse(wxEVT_LEFT_DOWN, point, true);
-        for (int i = 1; i <= 3; ++i)
-            Mouse(wxEVT_MOTION, point + wxPoint(i * 2, 0), true);
+        for (int nDx : {1, 2, 4})
+            Mouse(wxEVT_MOTION, point + wxPoint(nDx, 0), true);
     }
 
     // A whole drag by mouse events: press on from, pass over each item of
