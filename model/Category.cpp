@@ -116,15 +116,9 @@ CCategory* CCategory::AddChildCopy(const CCategory& source)
 
 bool CCategory::RemoveChild(const CCategory* pChild)
 {
-    const auto it = std::find_if(m_children.begin(), m_children.end(),
-                                 [pChild](const auto& child) { return child.get() == pChild; });
-    if (it == m_children.end())
-        return false;
-    // Unlink the child before it is destroyed, so that nothing reached
-    // from its destructor finds it still listed.
-    std::unique_ptr<CCategory> removed = std::move(*it);
-    m_children.erase(it);
-    return true;
+    // Unlinked before it is destroyed, so that nothing reached from its
+    // destructor finds it still listed.
+    return DetachChild(GetChildPos(pChild)) != nullptr;
 }
 
 void CCategory::RemoveAllChildren()
@@ -181,6 +175,55 @@ CCategory* CCategory::GetChildAt(int nPos) const
     return m_children[nPos].get();
 }
 
+int CCategory::GetChildPos(const CCategory* pChild) const
+{
+    const auto it = std::find_if(m_children.begin(), m_children.end(),
+                                 [pChild](const auto& child) { return child.get() == pChild; });
+    return it == m_children.end() ? -1 : static_cast<int>(it - m_children.begin());
+}
+
+std::unique_ptr<CCategory> CCategory::DetachChild(int nPos)
+{
+    if (nPos < 0 || nPos >= GetChildCount())
+        return nullptr;
+    std::unique_ptr<CCategory> pChild = std::move(m_children[nPos]);
+    m_children.erase(m_children.begin() + nPos);
+    pChild->m_pParent = nullptr;
+    return pChild;
+}
+
+std::vector<std::unique_ptr<CCategory>> CCategory::DetachAllChildren()
+{
+    std::vector<std::unique_ptr<CCategory>> children = std::move(m_children);
+    m_children.clear();
+    for (auto& pChild : children)
+        pChild->m_pParent = nullptr;
+    return children;
+}
+
+CCategory* CCategory::AttachChild(std::unique_ptr<CCategory> pChild, int nPos)
+{
+    pChild->m_pParent = this;
+    const auto it = nPos < 0 || nPos >= GetChildCount() ? m_children.end() : m_children.begin() + nPos;
+    return m_children.insert(it, std::move(pChild))->get();
+}
+
+std::unique_ptr<CCategory> CCategory::CopyBranch() const
+{
+    auto pCopy = std::make_unique<CCategory>();
+    pCopy->m_strName = m_strName;
+    pCopy->m_aaList = m_aaList;
+    // Each source category beside the copy that takes its children.
+    std::vector<std::pair<const CCategory*, CCategory*>> pending{{this, pCopy.get()}};
+    while (!pending.empty()) {
+        const auto [pSource, pTarget] = pending.back();
+        pending.pop_back();
+        for (const auto& pChild : pSource->m_children)
+            pending.emplace_back(pChild.get(), pTarget->AddChildCopy(*pChild));
+    }
+    return pCopy;
+}
+
 int CCategory::GetAAAt(int nPos) const
 {
     if (nPos < 0 || nPos >= GetAACount())
@@ -195,7 +238,7 @@ void CCategory::RemoveAA(int nIndex)
         m_aaList.erase(it);
 }
 
-void CCategory::RemoveAAs(const std::vector<int>& indices)
+void CCategory::RemoveAAs(const std::vector<int>& indices, CRemovedAAs* pRemoved)
 {
     if (indices.empty())
         return;
@@ -203,13 +246,41 @@ void CCategory::RemoveAAs(const std::vector<int>& indices)
     for (int nIndex : indices)
         ++wanted[nIndex];
     // The earliest entries of each index go, as repeated RemoveAA would.
-    std::erase_if(m_aaList, [&wanted](int nIndex) {
+    // erase_if visits the entries in order, once each.
+    int nPos = -1;
+    std::erase_if(m_aaList, [&wanted, &nPos, pRemoved](int nIndex) {
+        ++nPos;
         const auto it = wanted.find(nIndex);
         if (it == wanted.end() || it->second == 0)
             return false;
         --it->second;
+        if (pRemoved) {
+            pRemoved->m_positions.push_back(nPos);
+            pRemoved->m_values.push_back(nIndex);
+        }
         return true;
     });
+}
+
+void CCategory::RestoreAAs(const CRemovedAAs& removed)
+{
+    std::vector<int> restored;
+    restored.reserve(m_aaList.size() + removed.m_values.size());
+    std::size_t nKept = 0;
+    for (std::size_t i = 0; i < removed.m_positions.size() && i < removed.m_values.size(); ++i) {
+        // Entries that stayed fill the places up to the next one restored.
+        const auto nAt = static_cast<std::size_t>(removed.m_positions[i]);
+        while (restored.size() < nAt && nKept < m_aaList.size())
+            restored.push_back(m_aaList[nKept++]);
+        restored.push_back(removed.m_values[i]);
+    }
+    restored.insert(restored.end(), m_aaList.begin() + static_cast<std::ptrdiff_t>(nKept), m_aaList.end());
+    m_aaList = std::move(restored);
+}
+
+void CCategory::RemoveLastAAs(std::size_t nCount)
+{
+    m_aaList.resize(m_aaList.size() - std::min(nCount, m_aaList.size()));
 }
 
 void CCategory::Save(std::string& strOut) const

@@ -21,6 +21,14 @@ public:
     virtual void* InsertItem(void* hParent, CCategory& category) = 0;
 };
 
+// The entries that CCategory::RemoveAAs took out of an AA list: the
+// positions they held, ascending, and their values in the same order.
+struct CRemovedAAs
+{
+    std::vector<int> m_positions;
+    std::vector<int> m_values;
+};
+
 // A category: a name, an ordered list of AA indices and an ordered list of
 // child categories that it owns. AA indices are not checked against the
 // store; the same AA may stand in several categories or twice in one.
@@ -65,6 +73,20 @@ public:
     int GetChildCount() const { return static_cast<int>(m_children.size()); }
     // The child at nPos, or null when nPos is out of range.
     CCategory* GetChildAt(int nPos) const;
+    // Where pChild stands among the children, or −1 when it is none of them.
+    int GetChildPos(const CCategory* pChild) const;
+
+    // Takes the child at nPos out, branch and all, and hands it over
+    // parentless; null when nPos is out of range.
+    std::unique_ptr<CCategory> DetachChild(int nPos);
+    // Takes every child out, in order.
+    std::vector<std::unique_ptr<CCategory>> DetachAllChildren();
+    // Puts a parentless category in as the child at nPos (beyond the count
+    // of children, or negative: last) and returns it.
+    CCategory* AttachChild(std::unique_ptr<CCategory> pChild, int nPos);
+    // A parentless copy of this category and its whole branch: names and
+    // AA lists. Deep trees do not recurse.
+    std::unique_ptr<CCategory> CopyBranch() const;
 
     int GetAACount() const { return static_cast<int>(m_aaList.size()); }
     // The AA index at position nPos, or −1 when nPos is out of range.
@@ -80,8 +102,12 @@ public:
     void RemoveAA(int nIndex);
     // Removes, for each index given, the first entry equal to it that is
     // still there, as RemoveAA once per index would, in one pass over the
-    // list.
-    void RemoveAAs(const std::vector<int>& indices);
+    // list. pRemoved, when given, receives what was taken out.
+    void RemoveAAs(const std::vector<int>& indices, CRemovedAAs* pRemoved = nullptr);
+    // Puts the entries that RemoveAAs took out back where they stood.
+    void RestoreAAs(const CRemovedAAs& removed);
+    // Removes the last nCount entries (all when there are fewer).
+    void RemoveLastAAs(std::size_t nCount);
     void RemoveAllAAs() { m_aaList.clear(); }
 
     // Appends this category's block, children included, to strOut.
