@@ -1132,17 +1132,24 @@ void CListExWindow::OnChar(wxKeyEvent& event)
     // A new prefix looks from the row after the current one, so that typing
     // one letter again and again steps through the rows it begins; a longer
     // prefix may still fit the current row.
-    const int nCount = GetItemCount();
     const int nFirst = nCurrent < 0 ? 0 : (bNewPrefix ? nCurrent + 1 : nCurrent);
-    const wxString strWanted = m_strTypedPrefix.Lower();
+    const int nItem = FindRowStartingWith(m_strTypedPrefix, nFirst);
+    if (nItem >= 0) {
+        SelectOnly(nItem);
+        EnsureVisible(nItem);
+    }
+}
+
+int CListExWindow::FindRowStartingWith(const wxString& strPrefix, int nFirst) const
+{
+    const int nCount = GetItemCount();
+    const wxString strWanted = strPrefix.Lower();
     for (int i = 0; i < nCount; ++i) {
         const int nItem = (nFirst + i) % nCount;
-        if (GetItemText(nItem).Lower().StartsWith(strWanted)) {
-            SelectOnly(nItem);
-            EnsureVisible(nItem);
-            return;
-        }
+        if (GetItemText(nItem).Lower().StartsWith(strWanted))
+            return nItem;
     }
+    return -1;
 }
 
 // ---------------------------------------------------------------------------

@@ -128,6 +128,10 @@ protected:
     // A typed character (from the keyboard or an input method) extends the
     // typed prefix and selects the next row whose text starts with it.
     virtual void OnChar(wxKeyEvent& event);
+    // The first row from nFirst on, going round past the last, whose text
+    // starts with strPrefix, letters in any case; −1 when none does. A
+    // derived list that keeps its texts in another form may match them there.
+    virtual int FindRowStartingWith(const wxString& strPrefix, int nFirst) const;
 
     // Selects exactly nItem, which also takes the focus mark.
     void SelectOnly(int nItem);

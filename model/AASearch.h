@@ -34,6 +34,11 @@ public:
 
     // True when the text matches somewhere in text, a name or one line.
     bool OccursIn(std::string_view text) const;
+    // True when text begins with the text, by the same rule.
+    bool StartsIn(std::string_view text) const
+    {
+        return m_bCanMatch && text.size() >= m_strText.size() && MatchesAt(text.data());
+    }
 
     // The first place in [pFrom, pEnd) where the text's bytes stand, ASCII
     // letters in any case, whether or not a character begins there; null

@@ -1,5 +1,6 @@
 #include "AAListView.h"
 
+#include "AASearch.h"
 #include "AAStore.h"
 #include "Bitmaps.h"
 #include "Category.h"
@@ -212,6 +213,21 @@ wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
     if (nColumn != 0 || !pDoc)
         return {};
     return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)), pDoc->m_store.ResolvesReferences());
+}
+
+int CAAListView::FindRowStartingWith(const wxString& strPrefix, int nFirst) const
+{
+    const CRidaxoDoc* pDoc = ActiveDocument();
+    const std::optional<CSearchText> text = CSearchText::FromUtf8(strPrefix.utf8_string());
+    if (!pDoc || !text)
+        return -1;
+    const int nCount = GetItemCount();
+    for (int i = 0; i < nCount; ++i) {
+        const int nItem = (nFirst + i) % nCount;
+        if (text->StartsIn(pDoc->m_store.GetNameView(GetRowAA(nItem))))
+            return nItem;
+    }
+    return -1;
 }
 
 void CAAListView::OnItemChanged(int /*nItem*/)

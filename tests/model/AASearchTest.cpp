@@ -45,25 +45,26 @@ TEST(AASearchTest, TheRuleOnNamesAndBodyLines)
         const char* m_pszText;  // UTF-8, as typed
         const char* m_pszWhere; // code page 932
         bool m_bMatch;
+        bool m_bStarts; // the text begins m_pszWhere (type-ahead)
     };
     const CCase cases[] = {
-        {"\\", "\x95\x5C", false},  // 表: its trail byte is "\"
-        {"]", "\x83\x5D", false},   // ゾ: its trail byte is "]"
-        {"\\", "\x95\x5C\\", true}, // 表 then a real "\"
-        {"\\", "a\\b", true},
-        {"表", "\x82\x9F\x95\x5C", true}, // after ぁ, whose trail byte may be a lead byte
-        {"\\", "\x82\x9F\x95\x5C", false},
-        {"abc", "xABCx", true}, // ASCII letters in any case
-        {"ABC", "abc", true},
-        {"aBc", "ab", false},
-        {"ア", "\x83\x61", false},                  // ヂ: only one-byte letters fold, not ア's trail "A"
-        {"ａ", "a", false},                         // full-width is not half-width
-        {"ａ", "\x82\x60", false},                  // nor of another case: Ａ
-        {"ｱ", "\x83\x41", false},                   // half-width kana is not ア
-        {"驚き", "\x8B\xC1\x82\xAB\x82\xCC", true}, // at the start: 驚きの
-        {"の", "\x8B\xC1\x82\xAB\x82\xCC", true},   // at the end
-        {"きの", "\x8B\xC1\x82\xAB\x82\xCC", true},
-        {"驚きの!", "\x8B\xC1\x82\xAB\x82\xCC", false},
+        {"\\", "\x95\x5C", false, false},  // 表: its trail byte is "\"
+        {"]", "\x83\x5D", false, false},   // ゾ: its trail byte is "]"
+        {"\\", "\x95\x5C\\", true, false}, // 表 then a real "\"
+        {"\\", "a\\b", true, false},
+        {"表", "\x82\x9F\x95\x5C", true, false}, // after ぁ, whose trail byte may be a lead byte
+        {"\\", "\x82\x9F\x95\x5C", false, false},
+        {"abc", "xABCx", true, false}, // ASCII letters in any case
+        {"ABC", "abc", true, true},
+        {"aBc", "ab", false, false},
+        {"ア", "\x83\x61", false, false},                 // ヂ: only one-byte letters fold, not ア's trail "A"
+        {"ａ", "a", false, false},                        // full-width is not half-width
+        {"ａ", "\x82\x60", false, false},                 // nor of another case: Ａ
+        {"ｱ", "\x83\x41", false, false},                  // half-width kana is not ア
+        {"驚き", "\x8B\xC1\x82\xAB\x82\xCC", true, true}, // at the start: 驚きの
+        {"の", "\x8B\xC1\x82\xAB\x82\xCC", true, false},  // at the end
+        {"きの", "\x8B\xC1\x82\xAB\x82\xCC", true, false},
+        {"驚きの!", "\x8B\xC1\x82\xAB\x82\xCC", false, false},
     };
     CTempDir dir;
     std::string strFile;
@@ -80,6 +81,7 @@ TEST(AASearchTest, TheRuleOnNamesAndBodyLines)
         ASSERT_TRUE(text);
         const auto nName = static_cast<int>(i * 2);
         EXPECT_EQ(text->OccursIn(test.m_pszWhere), test.m_bMatch) << "case " << i;
+        EXPECT_EQ(text->StartsIn(test.m_pszWhere), test.m_bStarts) << "case " << i;
         const std::vector<int> names = store.FindAAs(*text, false);
         const std::vector<int> both = store.FindAAs(*text, true);
         EXPECT_EQ(std::count(names.begin(), names.end(), nName), test.m_bMatch) << "name, case " << i;
