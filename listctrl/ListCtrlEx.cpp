@@ -294,6 +294,13 @@ CListExWindow::CListExWindow(wxWindow* pParent, wxWindowID nId, unsigned nStyle,
     UpdateMetrics();
 }
 
+bool IsDragMove(const wxWindow& window, const wxPoint& delta)
+{
+    const int nDragX = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, &window), 2);
+    const int nDragY = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_Y, &window), 2);
+    return std::abs(delta.x) * 2 >= nDragX || std::abs(delta.y) * 2 >= nDragY;
+}
+
 CListExWindow::~CListExWindow()
 {
     // The rows' records go with the window.
@@ -1023,10 +1030,7 @@ void CListExWindow::OnMouseMove(wxMouseEvent& event)
         m_bDragArmed = false;
         return;
     }
-    const int nDragX = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, this), 2);
-    const int nDragY = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_Y, this), 2);
-    const wxPoint delta = event.GetPosition() - m_ptPress;
-    if (std::abs(delta.x) * 2 < nDragX && std::abs(delta.y) * 2 < nDragY)
+    if (!IsDragMove(*this, event.GetPosition() - m_ptPress))
         return;
     // The press that started a drag keeps the selection it had.
     m_bDragArmed = false;

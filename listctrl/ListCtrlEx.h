@@ -11,6 +11,11 @@ class CListExHeader;
 class wxHeaderColumn;
 class wxHeaderCtrl;
 
+// True when the pointer, moved by delta from where the left button went
+// down in window, has gone far enough for a drag: half the system's drag
+// distance either way, so that a quick flick starts one at its first move.
+bool IsDragMove(const wxWindow& window, const wxPoint& delta);
+
 // The extended list as a window: a report list that draws every row itself
 // from the decisions of its CListExCore, with a header above the rows. It
 // shows the sort mark in the header, shades the sorted column, draws rows

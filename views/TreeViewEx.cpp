@@ -1,5 +1,7 @@
 #include "TreeViewEx.h"
 
+#include "ListCtrlEx.h"
+
 #include <wx/control.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -9,7 +11,6 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace
 {
@@ -418,10 +419,7 @@ void CTreeViewEx::OnMotion(wxMouseEvent& event)
         // tree's own notice comes only at its third move with the button
         // down, and while the program is busy GTK merges the moves of a
         // quick flick into one or two: it might never come.
-        const wxPoint delta = event.GetPosition() - *m_ptPress;
-        const int nDragX = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_X, this), 2);
-        const int nDragY = std::max(wxSystemSettings::GetMetric(wxSYS_DRAG_Y, this), 2);
-        if (std::abs(delta.x) * 2 >= nDragX || std::abs(delta.y) * 2 >= nDragY) {
+        if (IsDragMove(*this, event.GetPosition() - *m_ptPress)) {
             const wxPoint ptPress = *m_ptPress;
             m_ptPress.reset();
             if (BeginItemDrag(ptPress)) {
