@@ -66,6 +66,21 @@ public:
     bool IsWarned(int nPane) const { return (m_nWarned & (1U << nPane)) != 0; }
 
 protected:
+    // The bar's own update repaints the pane at once, so that a message
+    // shows before a long operation. The facts' three panes change with
+    // every AA shown: they are repainted together, with the rest of what
+    // the click changed.
+    void DoUpdateStatusText(int nPane) override
+    {
+        if (nPane == kPaneMessage) {
+            wxStatusBar::DoUpdateStatusText(nPane);
+            return;
+        }
+        wxRect rect;
+        if (GetFieldRect(nPane, rect))
+            Refresh(true, &rect);
+    }
+
     void DrawFieldText(wxDC& dc, const wxRect& rect, int nPane, int nTextHeight) override
     {
         if (!IsWarned(nPane)) {
