@@ -504,30 +504,32 @@ void CListExWindow::RefreshRow(int nItem)
     RefreshRect(wxRect(0, rc.m_nTop + nTop, GetClientSize().x, rc.Height()), false);
 }
 
-void CListExWindow::OnScroll(wxScrollWinEvent& event)
+int ScrollEventTarget(const wxScrollWinEvent& event, int nPos, int nLine, int nPage, int nEnd)
 {
-    const bool bVertical = event.GetOrientation() == wxVERTICAL;
-    const int nPos = bVertical ? m_nTopRow : m_nScrollX;
-    const int nLine = bVertical ? 1 : kLineScroll;
-    const int nPage = bVertical ? std::max(GetCountPerPage() - 1, 1) : m_pCore->GetMetrics().m_nClientWidth;
-    int nNew = event.GetPosition();
     const wxEventType nType = event.GetEventType();
     if (nType == wxEVT_SCROLLWIN_TOP)
-        nNew = 0;
-    else if (nType == wxEVT_SCROLLWIN_BOTTOM)
-        nNew = bVertical ? GetItemCount() : m_pCore->GetTotalColumnWidth();
-    else if (nType == wxEVT_SCROLLWIN_LINEUP)
-        nNew = nPos - nLine;
-    else if (nType == wxEVT_SCROLLWIN_LINEDOWN)
-        nNew = nPos + nLine;
-    else if (nType == wxEVT_SCROLLWIN_PAGEUP)
-        nNew = nPos - nPage;
-    else if (nType == wxEVT_SCROLLWIN_PAGEDOWN)
-        nNew = nPos + nPage;
-    if (bVertical)
-        ScrollTo(nNew, m_nScrollX);
+        return 0;
+    if (nType == wxEVT_SCROLLWIN_BOTTOM)
+        return nEnd;
+    if (nType == wxEVT_SCROLLWIN_LINEUP)
+        return nPos - nLine;
+    if (nType == wxEVT_SCROLLWIN_LINEDOWN)
+        return nPos + nLine;
+    if (nType == wxEVT_SCROLLWIN_PAGEUP)
+        return nPos - nPage;
+    if (nType == wxEVT_SCROLLWIN_PAGEDOWN)
+        return nPos + nPage;
+    return event.GetPosition();
+}
+
+void CListExWindow::OnScroll(wxScrollWinEvent& event)
+{
+    if (event.GetOrientation() == wxVERTICAL)
+        ScrollTo(ScrollEventTarget(event, m_nTopRow, 1, std::max(GetCountPerPage() - 1, 1), GetItemCount()),
+                 m_nScrollX);
     else
-        ScrollTo(m_nTopRow, nNew);
+        ScrollTo(m_nTopRow, ScrollEventTarget(event, m_nScrollX, kLineScroll, m_pCore->GetMetrics().m_nClientWidth,
+                                              m_pCore->GetTotalColumnWidth()));
 }
 
 void CListExWindow::OnMouseWheel(wxMouseEvent& event)
@@ -1024,7 +1026,11 @@ void CListExWindow::OnMouseMove(wxMouseEvent& event)
     else
         ApplyHot(m_pCore->UpdateHotItem(event.GetPosition().x, event.GetPosition().y - GetRowsTop()));
 
-    if (!m_bDragArmed)
+    // A drag begins only at a move: the platform starts one from a motion
+    // of the pointer, never from its leaving the window, which a quick
+    // flick out of the list makes the first event after the press. The
+    // moves that follow still come here while the button is down.
+    if (!m_bDragArmed || event.Leaving())
         return;
     if (!event.LeftIsDown()) {
         m_bDragArmed = false;
@@ -1116,28 +1122,46 @@ void CListExWindow::OnKeyDown(wxKeyEvent& event)
     }
 }
 
-void CListExWindow::OnChar(wxKeyEvent& event)
+bool CTypedPrefix::Add(const wxKeyEvent& event, bool& bNew)
 {
     const wxChar ch = event.GetUnicodeKey();
-    if (ch == WXK_NONE || ch < ' ' || ch == WXK_DELETE || event.ControlDown() || event.AltDown()) {
+    if (ch == WXK_NONE || ch < ' ' || ch == WXK_DELETE || event.ControlDown() || event.AltDown())
+        return false;
+    constexpr long kPrefixPauseMs = 1000;
+    const wxLongLong nNow = wxGetLocalTimeMillis();
+    bNew = m_strPrefix.empty() || nNow - m_nLastMs > kPrefixPauseMs;
+    m_nLastMs = nNow;
+    if (bNew)
+        m_strPrefix.clear();
+    m_strPrefix += ch;
+    return true;
+}
+
+int FindRowStartingWith(int nCount, int nFirst, const wxString& strPrefix, const std::function<wxString(int)>& fnText)
+{
+    const wxString strWanted = strPrefix.Lower();
+    for (int i = 0; i < nCount; ++i) {
+        const int nRow = (nFirst + i) % nCount;
+        if (fnText(nRow).Lower().StartsWith(strWanted))
+            return nRow;
+    }
+    return -1;
+}
+
+void CListExWindow::OnChar(wxKeyEvent& event)
+{
+    bool bNewPrefix = false;
+    if (!m_typedPrefix.Add(event, bNewPrefix)) {
         event.Skip();
         return;
     }
-    // A pause of about a second starts a new prefix, as list controls do.
-    constexpr long kPrefixPauseMs = 1000;
-    const wxLongLong nNow = wxGetLocalTimeMillis();
-    const bool bNewPrefix = m_strTypedPrefix.empty() || nNow - m_nLastTypedMs > kPrefixPauseMs;
-    m_nLastTypedMs = nNow;
-    if (bNewPrefix)
-        m_strTypedPrefix.clear();
-    m_strTypedPrefix += ch;
     const int nFocus = GetNextItem(-1, LXNI_FOCUSED);
     const int nCurrent = nFocus >= 0 ? nFocus : GetNextItem(-1, LXNI_SELECTED);
     // A new prefix looks from the row after the current one, so that typing
     // one letter again and again steps through the rows it begins; a longer
     // prefix may still fit the current row.
     const int nFirst = nCurrent < 0 ? 0 : (bNewPrefix ? nCurrent + 1 : nCurrent);
-    const int nItem = FindRowStartingWith(m_strTypedPrefix, nFirst);
+    const int nItem = FindRowStartingWith(m_typedPrefix.Get(), nFirst);
     if (nItem >= 0) {
         SelectOnly(nItem);
         EnsureVisible(nItem);
@@ -1146,14 +1170,7 @@ void CListExWindow::OnChar(wxKeyEvent& event)
 
 int CListExWindow::FindRowStartingWith(const wxString& strPrefix, int nFirst) const
 {
-    const int nCount = GetItemCount();
-    const wxString strWanted = strPrefix.Lower();
-    for (int i = 0; i < nCount; ++i) {
-        const int nItem = (nFirst + i) % nCount;
-        if (GetItemText(nItem).Lower().StartsWith(strWanted))
-            return nItem;
-    }
-    return -1;
+    return ::FindRowStartingWith(GetItemCount(), nFirst, strPrefix, [this](int nRow) { return GetItemText(nRow); });
 }
 
 // ---------------------------------------------------------------------------

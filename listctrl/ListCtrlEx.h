@@ -2,6 +2,7 @@
 
 #include "ListExCore.h"
 
+#include <functional>
 #include <memory>
 
 #include <wx/imaglist.h>
@@ -15,6 +16,31 @@ class wxHeaderCtrl;
 // down in window, has gone far enough for a drag: half the system's drag
 // distance either way, so that a quick flick starts one at its first move.
 bool IsDragMove(const wxWindow& window, const wxPoint& delta);
+
+// Where a scroll event asks a window to go from nPos, a line being nLine
+// and a page nPage units, the end nEnd; not yet kept within the range.
+int ScrollEventTarget(const wxScrollWinEvent& event, int nPos, int nLine, int nPage, int nEnd);
+
+// The start of a name typed so far, as list and tree controls collect it
+// to select a row by its first letters; a pause of about a second starts a
+// new one.
+class CTypedPrefix
+{
+public:
+    // Adds the character event types; false for a key that types none.
+    // bNew tells whether the character began a new prefix.
+    bool Add(const wxKeyEvent& event, bool& bNew);
+    const wxString& Get() const { return m_strPrefix; }
+
+private:
+    wxString m_strPrefix;
+    wxLongLong m_nLastMs = 0;
+};
+
+// The first of nCount rows from nFirst on, going round past the last, whose
+// text fnText gives starts with strPrefix, letters in any case; -1 when
+// none does.
+int FindRowStartingWith(int nCount, int nFirst, const wxString& strPrefix, const std::function<wxString(int)>& fnText);
 
 // The extended list as a window: a report list that draws every row itself
 // from the decisions of its CListExCore, with a header above the rows. It
@@ -187,9 +213,7 @@ private:
     wxPoint m_ptPress;
     bool m_bHandCursor = false;
     int m_nCharHeight = 0;
-    // The start of a name typed so far, and when its last character came.
-    wxString m_strTypedPrefix;
-    wxLongLong m_nLastTypedMs = 0;
+    CTypedPrefix m_typedPrefix;
 };
 
 // The extended list as a control in a dialog or window.

@@ -32,7 +32,7 @@ const char* const kNewFolderName = "(新規)";
 class CTreeInserter : public ICategoryTreeSink
 {
 public:
-    explicit CTreeInserter(wxTreeCtrl& tree) : m_tree(tree) {}
+    explicit CTreeInserter(wxTreeCtrlBase& tree) : m_tree(tree) {}
 
     void* InsertItem(void* hParent, CCategory& category) override
     {
@@ -45,7 +45,7 @@ public:
     }
 
 private:
-    wxTreeCtrl& m_tree;
+    wxTreeCtrlBase& m_tree;
 };
 
 // Takes AAs dragged from the list. The platform refuses data of any other
@@ -99,7 +99,6 @@ CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
     m_bKeepDepth = false;
     SetDropTarget(new CAADropTarget(*this));
 
-    Bind(wxEVT_TREE_SEL_CHANGING, &CCategoryTreeView::OnSelChanging, this);
     Bind(wxEVT_TREE_SEL_CHANGED, &CCategoryTreeView::OnSelChanged, this);
     Bind(wxEVT_TREE_END_LABEL_EDIT, &CCategoryTreeView::OnEndLabelEdit, this);
     Bind(wxEVT_TREE_DELETE_ITEM, &CCategoryTreeView::OnDeleteItemEvent, this);
@@ -127,26 +126,6 @@ void CCategoryTreeView::RebuildTree()
         return;
     CTreeInserter inserter(*this);
     pDoc->m_model.GetRoot().FillTree(inserter, nullptr);
-    // The generic tree selects a new root by itself, without telling
-    // anyone; after a load nothing is selected until the user picks a folder.
-    Unselect();
-}
-
-void CCategoryTreeView::OnInternalIdle()
-{
-    // On idle the generic tree selects the root whenever nothing is
-    // selected. Here "nothing selected" is a state of its own: after a load,
-    // after the selected folder's branch went, or after a right click on
-    // empty space.
-    m_bInIdle = true;
-    CTreeViewEx::OnInternalIdle();
-    m_bInIdle = false;
-}
-
-void CCategoryTreeView::OnSelChanging(wxTreeEvent& event)
-{
-    if (m_bInIdle)
-        event.Veto();
 }
 
 CCategory* CCategoryTreeView::GetItemCategory(const wxTreeItemId& item) const

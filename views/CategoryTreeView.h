@@ -79,10 +79,7 @@ public:
     bool OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem, const wxTreeItemId& hNewParent,
                       const wxTreeItemId& hInsertAfter) override;
 
-    void OnInternalIdle() override;
-
 private:
-    void OnSelChanging(wxTreeEvent& event);
     void OnSelChanged(wxTreeEvent& event);
     void OnEndLabelEdit(wxTreeEvent& event);
     void OnDeleteItemEvent(wxTreeEvent& event);
@@ -96,7 +93,6 @@ private:
     // of every item it deleted.
     void DeleteItemsAndCategories(const std::function<void()>& fnDelete);
 
-    bool m_bInIdle = false;
     // The categories of the items deleted by the DeleteItem under way;
     // null outside one, when deleted items leave their categories alone.
     std::vector<CCategory*>* m_pDeleted = nullptr;

@@ -44,9 +44,8 @@ void CTreeViewEx::CPopupDeleter::operator()(wxPopupWindow* pWindow) const
 }
 
 CTreeViewEx::CTreeViewEx(wxWindow* pParent, long nStyle)
-    : wxTreeCtrl(pParent, wxID_ANY, wxDefaultPosition, wxDefaultSize, nStyle), m_hoverTimer(this, HOVER_TIMER_ID)
+    : CTreeCtrlEx(pParent, wxID_ANY, nStyle), m_hoverTimer(this, HOVER_TIMER_ID)
 {
-    Bind(wxEVT_TREE_BEGIN_DRAG, &CTreeViewEx::OnBeginDrag, this);
     Bind(wxEVT_TREE_END_LABEL_EDIT, &CTreeViewEx::OnEndLabelEdit, this);
     Bind(wxEVT_TREE_DELETE_ITEM, [this](wxTreeEvent& event) {
         // The drag's items may go while it runs, when another part of the
@@ -147,7 +146,7 @@ bool CTreeViewEx::OnItemCopied(const wxTreeItemId& /*hNewItem*/, const wxTreeIte
 
 void CTreeViewEx::SelectItem(const wxTreeItemId& item, bool bSelect)
 {
-    wxTreeCtrl::SelectItem(item, bSelect);
+    CTreeCtrlEx::SelectItem(item, bSelect);
 }
 
 void CTreeViewEx::DeleteItem(const wxTreeItemId& item)
@@ -205,7 +204,7 @@ wxTreeItemId CTreeViewEx::MoveSubtree(const wxTreeItemId& item, const wxTreeItem
 
 wxTextCtrl* CTreeViewEx::EditLabel(const wxTreeItemId& item, wxClassInfo* pTextCtrlClass)
 {
-    wxTextCtrl* pEdit = wxTreeCtrl::EditLabel(item, pTextCtrlClass);
+    wxTextCtrl* pEdit = CTreeCtrlEx::EditLabel(item, pTextCtrlClass);
     // A longer label, from an index file, is not cut short by merely
     // opening the editor on it.
     if (pEdit)
@@ -224,20 +223,6 @@ void CTreeViewEx::OnLeftDown(wxMouseEvent& event)
 {
     m_ptPress = event.GetPosition();
     event.Skip();
-}
-
-void CTreeViewEx::OnBeginDrag(wxTreeEvent& event)
-{
-    // The tree reports a drag a few moves after the press, at the point
-    // where it noticed it: a quick flick is by then over another item, or
-    // past the last one. The item dragged is the one the button went down
-    // on. The event stays vetoed: the tree's own drag mode would capture
-    // the mouse and draw its own feedback.
-    const wxPoint ptPress = m_ptPress.value_or(event.GetPoint());
-    m_ptPress.reset();
-    // The pointer has moved on meanwhile: the picture follows it at once.
-    if (BeginItemDrag(ptPress))
-        MoveDragImage(ClientToScreen(event.GetPoint()));
 }
 
 bool CTreeViewEx::BeginItemDrag(const wxPoint& point)

@@ -2,9 +2,9 @@
 
 #include "TreeDragRules.h"
 
+#include "TreeCtrlEx.h"
 #include <wx/bitmap.h>
 #include <wx/timer.h>
-#include <wx/treectrl.h>
 
 #include <memory>
 #include <optional>
@@ -42,7 +42,7 @@ public:
 // one shown); PageUp and PageDown move the selection by a page.
 //
 // Insert-after positions are items; an invalid item stands for "last".
-class CTreeViewEx : public wxTreeCtrl
+class CTreeViewEx : public CTreeCtrlEx
 {
 public:
     enum : int
@@ -124,7 +124,6 @@ protected:
 
 private:
     void OnLeftDown(wxMouseEvent& event);
-    void OnBeginDrag(wxTreeEvent& event);
     void OnEndLabelEdit(wxTreeEvent& event);
     void OnMotion(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);

@@ -18,7 +18,7 @@
 
 namespace
 {
-wxTreeItemId FindTreeItemFrom(const wxTreeCtrl& tree, const wxTreeItemId& from, const wxString& strLabel)
+wxTreeItemId FindTreeItemFrom(const wxTreeCtrlBase& tree, const wxTreeItemId& from, const wxString& strLabel)
 {
     if (tree.GetItemText(from) == strLabel)
         return from;
@@ -31,13 +31,13 @@ wxTreeItemId FindTreeItemFrom(const wxTreeCtrl& tree, const wxTreeItemId& from, 
 }
 } // namespace
 
-wxTreeItemId FindTreeItem(const wxTreeCtrl& tree, const wxString& strLabel)
+wxTreeItemId FindTreeItem(const wxTreeCtrlBase& tree, const wxString& strLabel)
 {
     const wxTreeItemId root = tree.GetRootItem();
     return root.IsOk() ? FindTreeItemFrom(tree, root, strLabel) : wxTreeItemId();
 }
 
-wxPoint TreeLabelPoint(wxTreeCtrl& tree, const wxTreeItemId& item)
+wxPoint TreeLabelPoint(wxTreeCtrlBase& tree, const wxTreeItemId& item)
 {
     tree.EnsureVisible(item);
     PumpEvents();

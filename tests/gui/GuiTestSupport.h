@@ -24,14 +24,14 @@ class wxDialog;
 
 class wxWindow;
 
-class wxTreeCtrl;
+class wxTreeCtrlBase;
 
 // The first item of tree labelled strLabel, depth first; an invalid item
 // when there is none.
-wxTreeItemId FindTreeItem(const wxTreeCtrl& tree, const wxString& strLabel);
+wxTreeItemId FindTreeItem(const wxTreeCtrlBase& tree, const wxString& strLabel);
 // The middle of item's label in tree's client coordinates, scrolled into
 // view.
-wxPoint TreeLabelPoint(wxTreeCtrl& tree, const wxTreeItemId& item);
+wxPoint TreeLabelPoint(wxTreeCtrlBase& tree, const wxTreeItemId& item);
 
 // Sends window the mouse event of type nType at point (client coordinates),
 // with the left button down or not, as the window system would.

@@ -31,7 +31,7 @@ wxString Utf8(const char* psz)
     return wxString::FromUTF8(psz);
 }
 
-std::vector<wxString> ChildLabels(const wxTreeCtrl& tree, const wxTreeItemId& parent)
+std::vector<wxString> ChildLabels(const wxTreeCtrlBase& tree, const wxTreeItemId& parent)
 {
     std::vector<wxString> labels;
     wxTreeItemIdValue cookie;
