@@ -373,20 +373,32 @@ void CCategoryTreeView::ShowChildrenOf(const CCategory& parent)
     const wxTreeItemId hParent = FindCategoryItem(&parent);
     if (!hParent.IsOk())
         return;
+    // The top folder lost every sub-folder: their items go at once, rather
+    // than one by one from the front.
+    if (parent.GetChildCount() == 0) {
+        DeleteChildren(hParent);
+        return;
+    }
     // One pass over the items and one over the sub-folders, so that a step
     // under a parent of many thousands of folders costs no more than
     // listing them. A step adds, removes or moves one folder: the items of
-    // the others stay, and keep whatever is open below them.
+    // the others stay, and keep whatever is open below them. Those in front
+    // of the change, most of them as a rule, are only walked past.
+    const int nCount = parent.GetChildCount();
+    int nSame = 0;
+    wxTreeItemIdValue cookie;
+    wxTreeItemId child = GetFirstChild(hParent, cookie);
+    while (child.IsOk() && nSame < nCount && GetItemCategory(child) == parent.GetChildAt(nSame)) {
+        ++nSame;
+        child = GetNextChild(hParent, cookie);
+    }
+    std::unordered_map<const CCategory*, int> children;
+    for (int i = nSame; i < nCount; ++i)
+        children.emplace(parent.GetChildAt(i), i);
     std::vector<std::pair<wxTreeItemId, const CCategory*>> items;
     std::unordered_map<const CCategory*, std::size_t> itemOf;
-    const int nCount = parent.GetChildCount();
-    std::unordered_map<const CCategory*, int> children;
-    children.reserve(static_cast<std::size_t>(nCount));
-    for (int i = 0; i < nCount; ++i)
-        children.emplace(parent.GetChildAt(i), i);
-    wxTreeItemIdValue cookie;
     std::vector<wxTreeItemId> gone;
-    for (wxTreeItemId child = GetFirstChild(hParent, cookie); child.IsOk(); child = GetNextChild(hParent, cookie)) {
+    for (; child.IsOk(); child = GetNextChild(hParent, cookie)) {
         const CCategory* pCategory = GetItemCategory(child);
         if (children.count(pCategory) == 0) {
             gone.push_back(child);
@@ -403,7 +415,7 @@ void CCategoryTreeView::ShowChildrenOf(const CCategory& parent)
         items[nItem].first = wxTreeItemId();
     };
     std::size_t nNext = 0;
-    for (int i = 0; i < nCount; ++i) {
+    for (int i = nSame; i < nCount; ++i) {
         CCategory* pChild = parent.GetChildAt(i);
         while (nNext < items.size() && !items[nNext].first.IsOk())
             ++nNext;
