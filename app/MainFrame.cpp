@@ -3,6 +3,7 @@
 #include "AAFacts.h"
 #include "AAListView.h"
 #include "AboutDlg.h"
+#include "ArrangementCommand.h"
 #include "Bitmaps.h"
 #include "CategoryTreeView.h"
 #include "DisplayText.h"
@@ -14,6 +15,7 @@
 
 #include "AASearch.h"
 #include "Category.h"
+#include "CategoryEdit.h"
 
 #include <wx/accel.h>
 #include <wx/checkbox.h>
@@ -29,6 +31,8 @@
 #include <wx/timer.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
+
+#include <algorithm>
 
 namespace
 {
@@ -97,6 +101,16 @@ private:
     unsigned m_nWarned = 0;
 };
 
+// The edit menu's label of undo or redo, naming strStep when there is one;
+// the shortcut stays with it.
+wxString MakeUndoLabel(int nId, const wxString& strStep)
+{
+    const bool bUndo = nId == wxID_UNDO;
+    const wxString strVerb = U8(bUndo ? "元に戻す" : "やり直し");
+    const wxString strKey = bUndo ? "(&U)\tCtrl+Z" : "(&R)\tCtrl+Y";
+    return strStep.empty() ? strVerb + strKey : strVerb + ": " + strStep + strKey;
+}
+
 // Appends a menu item whose status-bar prompt comes from the string table.
 void AppendItem(wxMenu* pMenu, int nId, const char* pszLabel, wxItemKind nKind = wxITEM_NORMAL)
 {
@@ -122,7 +136,7 @@ CMainFrame::CMainFrame(wxDocManager* pManager, const wxString& strTitle)
     Bind(wxEVT_MENU, &CMainFrame::OnViewFont, this, ID_VIEW_FONT);
     Bind(wxEVT_MENU, &CMainFrame::OnSettings, this, ID_SETTINGS);
     Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, wxID_ABOUT);
-    for (int nId : {wxID_UNDO, wxID_CUT, wxID_COPY, wxID_PASTE}) {
+    for (int nId : {wxID_CUT, wxID_COPY, wxID_PASTE}) {
         Bind(wxEVT_MENU, &CMainFrame::OnEditCommand, this, nId);
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateEditCommand, this, nId);
     }
@@ -238,6 +252,7 @@ void CMainFrame::CreateMenus()
 
     auto* pEdit = new wxMenu;
     AppendItem(pEdit, wxID_UNDO, "元に戻す(&U)\tCtrl+Z");
+    AppendItem(pEdit, wxID_REDO, "やり直し(&R)\tCtrl+Y");
     pEdit->AppendSeparator();
     AppendItem(pEdit, wxID_CUT, "切り取り(&T)\tCtrl+X");
     AppendItem(pEdit, wxID_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C");
@@ -263,11 +278,11 @@ void CMainFrame::CreateMenus()
 
     // The shortcuts that the menu labels do not carry.
     wxAcceleratorEntry entries[] = {
-        {wxACCEL_CTRL, 'N', wxID_NEW},          {wxACCEL_CTRL, 'P', wxID_PRINT},
-        {wxACCEL_ALT, WXK_BACK, wxID_UNDO},     {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
-        {wxACCEL_CTRL, WXK_INSERT, wxID_COPY},  {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
-        {wxACCEL_NORMAL, WXK_F6, ID_NEXT_PANE}, {wxACCEL_SHIFT, WXK_F6, ID_PREV_PANE},
-        {wxACCEL_CTRL, 'F', ID_FIND},
+        {wxACCEL_CTRL, 'N', wxID_NEW},           {wxACCEL_CTRL, 'P', wxID_PRINT},
+        {wxACCEL_ALT, WXK_BACK, wxID_UNDO},      {wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', wxID_REDO},
+        {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},   {wxACCEL_CTRL, WXK_INSERT, wxID_COPY},
+        {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE}, {wxACCEL_NORMAL, WXK_F6, ID_NEXT_PANE},
+        {wxACCEL_SHIFT, WXK_F6, ID_PREV_PANE},   {wxACCEL_CTRL, 'F', ID_FIND},
     };
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
 }
@@ -425,6 +440,45 @@ void CMainFrame::ShowCategory()
     // gone, nor the text pane an AA the list no longer holds.
     m_pListView->Clear();
     ShowPaneText({});
+}
+
+CViewState CMainFrame::CaptureViewState() const
+{
+    CViewState state;
+    if (!m_bPanesReady || !m_pTreeView || !m_pListView)
+        return state;
+    state.m_pFolder = m_pTreeView->GetItemCategory(m_pTreeView->GetSelection());
+    if (m_pListView->GetCategory())
+        state.m_selectedAAs = m_pListView->GetSelectedAAs();
+    return state;
+}
+
+void CMainFrame::ShowArrangementChange(const std::vector<CCategory*>& parents, const CCategory* pRenamed,
+                                       const CViewState* pState)
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    if (!m_bPanesReady || !m_pTreeView || !m_pListView || !pDoc)
+        return;
+    for (auto it = parents.begin(); it != parents.end(); ++it) {
+        if (std::find(parents.begin(), it, *it) == it)
+            m_pTreeView->ShowChildrenOf(**it);
+    }
+    if (pRenamed)
+        m_pTreeView->ShowName(*pRenamed);
+    // A folder taken out lives on in the step that took it, and goes when
+    // that step leaves the history: nothing may keep pointing at it.
+    const CCategory& root = pDoc->m_model.GetRoot();
+    pDoc->m_clip.ForgetUnlessUnder(root);
+    if (pState) {
+        m_pTreeView->SelectCategory(pState->m_pFolder);
+        ShowCategory();
+        if (m_pListView->GetCategory())
+            m_pListView->SelectAAs(pState->m_selectedAAs);
+        return;
+    }
+    const CCategory* pListed = m_pListView->GetCategory();
+    if (pListed && !IsInBranch(*pListed, root))
+        ShowCategory();
 }
 
 void CMainFrame::ShowSelectedAA()
@@ -636,14 +690,38 @@ void CMainFrame::OnAbout(wxCommandEvent& /*event*/)
     dialog.ShowModal();
 }
 
+bool CMainFrame::TryBefore(wxEvent& event)
+{
+    const int nId = event.GetId();
+    if (nId == wxID_UNDO || nId == wxID_REDO) {
+        if (event.GetEventType() == wxEVT_MENU) {
+            OnEditCommand(static_cast<wxCommandEvent&>(event));
+            return true;
+        }
+        if (event.GetEventType() == wxEVT_UPDATE_UI) {
+            OnUpdateEditCommand(static_cast<wxUpdateUIEvent&>(event));
+            return true;
+        }
+    }
+    return wxDocParentFrame::TryBefore(event);
+}
+
 void CMainFrame::OnEditCommand(wxCommandEvent& event)
 {
-    // Undo, cut, copy and paste act on the pane that has the focus. In the
-    // tree and the list, cut and copy mark the selected folder or AAs, and
-    // paste puts what was marked into the tree's selected folder, the one
-    // the list shows.
+    // The edit commands act on the pane that has the focus. In a text field
+    // (the search field too), the text pane or a label being edited, they
+    // edit text. Anywhere else undo and redo go through the arrangement's
+    // history. In the tree and the list, cut and copy mark the selected
+    // folder or AAs, and paste puts what was marked into the tree's
+    // selected folder, the one the list shows.
     wxWindow* pFocus = FindFocus();
     const int nId = event.GetId();
+    auto* pText = dynamic_cast<wxTextEntry*>(pFocus);
+    if ((nId == wxID_UNDO || nId == wxID_REDO) && !pText) {
+        if (CRidaxoDoc* pDoc = GetActiveDocument())
+            nId == wxID_UNDO ? pDoc->UndoStep() : pDoc->RedoStep();
+        return;
+    }
     if (IsTreeOrList(pFocus)) {
         if (nId == wxID_PASTE) {
             m_pTreeView->Paste();
@@ -664,16 +742,16 @@ void CMainFrame::OnEditCommand(wxCommandEvent& event)
         }
         return;
     }
-    // In a text field (the search field too), the text pane or a label
-    // being edited, they edit text.
-    auto* pText = dynamic_cast<wxTextEntry*>(pFocus);
     if (!pText) {
         event.Skip();
         return;
     }
-    switch (event.GetId()) {
+    switch (nId) {
     case wxID_UNDO:
         pText->Undo();
+        break;
+    case wxID_REDO:
+        pText->Redo();
         break;
     case wxID_CUT:
         pText->Cut();
@@ -694,13 +772,26 @@ void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
 {
     const wxWindow* pFocus = FindFocus();
     const auto* pText = dynamic_cast<const wxTextEntry*>(pFocus);
+    const int nId = event.GetId();
     bool bEnable = false;
-    if (IsTreeOrList(pFocus)) {
-        switch (event.GetId()) {
+    if ((nId == wxID_UNDO || nId == wxID_REDO) && !pText) {
+        // The item names the step it takes back or does again.
+        const CRidaxoDoc* pDoc = GetActiveDocument();
+        const CArrangementHistory* pHistory = pDoc ? pDoc->GetHistory() : nullptr;
+        const CArrangementCommand* pStep = nullptr;
+        if (pHistory)
+            pStep = nId == wxID_UNDO ? pHistory->GetUndoStep() : pHistory->GetRedoStep();
+        bEnable = pStep != nullptr;
+        event.SetText(MakeUndoLabel(nId, pStep ? pStep->GetName() : wxString()));
+    } else if ((nId == wxID_UNDO || nId == wxID_REDO) && pText) {
+        bEnable = nId == wxID_UNDO ? pText->CanUndo() : pText->CanRedo();
+        event.SetText(MakeUndoLabel(nId, wxString()));
+    } else if (IsTreeOrList(pFocus)) {
+        switch (nId) {
         case wxID_CUT:
         case wxID_COPY:
             bEnable = pFocus == m_pListView ? m_pListView->CanMarkSelected() : m_pTreeView->CanMarkSelected();
-            if (pFocus == m_pListView && event.GetId() == wxID_COPY && m_pListView->IsShowingResults())
+            if (pFocus == m_pListView && nId == wxID_COPY && m_pListView->IsShowingResults())
                 bEnable = m_pListView->GetSelectedCount() > 0;
             break;
         case wxID_PASTE:
@@ -710,10 +801,7 @@ void CMainFrame::OnUpdateEditCommand(wxUpdateUIEvent& event)
             break;
         }
     } else if (pText) {
-        switch (event.GetId()) {
-        case wxID_UNDO:
-            bEnable = pText->CanUndo();
-            break;
+        switch (nId) {
         case wxID_CUT:
             bEnable = pText->CanCut();
             break;

@@ -3,12 +3,15 @@
 #include "FontSpec.h"
 
 #include <string_view>
+#include <vector>
 
 #include <wx/docview.h>
 #include <wx/timer.h>
 
 struct CAAFacts;
+struct CViewState;
 class CAAListView;
+class CCategory;
 class CCategoryTreeView;
 class CRidaxoDoc;
 class wxCheckBox;
@@ -76,6 +79,17 @@ public:
     // the user asked whether to read it again first.
     void ShowSelectedAA();
 
+    // What the panes show of the arrangement now.
+    CViewState CaptureViewState() const;
+    // A step of the undo history changed the model: the tree shows the
+    // sub-folders of parents anew and pRenamed's name (either may be
+    // empty), and nothing shows a folder that left the tree. pState, when
+    // given, is what the panes show then: its folder selected and listed
+    // (or the search results, while a search is shown), its AAs' rows
+    // selected.
+    void ShowArrangementChange(const std::vector<CCategory*>& parents, const CCategory* pRenamed,
+                               const CViewState* pState);
+
     // The caption: the document's name, a mark when it has unsaved changes,
     // then the program's name.
     void UpdateTitle();
@@ -124,6 +138,10 @@ private:
     void OnViewFont(wxCommandEvent& event);
     void OnSettings(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
+    // The document manager, which the frame asks first, would take undo
+    // and redo to the history whatever has the focus: here, as the other
+    // edit commands, they go to the focused pane.
+    bool TryBefore(wxEvent& event) override;
     void OnEditCommand(wxCommandEvent& event);
     void OnUpdateEditCommand(wxUpdateUIEvent& event);
     void OnToggleBar(wxCommandEvent& event);

@@ -74,8 +74,51 @@ bool CRidaxoDoc::OnSaveModified()
     return true;
 }
 
+wxCommandProcessor* CRidaxoDoc::OnCreateCommandProcessor()
+{
+    return new CArrangementHistory(kHistorySteps);
+}
+
+CArrangementHistory* CRidaxoDoc::GetHistory() const
+{
+    return static_cast<CArrangementHistory*>(GetCommandProcessor());
+}
+
+void CRidaxoDoc::SubmitStep(CArrangementCommand* pCommand)
+{
+    if (CArrangementHistory* pHistory = GetHistory())
+        pHistory->Submit(pCommand);
+    FollowHistory();
+}
+
+bool CRidaxoDoc::UndoStep()
+{
+    CArrangementHistory* pHistory = GetHistory();
+    const bool bDone = pHistory && pHistory->Undo();
+    FollowHistory();
+    return bDone;
+}
+
+bool CRidaxoDoc::RedoStep()
+{
+    CArrangementHistory* pHistory = GetHistory();
+    const bool bDone = pHistory && pHistory->Redo();
+    FollowHistory();
+    return bDone;
+}
+
+void CRidaxoDoc::FollowHistory()
+{
+    if (const CArrangementHistory* pHistory = GetHistory())
+        Modify(pHistory->GetState() != m_nSavedState);
+}
+
 void CRidaxoDoc::Modify(bool bModified)
 {
+    if (!bModified) {
+        if (const CArrangementHistory* pHistory = GetHistory())
+            m_nSavedState = pHistory->GetState();
+    }
     const bool bChanged = bModified != IsModified();
     wxDocument::Modify(bModified);
     if (bChanged) {
@@ -122,8 +165,11 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
         pFrame->ClearViews();
     m_store.Swap(store);
     m_model.Swap(model);
-    // The mark pointed into the categories just swapped out.
+    // The mark and the steps of the history pointed into the categories
+    // just swapped out.
     m_clip.Clear();
+    if (CArrangementHistory* pHistory = GetHistory())
+        pHistory->ClearCommands();
     m_bFromText = bFromText;
     m_keptTextStamp.reset();
     const wxString strFullPath = wxFileName(strPath).GetAbsolutePath();

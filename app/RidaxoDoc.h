@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AAStore.h"
+#include "ArrangementCommand.h"
 #include "Category.h"
 #include "CategoryClip.h"
 
@@ -43,12 +44,27 @@ public:
     // Before the document is closed, unsaved changes are offered for saving;
     // answered No, they are dropped.
     bool OnSaveModified() override;
+    // Marked unchanged, the arrangement as it is becomes the one the
+    // history compares with: undone back to it, it is unchanged again.
     void Modify(bool bModified) override;
 
-    // The arrangement changed: folders or AAs were added, removed, renamed
-    // or moved. The document is then saved or the user asked before it is
-    // closed.
-    void MarkArrangementChanged() { Modify(true); }
+    // How many steps the undo history keeps.
+    static constexpr int kHistorySteps = 100;
+    // The undo history of the arrangement; null only before the document
+    // is made.
+    CArrangementHistory* GetHistory() const;
+    // Changes the arrangement by pCommand, which the history takes: every
+    // change to the folders or their AAs goes through here as one step.
+    // The changed mark follows. Returns pCommand, done.
+    template <class TCommand> TCommand* Submit(TCommand* pCommand)
+    {
+        SubmitStep(pCommand);
+        return pCommand;
+    }
+    // Takes back the last step of the history, or does again the last one
+    // taken back; false when there is none.
+    bool UndoStep();
+    bool RedoStep();
 
     // True when the AA text file was written since it was loaded (see
     // CAAStore::HasFileChanged) and the user has not chosen to go on with
@@ -75,8 +91,7 @@ protected:
     bool DoSaveDocument(const wxString& strPath) override;
     bool DoOpenDocument(const wxString& strPath) override;
     bool OnCreate(const wxString& strPath, long nFlags) override;
-    // No command processor: the edit menu's undo belongs to the text pane.
-    wxCommandProcessor* OnCreateCommandProcessor() override { return nullptr; }
+    wxCommandProcessor* OnCreateCommandProcessor() override;
 
 private:
     enum class ESaveAnswer
@@ -91,6 +106,14 @@ private:
     // Offers unsaved changes for saving. Changes the user chose not to save
     // keep their mark: whoever asked decides when they are gone.
     ESaveAnswer AskToSaveChanges();
+    void SubmitStep(CArrangementCommand* pCommand);
+    // The history moved: the document is changed unless the arrangement is
+    // in the state last saved or opened.
+    void FollowHistory();
+
+    // The history's state (CArrangementHistory::GetState) last saved or
+    // opened.
+    unsigned m_nSavedState = 0;
 
     // The stamp of a changed AA text file that the user chose to go on with.
     std::optional<CFileStamp> m_keptTextStamp;

@@ -1,6 +1,7 @@
 // How long the category tree takes to show a large arrangement anew: the
 // real program window, on a display (run it under xvfb-run on a machine
 // without one).
+#include "AAListView.h"
 #include "CategoryTreeView.h"
 #include "MainFrame.h"
 #include "RidaxoDoc.h"
@@ -8,13 +9,29 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
+#include <wx/event.h>
+
 namespace
 {
+
+// How many AAs the folder that is deleted and brought back holds.
+constexpr int kBigFolderAAs = 100000;
+
+// The milliseconds fnRun takes.
+double TimeMs(const std::function<void()>& fnRun)
+{
+    const auto start = std::chrono::steady_clock::now();
+    fnRun();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 // How many children a folder at each depth gets, the root's first: broad at
 // the top, as a grouped collection is, then narrowing down to six levels.
@@ -66,6 +83,70 @@ int BuildTree(CCategory& root, const CAAStore& store, long nFolders)
     return nDepth;
 }
 
+struct CDeleteTimes
+{
+    double m_dDelete = 0;
+    double m_dUndo = 0;
+    bool m_bUndone = false;
+    int m_nFolders = 0;
+};
+
+// A folder of kBigFolderAAs AAs, added as the top folder's last, deleted
+// from the popup, selected and listed as the user deletes it, then brought
+// back with the edit menu's undo, selected and listed again; the best of
+// nRuns of each. Where undo brings nothing back, the folder is made again
+// for the next run, untimed.
+CDeleteTimes TimeDeleteAndUndo(CMainFrame& frame, int nRuns)
+{
+    CCategoryTreeView& tree = *frame.GetTreeView();
+    CRidaxoDoc& doc = *frame.GetActiveDocument();
+    CCategory& root = doc.m_model.GetRoot();
+    const auto addBigFolder = [&] {
+        std::vector<int> aas(std::min<std::size_t>(kBigFolderAAs, doc.m_store.GetCount()));
+        std::iota(aas.begin(), aas.end(), 0);
+        root.AddChild("big")->AssignAAs(aas.data(), aas.data() + aas.size());
+        frame.RefreshTree();
+        PumpWindows();
+    };
+    addBigFolder();
+    CDeleteTimes times{1e300, 1e300, false, 0};
+    for (int nRun = 0; nRun < nRuns; ++nRun) {
+        tree.SelectItem(tree.GetLastChild(tree.GetRootItem()));
+        PumpWindows();
+        const int nChildren = root.GetChildCount();
+        times.m_dDelete = std::min(times.m_dDelete, TimeMs([&] {
+                                       tree.DeleteFolder();
+                                       PumpWindows();
+                                       tree.Update();
+                                   }));
+        const double dUndo = TimeMs([&] {
+            wxCommandEvent undo(wxEVT_MENU, wxID_UNDO);
+            undo.SetEventObject(&frame);
+            frame.ProcessWindowEvent(undo);
+            PumpWindows();
+            tree.Update();
+        });
+        times.m_bUndone = root.GetChildCount() == nChildren && frame.GetListView()->GetRowCount() == kBigFolderAAs;
+        if (times.m_bUndone)
+            times.m_dUndo = std::min(times.m_dUndo, dUndo);
+        else
+            addBigFolder();
+    }
+    return times;
+}
+
+void PrintDeleteTimes(const char* pszWhere, const CDeleteTimes& times, int nRuns)
+{
+    std::printf("\n| %-54s | time (ms) |\n", pszWhere);
+    std::printf("|--------------------------------------------------------|-----------|\n");
+    std::printf("| delete a listed folder of %d AAs (best of %2d)      | %9.1f |\n", kBigFolderAAs, nRuns,
+                times.m_dDelete);
+    if (times.m_bUndone)
+        std::printf("| then undo it: back, selected and listed (best of %2d)   | %9.1f |\n", nRuns, times.m_dUndo);
+    else
+        std::printf("| then undo it                                           |         - |\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,6 +154,9 @@ int main(int argc, char** argv)
     const long nFolders = argc > 1 ? std::atol(argv[1]) : 10000;
     const long nCount = argc > 2 ? std::atol(argv[2]) : 1000000;
     const int nRuns = argc > 3 ? std::atoi(argv[3]) : 7;
+    // An index file of the same AAs (ridaxo-cli import --auto), on which the
+    // deletion and its undo are timed again.
+    const char* pszIndexFile = argc > 4 ? argv[4] : nullptr;
     // Every AA starts in the top folder; the folders are made here.
     const CBenchProgram program("tree-bench", argv[0], nCount);
     CMainFrame* pFrame = program.GetFrame();
@@ -98,6 +182,14 @@ int main(int argc, char** argv)
         tree.Update();
     });
 
+    const CDeleteTimes synthetic = TimeDeleteAndUndo(*pFrame, nRuns);
+    CDeleteTimes grouped;
+    if (pszIndexFile && doc.OpenFile(wxString::FromUTF8(pszIndexFile)) == CRidaxoDoc::EOpenResult::Opened) {
+        PumpWindows();
+        grouped = TimeDeleteAndUndo(*pFrame, nRuns);
+        grouped.m_nFolders = doc.m_model.GetRoot().GetChildCount() - 1;
+    }
+
     std::printf("Tree: %ld folders under the top folder, %d levels deep, %zu items; %ld AAs\n", nFolders, nDepth,
                 nItems, nCount);
     std::printf("\n| step                                   | time (ms) | goal     | met |\n");
@@ -105,5 +197,11 @@ int main(int argc, char** argv)
     std::printf("| rebuild the tree (best of %2d)          | %9.1f | < 300 ms | %-3s |\n", nRuns, dRebuild,
                 dRebuild < 300 ? "yes" : "no");
     std::printf("| then open every folder (once)          | %9.1f |          |     |\n", dExpandAll);
+    PrintDeleteTimes("in this tree", synthetic, nRuns);
+    if (pszIndexFile) {
+        const std::string strWhere =
+            "in " + std::string(pszIndexFile) + ", after " + std::to_string(grouped.m_nFolders) + " folders";
+        PrintDeleteTimes(strWhere.c_str(), grouped, nRuns);
+    }
     return dRebuild < 300 ? 0 : 2;
 }

@@ -1,22 +1,10 @@
 #include "CategoryClip.h"
 
 #include "Category.h"
+#include "CategoryEdit.h"
 
-#include <algorithm>
 #include <unordered_map>
 #include <utility>
-
-namespace
-{
-bool IsInBranch(const CCategory* pCategory, const CCategory* pTop)
-{
-    for (const CCategory* pUp = pCategory; pUp; pUp = pUp->GetParent()) {
-        if (pUp == pTop)
-            return true;
-    }
-    return false;
-}
-} // namespace
 
 void CCategoryClip::MarkAAs(CCategory& source, std::vector<int> aas, bool bCut)
 {
@@ -47,19 +35,16 @@ CCategoryClip::EPaste CCategoryClip::CheckPaste(const CCategory* pTarget) const
     if (!pTarget || m_nKind == EKind::None)
         return EPaste::Nothing;
     if (m_nKind == EKind::Folder)
-        return IsInBranch(pTarget, m_pFolder) ? EPaste::IntoOwnBranch : EPaste::Allowed;
+        return IsInBranch(*pTarget, *m_pFolder) ? EPaste::IntoOwnBranch : EPaste::Allowed;
     return m_bCut && pTarget == m_pFolder ? EPaste::Nothing : EPaste::Allowed;
 }
 
-bool CCategoryClip::PasteAAs(CCategory& target)
+std::unique_ptr<CCategoryEdit> CCategoryClip::MakeAAsPaste(CCategory& target)
 {
-    if (m_nKind != EKind::AAs || CheckPaste(&target) != EPaste::Allowed)
-        return false;
-    if (!m_bCut) {
-        for (int nIndex : m_aas)
-            target.AddAA(nIndex);
-        return !m_aas.empty();
-    }
+    if (m_nKind != EKind::AAs || CheckPaste(&target) != EPaste::Allowed || m_aas.empty())
+        return nullptr;
+    if (!m_bCut)
+        return std::make_unique<CAddAAsEdit>(target, m_aas);
     // Each entry the folder holds can be moved once: an AA marked twice
     // but held once moves once.
     std::unordered_map<int, int> held;
@@ -72,18 +57,18 @@ bool CCategoryClip::PasteAAs(CCategory& target)
             moved.push_back(nIndex);
         }
     }
-    m_pFolder->RemoveAAs(moved);
-    for (int nIndex : moved)
-        target.AddAA(nIndex);
+    CCategory& source = *m_pFolder;
     Clear();
-    return !moved.empty();
+    if (moved.empty())
+        return nullptr;
+    auto pMove = std::make_unique<CEditSequence>();
+    pMove->Add(std::make_unique<CRemoveAAsEdit>(source, moved));
+    pMove->Add(std::make_unique<CAddAAsEdit>(target, std::move(moved)));
+    return pMove;
 }
 
-void CCategoryClip::Forget(const std::vector<CCategory*>& categories)
+void CCategoryClip::ForgetUnlessUnder(const CCategory& root)
 {
-    if (m_nKind == EKind::None)
-        return;
-    if (std::any_of(categories.begin(), categories.end(),
-                    [this](const CCategory* pGoing) { return IsInBranch(m_pFolder, pGoing); }))
+    if (m_pFolder && !IsInBranch(*m_pFolder, root))
         Clear();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 class CCategory;
+class CCategoryEdit;
 
 // What the edit commands' cut and copy marked for a later paste into a
 // folder: some AAs of one folder, or one folder with its branch. A cut
@@ -44,15 +46,17 @@ public:
 
     EPaste CheckPaste(const CCategory* pTarget) const;
 
-    // Appends the marked AAs to target when CheckPaste allows it. A cut
+    // The edit that appends the marked AAs to target, when CheckPaste
+    // allows it and there is anything to append; null otherwise. A cut
     // takes from its folder those of them the folder still holds (the rest
     // were moved or deleted meanwhile) and moves only those; it is then
-    // done and the mark cleared. Returns whether anything changed.
-    bool PasteAAs(CCategory& target);
+    // done and the mark cleared.
+    std::unique_ptr<CCategoryEdit> MakeAAsPaste(CCategory& target);
 
-    // The categories given are about to be destroyed, each with its
-    // branch: a mark on any of them, or below any of them, is dropped.
-    void Forget(const std::vector<CCategory*>& categories);
+    // The marked folder is no longer in the tree under root (deleted, or
+    // taken out again by an undo): the mark is dropped, so that it never
+    // points at a folder that may be destroyed while it is out.
+    void ForgetUnlessUnder(const CCategory& root);
 
 private:
     EKind m_nKind = EKind::None;

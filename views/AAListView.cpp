@@ -2,6 +2,7 @@
 
 #include "AASearch.h"
 #include "AAStore.h"
+#include "ArrangementCommand.h"
 #include "Bitmaps.h"
 #include "Category.h"
 #include "DisplayText.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <unordered_map>
 
 #ifdef __WXGTK3__
 #include <dlfcn.h>
@@ -180,16 +182,37 @@ std::vector<int> CAAListView::GetSelectedAAs() const
 void CAAListView::DeleteSelected()
 {
     const std::vector<int> rows = GetSelectedRows();
-    if (rows.empty() || !m_pCategory)
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (rows.empty() || !m_pCategory || !pDoc)
         return;
-    const std::vector<int> aas = GetSelectedAAs();
     // One pass over the category and one over the rows, so that deleting
     // every row of a large folder takes no longer than listing it.
-    m_pCategory->RemoveAAs(aas);
+    pDoc->Submit(new CRemoveAAsCommand(*m_pCategory, GetSelectedAAs()));
     DeleteItems(rows);
-    if (CRidaxoDoc* pDoc = ActiveDocument())
-        pDoc->MarkArrangementChanged();
     ScheduleShowSelectedAA();
+}
+
+void CAAListView::SelectAAs(const std::vector<int>& aas)
+{
+    SetItemState(-1, 0, LXIS_SELECTED);
+    std::unordered_map<int, int> wanted;
+    for (int nIndex : aas)
+        ++wanted[nIndex];
+    int nFirst = -1;
+    for (int nRow = 0; nRow < GetRowCount() && !wanted.empty(); ++nRow) {
+        const auto it = wanted.find(GetRowAA(nRow));
+        if (it == wanted.end())
+            continue;
+        SetItemState(nRow, LXIS_SELECTED, LXIS_SELECTED);
+        if (nFirst < 0)
+            nFirst = nRow;
+        if (--it->second == 0)
+            wanted.erase(it);
+    }
+    if (nFirst >= 0) {
+        SetItemState(nFirst, LXIS_FOCUSED, LXIS_FOCUSED);
+        EnsureVisible(nFirst);
+    }
 }
 
 void CAAListView::SortByColumn(int nColumn)
@@ -285,6 +308,7 @@ void CAAListView::DragSelected()
 
     wxDragResult nResult = wxDragNone;
     m_bDragging = true;
+    m_bRowsMoved = false;
     if (DragHandlerSlot()) {
         nResult = DragHandlerSlot()(data);
     } else {
@@ -296,8 +320,13 @@ void CAAListView::DragSelected()
     }
     m_bDragging = false;
     // The folder they were dropped on took them; a copy leaves them here.
-    if (nResult == wxDragMove)
+    // Another program that moved them took only their text: they leave
+    // the folder here, as a step of their own.
+    if (nResult == wxDragMove && m_bRowsMoved)
+        DeleteItems(GetSelectedRows());
+    else if (nResult == wxDragMove)
         DeleteSelected();
+    m_bRowsMoved = false;
     // Dropped on the listed folder itself, they were appended to it: list
     // it anew rather than show fewer rows than it holds.
     if (m_pCategory && m_pCategory->GetAACount() != GetRowCount())

@@ -31,8 +31,12 @@ public:
     // to be destroyed.
     void Clear();
     // Removes the AAs of the selected rows from the listed category (one
-    // entry each) and deletes those rows. Asks nothing.
+    // entry each), as one step of the undo history, and deletes those rows.
+    // Asks nothing.
     void DeleteSelected();
+    // Selects the rows of aas, and only those: for an AA given n times, its
+    // first n rows.
+    void SelectAAs(const std::vector<int>& aas);
 
     // The edit commands' cut and copy: the selected AAs are marked to be
     // moved or copied by the next paste into a folder, and their bodies go
@@ -77,6 +81,9 @@ public:
     // True while a drag of rows started here runs: drops of AAs are taken
     // only from this window's own list.
     bool IsDraggingRows() const { return m_bDragging; }
+    // A folder of this window took the dragged rows' AAs out of the listed
+    // folder: when the drag ends, only the rows are left to delete.
+    void SetDraggedRowsMoved() { m_bRowsMoved = true; }
 
 protected:
     wxString OnGetItemText(int nItem, int nColumn) const override;
@@ -111,6 +118,7 @@ private:
     int m_nSortParam = 1;
     bool m_bShowPending = false;
     bool m_bDragging = false;
+    bool m_bRowsMoved = false;
     bool m_bResults = false;
 };
 

@@ -1,8 +1,10 @@
 #include "CategoryTreeView.h"
 
 #include "AAListView.h"
+#include "ArrangementCommand.h"
 #include "Bitmaps.h"
 #include "Category.h"
+#include "CategoryEdit.h"
 #include "DisplayText.h"
 #include "MainFrame.h"
 #include "Prompt.h"
@@ -16,6 +18,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace
@@ -28,24 +31,32 @@ enum : int
 
 const char* const kNewFolderName = "(新規)";
 
-// Inserts categories as tree items, each carrying its category.
+// Inserts categories as tree items, each carrying its category: the first
+// one at nFirstPos among its siblings (negative: last), the others last.
 class CTreeInserter : public ICategoryTreeSink
 {
 public:
-    explicit CTreeInserter(wxTreeCtrlBase& tree) : m_tree(tree) {}
+    explicit CTreeInserter(wxTreeCtrlBase& tree, int nFirstPos = -1) : m_tree(tree), m_nFirstPos(nFirstPos) {}
 
     void* InsertItem(void* hParent, CCategory& category) override
     {
         const wxString strName = ToDisplayName(category.GetNameRef());
         auto* pData = new CTreeItemParam(&category);
-        const wxTreeItemId item =
-            hParent ? m_tree.AppendItem(wxTreeItemId(hParent), strName, kImageClosed, kImageOpen, pData)
-                    : m_tree.AddRoot(strName, kImageClosed, kImageOpen, pData);
+        const int nPos = std::exchange(m_nFirstPos, -1);
+        wxTreeItemId item;
+        if (!hParent)
+            item = m_tree.AddRoot(strName, kImageClosed, kImageOpen, pData);
+        else if (nPos >= 0)
+            item = m_tree.InsertItem(wxTreeItemId(hParent), static_cast<size_t>(nPos), strName, kImageClosed,
+                                     kImageOpen, pData);
+        else
+            item = m_tree.AppendItem(wxTreeItemId(hParent), strName, kImageClosed, kImageOpen, pData);
         return item.GetID();
     }
 
 private:
     wxTreeCtrlBase& m_tree;
+    int m_nFirstPos;
 };
 
 // Takes AAs dragged from the list. The platform refuses data of any other
@@ -65,9 +76,11 @@ public:
     }
     void OnLeave() override { m_tree.OnAADragLeave(); }
     bool OnDrop(wxCoord x, wxCoord y) override { return m_tree.OnAADrop(wxPoint(x, y)); }
-    // The AAs were taken in OnDrop; the effect is the one the last move
-    // showed, which tells the list whether to let them go.
-    wxDragResult OnData(wxCoord /*x*/, wxCoord /*y*/, wxDragResult def) override { return def; }
+    // The AAs were taken in OnDrop; the effect is what that did.
+    wxDragResult OnData(wxCoord /*x*/, wxCoord /*y*/, wxDragResult /*def*/) override
+    {
+        return m_tree.GetAADropResult();
+    }
 
 private:
     CCategoryTreeView& m_tree;
@@ -101,7 +114,6 @@ CCategoryTreeView::CCategoryTreeView(wxWindow* pParent)
 
     Bind(wxEVT_TREE_SEL_CHANGED, &CCategoryTreeView::OnSelChanged, this);
     Bind(wxEVT_TREE_END_LABEL_EDIT, &CCategoryTreeView::OnEndLabelEdit, this);
-    Bind(wxEVT_TREE_DELETE_ITEM, &CCategoryTreeView::OnDeleteItemEvent, this);
     Bind(wxEVT_RIGHT_DOWN, &CCategoryTreeView::OnRightDown, this);
     Bind(wxEVT_KEY_DOWN, &CCategoryTreeView::OnKeyDown, this);
     Bind(
@@ -135,14 +147,10 @@ CCategory* CCategoryTreeView::GetItemCategory(const wxTreeItemId& item) const
 
 void CCategoryTreeView::OnSelChanged(wxTreeEvent& /*event*/)
 {
+    if (m_bQuietSelect)
+        return;
     if (CMainFrame* pFrame = GetMainFrame())
         pFrame->ShowCategory();
-}
-
-void CCategoryTreeView::MarkChanged()
-{
-    if (CRidaxoDoc* pDoc = ActiveDocument())
-        pDoc->MarkArrangementChanged();
 }
 
 void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
@@ -179,8 +187,8 @@ void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
     }
     if (*strName == pCategory->GetNameRef())
         return;
-    pCategory->SetName(std::move(*strName));
-    MarkChanged();
+    if (CRidaxoDoc* pDoc = ActiveDocument())
+        pDoc->Submit(new CRenameFolderCommand(*pCategory, std::move(*strName)));
 }
 
 void CCategoryTreeView::SelectAt(const wxPoint& point)
@@ -290,22 +298,26 @@ void CCategoryTreeView::Paste()
         break;
     }
     if (clip.GetKind() == CCategoryClip::EKind::AAs) {
-        if (!clip.PasteAAs(*pTarget))
+        const bool bCut = clip.IsCut();
+        std::unique_ptr<CCategoryEdit> pPaste = clip.MakeAAsPaste(*pTarget);
+        if (!pPaste)
             return;
-        MarkChanged();
+        pDoc->Submit(new CDropAAsCommand(bCut, std::move(pPaste)));
         // The target is the selected folder, so it is the one listed.
         if (CAAListView* pList = ListView(); pList && pList->GetCategory() == pTarget)
             pList->Fill(pTarget);
         return;
     }
-    // A folder goes as a drag takes it, through the tree's items, so the
-    // tree and the model stay one; a cut folder's old branch is deleted,
-    // which drops the mark.
+    // A cut folder moves, the same folder with its branch, and the mark
+    // is done; a copied one is copied as often as it is pasted.
     const wxTreeItemId hSource = FindCategoryItem(clip.GetFolder());
     if (!hSource.IsOk())
         return;
+    const bool bCut = clip.IsCut();
     const wxTreeItemId hNewItem =
-        clip.IsCut() ? MoveSubtree(hSource, hTarget, wxTreeItemId()) : CopySubtree(hSource, hTarget, wxTreeItemId());
+        bCut ? MoveSubtree(hSource, hTarget, wxTreeItemId()) : CopySubtree(hSource, hTarget, wxTreeItemId());
+    if (bCut)
+        clip.Clear();
     if (!hNewItem.IsOk())
         return;
     Expand(hTarget);
@@ -315,33 +327,132 @@ void CCategoryTreeView::Paste()
 
 wxTreeItemId CCategoryTreeView::FindCategoryItem(const CCategory* pCategory) const
 {
-    // Walked with a stack of its own: a deep tree must not exhaust the
-    // call stack.
-    std::vector<wxTreeItemId> pending;
-    if (GetRootItem().IsOk())
-        pending.push_back(GetRootItem());
-    while (!pending.empty()) {
-        const wxTreeItemId item = pending.back();
-        pending.pop_back();
-        if (GetItemCategory(item) == pCategory)
-            return item;
+    // Down from the top item along the folders above pCategory, each
+    // looked for among its parent's children only.
+    std::vector<const CCategory*> path;
+    for (const CCategory* pUp = pCategory; pUp; pUp = pUp->GetParent())
+        path.push_back(pUp);
+    wxTreeItemId item = GetRootItem();
+    if (path.empty() || !item.IsOk() || GetItemCategory(item) != path.back())
+        return {};
+    for (auto it = path.rbegin() + 1; it != path.rend(); ++it) {
         wxTreeItemIdValue cookie;
-        for (wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk(); child = GetNextChild(item, cookie))
-            pending.push_back(child);
+        wxTreeItemId child = GetFirstChild(item, cookie);
+        while (child.IsOk() && GetItemCategory(child) != *it)
+            child = GetNextChild(item, cookie);
+        if (!child.IsOk())
+            return {};
+        item = child;
     }
-    return {};
+    return item;
+}
+
+void CCategoryTreeView::ShowChildrenOf(const CCategory& parent)
+{
+    const wxTreeItemId hParent = FindCategoryItem(&parent);
+    if (!hParent.IsOk())
+        return;
+    // The top folder lost every sub-folder: their items go at once, rather
+    // than one by one from the front.
+    if (parent.GetChildCount() == 0) {
+        DeleteChildren(hParent);
+        return;
+    }
+    // One pass over the items and one over the sub-folders, so that a step
+    // under a parent of many thousands of folders costs no more than
+    // listing them. A step adds, removes or moves one folder: the items of
+    // the others stay, and keep whatever is open below them. Those in front
+    // of the change, most of them as a rule, are only walked past.
+    const int nCount = parent.GetChildCount();
+    int nSame = 0;
+    wxTreeItemIdValue cookie;
+    wxTreeItemId child = GetFirstChild(hParent, cookie);
+    while (child.IsOk() && nSame < nCount && GetItemCategory(child) == parent.GetChildAt(nSame)) {
+        ++nSame;
+        child = GetNextChild(hParent, cookie);
+    }
+    std::unordered_map<const CCategory*, int> children;
+    for (int i = nSame; i < nCount; ++i)
+        children.emplace(parent.GetChildAt(i), i);
+    std::vector<std::pair<wxTreeItemId, const CCategory*>> items;
+    std::unordered_map<const CCategory*, std::size_t> itemOf;
+    std::vector<wxTreeItemId> gone;
+    for (; child.IsOk(); child = GetNextChild(hParent, cookie)) {
+        const CCategory* pCategory = GetItemCategory(child);
+        if (children.count(pCategory) == 0) {
+            gone.push_back(child);
+            continue;
+        }
+        itemOf.emplace(pCategory, items.size());
+        items.emplace_back(child, pCategory);
+    }
+    for (const wxTreeItemId& item : gone)
+        Delete(item);
+
+    const auto deleteItem = [this, &items](std::size_t nItem) {
+        Delete(items[nItem].first);
+        items[nItem].first = wxTreeItemId();
+    };
+    std::size_t nNext = 0;
+    for (int i = nSame; i < nCount; ++i) {
+        CCategory* pChild = parent.GetChildAt(i);
+        while (nNext < items.size() && !items[nNext].first.IsOk())
+            ++nNext;
+        if (nNext < items.size() && items[nNext].second == pChild) {
+            ++nNext;
+            continue;
+        }
+        // The next item's folder moved down past this one: it goes, and is
+        // inserted anew where it stands now.
+        if (nNext + 1 < items.size() && items[nNext + 1].first.IsOk() && items[nNext + 1].second == pChild) {
+            deleteItem(nNext);
+            nNext += 2;
+            continue;
+        }
+        // This folder came in, or moved up from further down.
+        if (const auto it = itemOf.find(pChild); it != itemOf.end() && items[it->second].first.IsOk())
+            deleteItem(it->second);
+        CTreeInserter inserter(*this, i);
+        pChild->FillTree(inserter, hParent.GetID());
+    }
+    for (; nNext < items.size(); ++nNext) {
+        if (items[nNext].first.IsOk())
+            deleteItem(nNext);
+    }
+}
+
+void CCategoryTreeView::ShowName(const CCategory& category)
+{
+    const wxTreeItemId item = FindCategoryItem(&category);
+    if (item.IsOk())
+        SetItemText(item, ToDisplayName(category.GetNameRef()));
+}
+
+void CCategoryTreeView::SelectCategory(const CCategory* pCategory)
+{
+    const wxTreeItemId item = FindCategoryItem(pCategory);
+    if (!item.IsOk()) {
+        Unselect();
+        return;
+    }
+    const bool bQuiet = std::exchange(m_bQuietSelect, true);
+    EnsureVisible(item);
+    SelectItem(item);
+    m_bQuietSelect = bQuiet;
 }
 
 void CCategoryTreeView::AddFolder()
 {
     const wxTreeItemId item = GetSelection();
     CCategory* pCategory = GetItemCategory(item);
-    if (!pCategory)
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pCategory || !pDoc)
         return;
-    CCategory* pChild = pCategory->AddChild(FromDisplay(U8(kNewFolderName)).value_or(std::string()));
-    const wxTreeItemId hNewItem =
-        AppendItem(item, ToDisplayName(pChild->GetNameRef()), kImageClosed, kImageOpen, new CTreeItemParam(pChild));
-    MarkChanged();
+    const CAddFolderCommand* pAdd =
+        pDoc->Submit(new CAddFolderCommand(*pCategory, FromDisplay(U8(kNewFolderName)).value_or(std::string())));
+    const wxTreeItemId hNewItem = FindCategoryItem(pAdd->GetFolder());
+    if (!hNewItem.IsOk())
+        return;
     SelectItem(hNewItem);
     EnsureVisible(hNewItem);
     // The user names the new folder at once. The editor opens once the
@@ -359,81 +470,71 @@ void CCategoryTreeView::DeleteFolder()
     if (!item.IsOk())
         return;
     const wxTreeItemId hParent = GetItemParent(item);
-    if (!hParent.IsOk()) {
-        // The top folder is the file's own: it keeps its name and its AAs
-        // and loses its sub-folders, on screen as in the file.
-        DeleteItemsAndCategories([this, &item] { DeleteChildren(item); });
-        if (CMainFrame* pFrame = GetMainFrame())
-            pFrame->ShowCategory();
-        return;
-    }
     DeleteItem(item);
     // The folder above takes the selection, so the list shows a folder
-    // that still exists.
-    SelectItem(hParent);
-}
-
-void CCategoryTreeView::OnDeleteItemEvent(wxTreeEvent& event)
-{
-    if (m_pDeleted) {
-        if (CCategory* pCategory = GetItemCategory(event.GetItem()))
-            m_pDeleted->push_back(pCategory);
-    }
-    event.Skip();
+    // that still exists; the top folder, which stays with its AAs, keeps
+    // it and is listed anew.
+    if (hParent.IsOk())
+        SelectItem(hParent);
+    else if (CMainFrame* pFrame = GetMainFrame())
+        pFrame->ShowCategory();
 }
 
 void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
 {
-    DeleteItemsAndCategories([this, &item] { CTreeViewEx::DeleteItem(item); });
-}
-
-void CCategoryTreeView::DeleteItemsAndCategories(const std::function<void()>& fnDelete)
-{
-    // The tree reports every item of the branch, in an order of its own;
-    // the categories are destroyed together once it has finished, each
-    // exactly once.
-    std::vector<CCategory*> deleted;
-    std::vector<CCategory*>* pOuter = std::exchange(m_pDeleted, &deleted);
-    fnDelete();
-    m_pDeleted = pOuter;
-    if (deleted.empty())
+    // The top folder is the file's own: it keeps its name and its AAs and
+    // loses its sub-folders, on screen as in the file.
+    CCategory* pCategory = GetItemCategory(item);
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pCategory || !pDoc || (!pCategory->GetParent() && pCategory->GetChildCount() == 0))
         return;
-    // The list must not keep showing a category about to go.
-    CAAListView* pList = ListView();
-    if (pList && std::find(deleted.begin(), deleted.end(), pList->GetCategory()) != deleted.end()) {
-        pList->Clear();
-        if (CMainFrame* pFrame = GetMainFrame())
-            pFrame->ShowCategory();
-    }
-    // Nothing marked for a paste may point at a category that goes.
-    if (CRidaxoDoc* pDoc = ActiveDocument())
-        pDoc->m_clip.Forget(deleted);
-    CCategory::RemoveCategories(deleted);
-    MarkChanged();
+    pDoc->Submit(new CDeleteFolderCommand(*pCategory));
 }
 
-bool CCategoryTreeView::CanCopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
-                                    const wxTreeItemId& /*hInsertAfter*/)
+int CCategoryTreeView::GetInsertPos(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                    const wxTreeItemId& hInsertAfter) const
 {
-    return GetItemCategory(item) && GetItemCategory(hNewParent);
+    const CCategory* pAfter = GetItemCategory(hInsertAfter);
+    const CCategory* pNewParent = GetItemCategory(hNewParent);
+    if (!pAfter || !pNewParent)
+        return -1;
+    // Counted among the other children: a folder moving down its own
+    // parent leaves a gap before the place it goes to.
+    const CCategory* pFolder = GetItemCategory(item);
+    const int nFolderPos = pNewParent->GetChildPos(pFolder);
+    const int nAfterPos = pNewParent->GetChildPos(pAfter);
+    return nAfterPos + 1 - (nFolderPos >= 0 && nFolderPos < nAfterPos ? 1 : 0);
 }
 
-bool CCategoryTreeView::OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem,
-                                     const wxTreeItemId& hNewParent, const wxTreeItemId& /*hInsertAfter*/)
+wxTreeItemId CCategoryTreeView::CopySubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                            const wxTreeItemId& hInsertAfter)
 {
-    // The copied item still carries the old category, which goes when the
-    // old item is deleted; it must carry its own copy, or none.
-    CCategory* pSource = GetItemCategory(hOldItem);
+    const CCategory* pSource = GetItemCategory(item);
     CCategory* pNewParent = GetItemCategory(hNewParent);
-    if (!pSource || !pNewParent) {
-        SetItemParam(hNewItem, nullptr);
-        return false;
-    }
-    // Parents are copied before their children, so each child's new parent
-    // category is already in place; both append, so the order matches.
-    SetItemParam(hNewItem, pNewParent->AddChildCopy(*pSource));
-    MarkChanged();
-    return true;
+    CRidaxoDoc* pDoc = ActiveDocument();
+    if (!pSource || !pNewParent || !pDoc)
+        return {};
+    const CCopyFolderCommand* pCopy = pDoc->Submit(
+        new CCopyFolderCommand(*pSource, *pNewParent, GetInsertPos(wxTreeItemId(), hNewParent, hInsertAfter)));
+    return FindCategoryItem(pCopy->GetCopy());
+}
+
+wxTreeItemId CCategoryTreeView::MoveSubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                                            const wxTreeItemId& hInsertAfter)
+{
+    CCategory* pFolder = GetItemCategory(item);
+    CCategory* pNewParent = GetItemCategory(hNewParent);
+    CRidaxoDoc* pDoc = ActiveDocument();
+    // The top folder goes nowhere, and no folder into its own branch.
+    if (!pFolder || !pFolder->GetParent() || !pNewParent || IsInBranch(*pNewParent, *pFolder) || !pDoc)
+        return {};
+    const int nPos = GetInsertPos(item, hNewParent, hInsertAfter);
+    // Where it is already: no step, the same item.
+    const int nLast = pNewParent->GetChildCount() - 1;
+    if (pFolder->GetParent() == pNewParent && pNewParent->GetChildPos(pFolder) == (nPos < 0 ? nLast : nPos))
+        return item;
+    pDoc->Submit(new CMoveFolderCommand(*pFolder, *pNewParent, nPos));
+    return FindCategoryItem(pFolder);
 }
 
 wxDragResult CCategoryTreeView::OnAADragOver(const wxPoint& point, bool bCopy)
@@ -445,11 +546,13 @@ wxDragResult CCategoryTreeView::OnAADragOver(const wxPoint& point, bool bCopy)
     // AAs are not this window's: only drags from this list are taken.
     if (!pList || !pList->IsDraggingRows() || !item.IsOk()) {
         SetDropHighlight(wxTreeItemId());
-        return wxDragNone;
+        m_nDropResult = wxDragNone;
+        return m_nDropResult;
     }
     SetDropHighlight(item);
     // Search results have no folder to be moved out of.
-    return bCopy || pList->IsShowingResults() ? wxDragCopy : wxDragMove;
+    m_nDropResult = bCopy || !pList->GetCategory() ? wxDragCopy : wxDragMove;
+    return m_nDropResult;
 }
 
 void CCategoryTreeView::OnAADragLeave()
@@ -460,16 +563,20 @@ void CCategoryTreeView::OnAADragLeave()
 bool CCategoryTreeView::OnAADrop(const wxPoint& point)
 {
     SetDropHighlight(wxTreeItemId());
-    const CAAListView* pList = ListView();
+    CAAListView* pList = ListView();
+    CRidaxoDoc* pDoc = ActiveDocument();
     int nFlags = 0;
     CCategory* pTarget = GetItemCategory(HitTest(point, nFlags));
-    if (!pList || !pList->IsDraggingRows() || !pTarget)
+    const bool bMove = std::exchange(m_nDropResult, wxDragNone) == wxDragMove;
+    if (!pList || !pList->IsDraggingRows() || !pTarget || !pDoc)
         return false;
-    const std::vector<int> aas = pList->GetSelectedAAs();
-    for (int nIndex : aas)
-        pTarget->AddAA(nIndex);
+    std::vector<int> aas = pList->GetSelectedAAs();
     if (aas.empty())
         return false;
-    MarkChanged();
+    CCategory* pFrom = bMove ? pList->GetCategory() : nullptr;
+    pDoc->Submit(new CDropAAsCommand(pFrom, *pTarget, std::move(aas)));
+    if (pFrom)
+        pList->SetDraggedRowsMoved();
+    m_nDropResult = pFrom ? wxDragMove : wxDragCopy;
     return true;
 }

@@ -4,8 +4,6 @@
 
 #include <wx/dnd.h>
 
-#include <functional>
-#include <memory>
 #include <vector>
 
 class CCategory;
@@ -17,7 +15,9 @@ class CRidaxoDoc;
 // adds and deletes folders; a label edited in place renames its folder;
 // dragging a folder onto another moves it there, last, with everything
 // under it; AAs dragged from the list are dropped onto a folder (moved, or
-// copied with Ctrl). The model changes together with the tree.
+// copied with Ctrl). Each change to the arrangement is one step of the
+// document's undo history (CArrangementCommand): the model changes, and the
+// tree follows it.
 //
 // From the keyboard: Enter opens or closes the selected folder, Delete
 // deletes it, and the Menu key or Shift+F10 opens the popup at it. The edit
@@ -35,6 +35,21 @@ public:
 
     // The category an item shows, or null.
     CCategory* GetItemCategory(const wxTreeItemId& item) const;
+    // The item showing pCategory, or an invalid item.
+    wxTreeItemId FindCategoryItem(const CCategory* pCategory) const;
+
+    // The model changed under parent: its items show its sub-folders as
+    // they are now, in order, each with its branch. Items of sub-folders
+    // that stayed where they were are kept as they are, open or closed;
+    // one that moved among its siblings or came in is inserted anew,
+    // closed. Nothing happens when parent has no item. Categories are not
+    // touched.
+    void ShowChildrenOf(const CCategory& parent);
+    // The item of category shows its name as it is now.
+    void ShowName(const CCategory& category);
+    // Selects the item of pCategory, opening the folders above it, without
+    // listing it; with none, nothing is selected.
+    void SelectCategory(const CCategory* pCategory);
 
     // The popup's commands. AddFolder appends "(新規)" to the selected
     // folder, selects it and opens its label for editing; DeleteFolder
@@ -63,37 +78,38 @@ public:
     // the folder under point is highlighted and the result says whether a
     // drop would copy (bCopy: Ctrl held) or move; wxDragNone for a drag
     // that did not start in this window's list. OnAADrop appends the list's
-    // selected AAs to the folder under point and returns false when it
-    // appends nothing.
+    // selected AAs to the folder under point, as one step that also takes
+    // them out of the listed folder when the last OnAADragOver said move,
+    // and returns false when it appends nothing. GetAADropResult is what
+    // the last drop did: move, copy or nothing.
     wxDragResult OnAADragOver(const wxPoint& point, bool bCopy);
     void OnAADragLeave();
     bool OnAADrop(const wxPoint& point);
+    wxDragResult GetAADropResult() const { return m_nDropResult; }
 
-    // Deleting an item destroys its category with the branch below; the
-    // root category loses only its children.
+    // What the tree's own operations on items do to the folders, each one
+    // step of the history. Deleting an item deletes its folder with the
+    // branch below (the top folder loses only its sub-folders); a subtree
+    // copied or moved is the folder's branch copied or moved, the same
+    // folder going where a move takes it. They return the new item, or an
+    // invalid one when nothing changed.
     void DeleteItem(const wxTreeItemId& item) override;
-    // Every folder may be copied; an item without a category, which the
-    // tree never holds, would refuse, so a move stays whole or does nothing.
-    bool CanCopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
-                     const wxTreeItemId& hInsertAfter) override;
-    bool OnItemCopied(const wxTreeItemId& hNewItem, const wxTreeItemId& hOldItem, const wxTreeItemId& hNewParent,
-                      const wxTreeItemId& hInsertAfter) override;
+    wxTreeItemId CopySubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                             const wxTreeItemId& hInsertAfter) override;
+    wxTreeItemId MoveSubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
+                             const wxTreeItemId& hInsertAfter) override;
 
 private:
     void OnSelChanged(wxTreeEvent& event);
     void OnEndLabelEdit(wxTreeEvent& event);
-    void OnDeleteItemEvent(wxTreeEvent& event);
     void OnRightDown(wxMouseEvent& event);
     void OnKeyDown(wxKeyEvent& event);
-    // Opens the popup at point, in client coordinates.
-    // The item showing pCategory, or an invalid item.
-    wxTreeItemId FindCategoryItem(const CCategory* pCategory) const;
-    void MarkChanged();
-    // Runs fnDelete, which deletes items, and then destroys the categories
-    // of every item it deleted.
-    void DeleteItemsAndCategories(const std::function<void()>& fnDelete);
+    // Where a folder put under hNewParent after hInsertAfter (invalid:
+    // last) stands among the new parent's other children; −1 for last.
+    int GetInsertPos(const wxTreeItemId& item, const wxTreeItemId& hNewParent, const wxTreeItemId& hInsertAfter) const;
 
-    // The categories of the items deleted by the DeleteItem under way;
-    // null outside one, when deleted items leave their categories alone.
-    std::vector<CCategory*>* m_pDeleted = nullptr;
+    // Set while SelectCategory selects: the selection is not listed then.
+    bool m_bQuietSelect = false;
+    // What the last drag of AAs over the tree would do if dropped.
+    wxDragResult m_nDropResult = wxDragNone;
 };

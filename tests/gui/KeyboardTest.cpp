@@ -7,11 +7,13 @@
 #include "AAStore.h"
 #include "Category.h"
 #include "CategoryTreeView.h"
+#include "DocumentFile.h"
 #include "GuiTestSupport.h"
 #include "MainFrame.h"
 #include "Resources.h"
 #include "RidaxoDoc.h"
 #include "ShiftJis.h"
+#include "TempFiles.h"
 
 #include <wx/clipbrd.h>
 #include <wx/menu.h>
@@ -20,6 +22,7 @@
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 
 namespace
@@ -433,4 +436,272 @@ TEST_F(KeyboardOwnDisplayTest, SearchTypeAheadAndTheFactsOfTheShownAA)
     EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(CMainFrame::kStatusWidth),
               wxString::Format(U8("幅 %d ドット"), facts.m_nWidth));
     EXPECT_EQ(Frame()->IsStatusPaneWarned(CMainFrame::kStatusLines), facts.HasTooManyLines());
+}
+
+namespace
+{
+// Every folder under category, category first, parents before children:
+// which objects they are and in which order.
+void CollectFolders(const CCategory& category, std::vector<const CCategory*>& folders)
+{
+    folders.push_back(&category);
+    for (int i = 0; i < category.GetChildCount(); ++i)
+        CollectFolders(*category.GetChildAt(i), folders);
+}
+
+// The folders the tree's items show, in the same order.
+void CollectItemFolders(const CCategoryTreeView& tree, const wxTreeItemId& item, std::vector<const CCategory*>& folders)
+{
+    folders.push_back(tree.GetItemCategory(item));
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree.GetFirstChild(item, cookie); child.IsOk(); child = tree.GetNextChild(item, cookie))
+        CollectItemFolders(tree, child, folders);
+}
+
+// What the window shows and the file would hold at one moment.
+struct CShown
+{
+    std::string m_strBytes;
+    std::vector<const CCategory*> m_folders;
+    const CCategory* m_pSelected;
+    const CCategory* m_pListed;
+    std::vector<int> m_selectedAAs;
+
+    bool operator==(const CShown&) const = default;
+};
+
+class UndoOwnDisplayTest : public KeyboardOwnDisplayTest
+{
+protected:
+    CShown Shown() const
+    {
+        CShown shown{FormatIndexFile(Doc().m_store, Doc().m_model), {}, nullptr, nullptr, {}};
+        CollectFolders(Root(), shown.m_folders);
+        std::vector<const CCategory*> items;
+        CollectItemFolders(Tree(), Tree().GetRootItem(), items);
+        EXPECT_EQ(items, shown.m_folders) << "the tree shows the model";
+        shown.m_pSelected = Tree().GetItemCategory(Tree().GetSelection());
+        shown.m_pListed = List().GetCategory();
+        shown.m_selectedAAs = List().GetSelectedAAs();
+        return shown;
+    }
+
+    wxString MenuLabel(int nId)
+    {
+        Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+        return Frame()->GetMenuBar()->FindItem(nId)->GetItemLabel();
+    }
+
+    // Undo (or redo) through the edit menu, or with the keys: Ctrl+Z, and
+    // Ctrl+Y or Ctrl+Shift+Z.
+    void UndoOrRedo(bool bUndo, bool bKeys, bool bShiftZ = false)
+    {
+        if (!bKeys) {
+            Command(bUndo ? wxID_UNDO : wxID_REDO);
+            return;
+        }
+        wxUIActionSimulator typist;
+        if (bUndo)
+            typist.Char('z', wxMOD_CONTROL);
+        else if (bShiftZ)
+            typist.Char('z', wxMOD_CONTROL | wxMOD_SHIFT);
+        else
+            typist.Char('y', wxMOD_CONTROL);
+        for (int i = 0; i < 5; ++i) {
+            wxMilliSleep(10);
+            PumpEvents();
+        }
+    }
+
+    // Drags folder strFrom onto strOnto with the mouse, a quick flick.
+    void DragFolder(const std::string& strFrom, const std::string& strOnto)
+    {
+        const wxPoint from = FolderPoint(Item(strFrom));
+        const wxPoint onto = FolderPoint(Item(strOnto));
+        SendMouse(Tree(), wxEVT_LEFT_DOWN, from, true);
+        for (int i = 1; i <= 3; ++i)
+            SendMouse(Tree(), wxEVT_MOTION, from + wxPoint(6 * i, 0), true);
+        SendMouse(Tree(), wxEVT_MOTION, onto, true);
+        SendMouse(Tree(), wxEVT_LEFT_UP, onto, false);
+        PumpEvents();
+    }
+
+    // Drags the list's selected rows onto folder strOnto, with Ctrl held or
+    // not.
+    void DropRows(const std::string& strOnto, bool bCopy)
+    {
+        const wxPoint onto = FolderPoint(Item(strOnto));
+        CDragOverride drag([&](wxDataObject&) {
+            const wxDragResult nOver = Tree().OnAADragOver(onto, bCopy);
+            return Tree().OnAADrop(onto) ? nOver : wxDragNone;
+        });
+        List().DragSelected();
+        PumpEvents();
+    }
+
+    CTempDir m_dir;
+};
+} // namespace
+
+TEST_F(UndoOwnDisplayTest, EachChangeIsOneStepThatTheMenuAndTheKeysUndoAndRedoExactly)
+{
+    // m_fnSelect selects what the change starts from (and cut or copy
+    // marks it); m_fnChange is the step.
+    struct CCase
+    {
+        const char* m_pszStep;
+        std::function<void()> m_fnSelect;
+        std::function<void()> m_fnChange;
+    };
+    const auto selectRows = [&](const std::string& strFolder, std::initializer_list<int> rows) {
+        SelectFolder(Item(strFolder));
+        Focus(List());
+        SelectRows(rows);
+    };
+    const auto mark = [&](int nCommand, const std::string& strTarget) {
+        Command(nCommand);
+        SelectFolder(Item(strTarget));
+    };
+    const CCase cases[] = {
+        {"フォルダの追加", [&] { SelectFolder(Item("かお・")); },
+         [&] {
+             Tree().AddFolder();
+             PumpEvents();
+             Tree().EndEditLabel(Tree().GetSelection(), true);
+             PumpEvents();
+         }},
+        {"フォルダ名の変更", [] {}, [&] { ASSERT_TRUE(RenameFolder(Item("いぬ・"), "dogs")); }},
+        {"フォルダの削除", [&] { SelectFolder(Item("ねこ・")); }, [&] { Press(Tree(), {WXK_DELETE}); }},
+        {"フォルダの削除", [&] { SelectFolder(Tree().GetRootItem()); }, [&] { Press(Tree(), {WXK_DELETE}); }},
+        {"フォルダの移動", [&] { SelectFolder(Item("ねこ・")); }, [&] { DragFolder("ねこ・", "わく・"); }},
+        {"フォルダの移動", [&] { SelectFolder(Item("かお・")); }, [&] { DragFolder("かお・", "sample-aa.txt"); }},
+        {"フォルダの移動",
+         [&] {
+             SelectFolder(Item("うさぎ・"));
+             mark(wxID_CUT, "ねこ・");
+         },
+         [&] { Command(wxID_PASTE); }},
+        {"フォルダのコピー",
+         [&] {
+             SelectFolder(Item("いぬ・"));
+             mark(wxID_COPY, "かお・");
+         },
+         [&] { Command(wxID_PASTE); }},
+        {"ＡＡの移動",
+         [&] {
+             selectRows("かお・", {0, 2, 3});
+         },
+         [&] { DropRows("いぬ・", false); }},
+        {"ＡＡのコピー",
+         [&] {
+             selectRows("かお・", {1, 2});
+         },
+         [&] { DropRows("かお・", true); }},
+        {"ＡＡの削除",
+         [&] {
+             selectRows("かお・", {0, 3});
+         },
+         [&] { Press(List(), {WXK_DELETE}); }},
+        {"ＡＡの移動",
+         [&] {
+             selectRows("かお・", {1, 2});
+             mark(wxID_CUT, "ねこ・");
+         },
+         [&] { Command(wxID_PASTE); }},
+        {"ＡＡのコピー",
+         [&] {
+             selectRows("ねこ・", {0});
+             mark(wxID_COPY, "いぬ・");
+         },
+         [&] { Command(wxID_PASTE); }},
+    };
+    const std::string strSaved = m_dir.File("saved.rix");
+    const std::string strUndone = m_dir.File("undone.rix");
+    bool bKeys = false;
+    for (const CCase& test : cases) {
+        bKeys = !bKeys;
+        const wxString strStep = wxString::FromUTF8(test.m_pszStep);
+        SCOPED_TRACE(testing::Message() << test.m_pszStep << (bKeys ? ", keys" : ", menu"));
+        ImportSample(wxYES);
+        ASSERT_TRUE(Doc().SaveAsPath(strSaved));
+        Focus(Tree());
+        EXPECT_EQ(MenuLabel(wxID_UNDO), U8("元に戻す(&U)\tCtrl+Z"));
+        EXPECT_FALSE(IsEnabled(wxID_UNDO));
+        test.m_fnSelect();
+        const CShown before = Shown();
+
+        test.m_fnChange();
+        Focus(Tree());
+        const CShown after = Shown();
+        ASSERT_NE(after.m_strBytes, before.m_strBytes);
+        EXPECT_TRUE(Doc().IsModified());
+        EXPECT_EQ(MenuLabel(wxID_UNDO), U8("元に戻す: ") + strStep + "(&U)\tCtrl+Z");
+
+        UndoOrRedo(true, bKeys);
+        EXPECT_EQ(Shown(), before);
+        EXPECT_FALSE(Doc().IsModified());
+        EXPECT_FALSE(IsEnabled(wxID_UNDO));
+        EXPECT_EQ(MenuLabel(wxID_REDO), U8("やり直し: ") + strStep + "(&R)\tCtrl+Y");
+        ASSERT_TRUE(Doc().SaveAsPath(strUndone));
+        EXPECT_EQ(ReadBytes(strUndone), ReadBytes(strSaved));
+
+        UndoOrRedo(false, bKeys, !bKeys);
+        // The same folders again, where the change had put them, and the
+        // panes as they were when it was undone.
+        const CShown redone = Shown();
+        EXPECT_EQ(redone.m_strBytes, after.m_strBytes);
+        EXPECT_EQ(redone.m_folders, after.m_folders);
+        EXPECT_TRUE(Doc().IsModified());
+        EXPECT_FALSE(IsEnabled(wxID_REDO));
+        // Undone once more, it is the saved file again.
+        UndoOrRedo(true, !bKeys);
+        EXPECT_EQ(Shown(), before);
+        EXPECT_FALSE(Doc().IsModified());
+    }
+}
+
+TEST_F(UndoOwnDisplayTest, TheHistoryHoldsAHundredStepsGoesWithTheFileAndLeavesTextEditingAlone)
+{
+    const wxTreeItemId item = Item("いぬ・");
+    for (int i = 1; i <= CRidaxoDoc::kHistorySteps + 1; ++i)
+        ASSERT_TRUE(RenameFolder(item, wxString::Format("dogs %d", i)));
+    Focus(Tree());
+    for (int i = 0; i < CRidaxoDoc::kHistorySteps; ++i) {
+        ASSERT_TRUE(IsEnabled(wxID_UNDO)) << i;
+        Command(wxID_UNDO);
+    }
+    // The first step went over the limit: it stays, and so does the mark.
+    EXPECT_FALSE(IsEnabled(wxID_UNDO));
+    EXPECT_EQ(Tree().GetItemText(item), "dogs 1");
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_NE(Frame()->GetTitle().Find("*"), wxNOT_FOUND);
+
+    // In the text pane, undo is its own and copy copies its selection.
+    Command(wxID_REDO);
+    SelectFolder(Item("かお・"));
+    SelectRow(0);
+    wxTextCtrl& pane = *Frame()->GetTextView();
+    ASSERT_GT(pane.GetLastPosition(), 3);
+    Focus(pane);
+    pane.SetSelection(1, 3);
+    EXPECT_EQ(MenuLabel(wxID_UNDO), U8("元に戻す(&U)\tCtrl+Z"));
+    Command(wxID_UNDO);
+    EXPECT_EQ(Tree().GetItemText(item), "dogs 2");
+    Command(wxID_COPY);
+    EXPECT_EQ(ClipboardText(), pane.GetStringSelection());
+    wxTheClipboard->Clear();
+    wxUIActionSimulator typist;
+    typist.Char('c', wxMOD_CONTROL);
+    for (int i = 0; i < 5; ++i) {
+        wxMilliSleep(10);
+        PumpEvents();
+    }
+    EXPECT_EQ(ClipboardText(), pane.GetStringSelection());
+
+    // Another file opened, the history is gone.
+    Doc().Modify(false);
+    ImportSample(wxYES);
+    Focus(Tree());
+    EXPECT_FALSE(IsEnabled(wxID_UNDO));
+    EXPECT_FALSE(IsEnabled(wxID_REDO));
 }

@@ -140,7 +140,7 @@ TEST_F(MainFrameTest, SaveAsThenReopenGivesTheSameTreeAndEnablesSave)
     // The document is that index file now: Save writes it.
     EXPECT_TRUE(IsMenuEnabled(wxID_SAVE));
     Doc().m_model.GetRoot().AddAA(0);
-    Doc().MarkArrangementChanged();
+    Doc().Modify(true);
     ASSERT_TRUE(Doc().Save());
     EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
     const std::string strBefore = DescribeTree(Doc().m_model.GetRoot());
@@ -200,7 +200,7 @@ TEST_F(MainFrameTest, FailedOpenKeepsTheArrangementPanesAndTitle)
 TEST_F(MainFrameTest, UnsavedChangesAreOfferedBeforeTheyAreLost)
 {
     ImportSample(wxNO);
-    Doc().MarkArrangementChanged();
+    Doc().Modify(true);
     EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt* - Ridaxo");
 
     // Opening another file: Cancel keeps everything.
@@ -325,7 +325,7 @@ TEST_F(MainFrameTest, RecentFileListHoldsEightAndDropsTheOldest)
     // An entry whose file is there but no longer opens goes, once its
     // error has been shown; one kept by a cancel stays.
     dir.Write("aa8.txt", "\xEF\xBB\xBF[MojieName=x]\r\n");
-    Doc().MarkArrangementChanged();
+    Doc().Modify(true);
     const auto chooseFirst = [this] {
         wxCommandEvent command(wxEVT_MENU, wxID_FILE1);
         Frame()->ProcessWindowEvent(command);
@@ -379,7 +379,7 @@ TEST_F(MainFrameTest, AANumbersTheTextFileCannotBackAreCountedInOneWarning)
 TEST_F(MainFrameTest, AnEmptyFileIsNotReadAndChangesNothing)
 {
     ImportSample(wxNO);
-    Doc().MarkArrangementChanged();
+    Doc().Modify(true);
     const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
     const size_t nRecent = Manager().GetHistoryFilesCount();
     CTempDir dir;
@@ -497,7 +497,7 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.m_pszWhat);
         Doc().m_model.GetRoot().AddChild(c.m_pszWhat)->AddAA(0);
-        Doc().MarkArrangementChanged();
+        Doc().Modify(true);
         Frame()->RefreshTree();
         const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
         m_messages.clear();
