@@ -129,6 +129,7 @@ void CTreeCtrlEx::UpdateMetrics()
     m_nImageWidth = 0;
     if (wxImageList* pImages = GetImageList(); pImages && pImages->GetImageCount() > 0)
         pImages->GetSize(0, m_nImageWidth, nImageHeight);
+    m_nTextHeight = nTextHeight;
     m_nRowHeight = std::max(nTextHeight + FromDIP(6), nImageHeight + FromDIP(4));
     if (m_nIndent <= 0)
         m_nIndent = FromDIP(18);
@@ -350,8 +351,7 @@ void CTreeCtrlEx::PaintRow(wxDC& dc, const CTreeExItem& item, int nY)
         dc.SetFont(GetItemFont(IdOf(&item)));
     dc.SetTextForeground(crText);
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-    const int nTextHeight = dc.GetCharHeight();
-    dc.DrawText(item.m_strText, rcLabel.x + kLabelPadding, nY + (m_nRowHeight - nTextHeight) / 2);
+    dc.DrawText(item.m_strText, rcLabel.x + kLabelPadding, nY + (m_nRowHeight - m_nTextHeight) / 2);
     if (bOwnFont)
         dc.SetFont(GetFont());
 }

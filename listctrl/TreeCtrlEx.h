@@ -186,6 +186,7 @@ private:
     CTreeExItem* m_pHover = nullptr;
     int m_nIndent = 0;
     int m_nRowHeight = 1;
+    int m_nTextHeight = 0;
     int m_nImageWidth = 0;
     int m_nTopRow = 0;
     int m_nScrollX = 0;
