@@ -1074,6 +1074,9 @@ bool CTreeCtrlEx::MoveByKey(ETreeExKey nKey)
     case CTreeExKeyMove::EAction::Collapse:
         Collapse(IdOf(move.m_pNode));
         break;
+    case CTreeExKeyMove::EAction::ExpandAll:
+        ExpandAllChildren(IdOf(move.m_pNode));
+        break;
     }
     return true;
 }
@@ -1129,6 +1132,10 @@ void CTreeCtrlEx::OnKeyDown(wxKeyEvent& event)
     case WXK_SUBTRACT:
     case WXK_NUMPAD_SUBTRACT:
         nKey = ETreeExKey::Collapse;
+        break;
+    case WXK_MULTIPLY:
+    case WXK_NUMPAD_MULTIPLY:
+        nKey = ETreeExKey::ExpandAll;
         break;
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:

@@ -263,6 +263,8 @@ CTreeExKeyMove CTreeExCore::MoveByKey(const CTreeExNode* pCurrent, ETreeExKey nK
         return pNode->HasButton() && !pNode->m_bExpanded ? CTreeExKeyMove{EAction::Expand, pNode} : CTreeExKeyMove{};
     case ETreeExKey::Collapse:
         return pNode->m_bExpanded ? CTreeExKeyMove{EAction::Collapse, pNode} : CTreeExKeyMove{};
+    case ETreeExKey::ExpandAll:
+        return pNode->HasButton() ? CTreeExKeyMove{EAction::ExpandAll, pNode} : CTreeExKeyMove{};
     }
     return {};
 }

@@ -63,6 +63,8 @@ enum class ETreeExKey
     PageDown,
     Expand,
     Collapse,
+    // Opens the item and everything below it.
+    ExpandAll,
 };
 
 // What a key asks for: select m_pNode, or open or close it.
@@ -74,6 +76,7 @@ struct CTreeExKeyMove
         Select,
         Expand,
         Collapse,
+        ExpandAll,
     };
     EAction m_nAction = EAction::None;
     CTreeExNode* m_pNode = nullptr;

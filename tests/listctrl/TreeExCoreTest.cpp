@@ -137,16 +137,28 @@ TEST(TreeExCoreTest, KeysMoveAsTreesDo)
     };
     // Rows: root a a1 a2 b c, with a open and b closed; a page of 3 rows.
     const CCase cases[] = {
-        {"a", ETreeExKey::Down, EAction::Select, "a1"},        {"a2", ETreeExKey::Down, EAction::Select, "b"},
-        {"c", ETreeExKey::Down, EAction::None, "-"},           {"root", ETreeExKey::Up, EAction::None, "-"},
-        {"b", ETreeExKey::Up, EAction::Select, "a2"},          {"a2", ETreeExKey::Home, EAction::Select, "root"},
-        {"a", ETreeExKey::End, EAction::Select, "c"},          {"root", ETreeExKey::PageDown, EAction::Select, "a1"},
-        {"b", ETreeExKey::PageDown, EAction::Select, "c"},     {"b", ETreeExKey::PageUp, EAction::Select, "a1"},
-        {"a", ETreeExKey::Left, EAction::Collapse, "a"},       {"a1", ETreeExKey::Left, EAction::Select, "a"},
-        {"root", ETreeExKey::Left, EAction::Collapse, "root"}, {"b", ETreeExKey::Right, EAction::Expand, "b"},
-        {"a", ETreeExKey::Right, EAction::Select, "a1"},       {"c", ETreeExKey::Right, EAction::None, "-"},
-        {"b", ETreeExKey::Expand, EAction::Expand, "b"},       {"a", ETreeExKey::Expand, EAction::None, "-"},
-        {"a", ETreeExKey::Collapse, EAction::Collapse, "a"},   {"b", ETreeExKey::Collapse, EAction::None, "-"},
+        {"a", ETreeExKey::Down, EAction::Select, "a1"},
+        {"a2", ETreeExKey::Down, EAction::Select, "b"},
+        {"c", ETreeExKey::Down, EAction::None, "-"},
+        {"root", ETreeExKey::Up, EAction::None, "-"},
+        {"b", ETreeExKey::Up, EAction::Select, "a2"},
+        {"a2", ETreeExKey::Home, EAction::Select, "root"},
+        {"a", ETreeExKey::End, EAction::Select, "c"},
+        {"root", ETreeExKey::PageDown, EAction::Select, "a1"},
+        {"b", ETreeExKey::PageDown, EAction::Select, "c"},
+        {"b", ETreeExKey::PageUp, EAction::Select, "a1"},
+        {"a", ETreeExKey::Left, EAction::Collapse, "a"},
+        {"a1", ETreeExKey::Left, EAction::Select, "a"},
+        {"root", ETreeExKey::Left, EAction::Collapse, "root"},
+        {"b", ETreeExKey::Right, EAction::Expand, "b"},
+        {"a", ETreeExKey::Right, EAction::Select, "a1"},
+        {"c", ETreeExKey::Right, EAction::None, "-"},
+        {"b", ETreeExKey::Expand, EAction::Expand, "b"},
+        {"a", ETreeExKey::Expand, EAction::None, "-"},
+        {"a", ETreeExKey::Collapse, EAction::Collapse, "a"},
+        {"b", ETreeExKey::Collapse, EAction::None, "-"},
+        {"root", ETreeExKey::ExpandAll, EAction::ExpandAll, "root"},
+        {"c", ETreeExKey::ExpandAll, EAction::None, "-"},
     };
     CTree tree;
     tree.m_core.SetExpanded(tree["root"], true);
