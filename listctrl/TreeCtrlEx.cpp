@@ -44,7 +44,7 @@ constexpr int kLineScroll = 16;
 } // namespace
 
 CTreeCtrlEx::CTreeCtrlEx(wxWindow* pParent, wxWindowID nId, long nStyle)
-    : m_core((nStyle & wxTR_HIDE_ROOT) != 0), m_renameTimer(this)
+    : m_core((nStyle & wxTR_HIDE_ROOT) != 0), m_renameTimer(this, RENAME_TIMER_ID)
 {
     // Every pixel is painted here; the buffer keeps a scroll from flickering.
     SetBackgroundStyle(wxBG_STYLE_PAINT);
@@ -81,11 +81,14 @@ CTreeCtrlEx::CTreeCtrlEx(wxWindow* pParent, wxWindowID nId, long nStyle)
         Refresh();
         event.Skip();
     });
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-        CTreeExItem* pItem = std::exchange(m_pRenamePending, nullptr);
-        if (pItem && pItem == m_pSelected)
-            EditLabel(IdOf(pItem));
-    });
+    Bind(
+        wxEVT_TIMER,
+        [this](wxTimerEvent&) {
+            CTreeExItem* pItem = std::exchange(m_pRenamePending, nullptr);
+            if (pItem && pItem == m_pSelected)
+                EditLabel(IdOf(pItem));
+        },
+        RENAME_TIMER_ID);
 }
 
 CTreeCtrlEx::~CTreeCtrlEx()

@@ -31,8 +31,8 @@ public:
         // How long a second click on the selected item's label waits
         // before its editor opens, unless a double click follows.
         kRenameDelayMs = 500,
-        // How long a pause ends a typed prefix.
-        kTypeAheadPauseMs = 1000,
+        // The rename timer's id; a derived tree keeps its own timers apart.
+        RENAME_TIMER_ID = 1001,
     };
 
     // nStyle: wxTR_ styles (wxTR_HAS_BUTTONS, wxTR_EDIT_LABELS,
