@@ -546,9 +546,13 @@ std::size_t FindLabelLength(std::string_view line, std::size_t nStart)
     std::size_t nEnd = 0;
     std::size_t nCut = 0;
     for (std::size_t nChars = 0; nChars < kLabelChars && nCut < rest.size(); ++nChars) {
-        const std::size_t nSpace = SpaceLengthAt(rest, nCut);
-        nCut = std::min(nCut + (nSpace != 0 ? nSpace : CharLengthAt(rest, nCut)), rest.size());
-        if (nSpace == 0)
+        // A full-width space is a two-byte character as any other: only
+        // whether the label may end after the character depends on it.
+        const auto ch = static_cast<unsigned char>(rest[nCut]);
+        const bool bSpace = ch == ' ' || (ch == static_cast<unsigned char>(kWideSpace[0]) && nCut + 1 < rest.size() &&
+                                          rest[nCut + 1] == kWideSpace[1]);
+        nCut = std::min(nCut + (IsLeadByte(ch) ? 2 : 1), rest.size());
+        if (!bSpace)
             nEnd = nCut;
     }
     // Spaces up to the cut are trimmed when the line ends in them, and
@@ -636,12 +640,17 @@ private:
         if (!m_bPageOpen) {
             // The page's name begins with the heading it falls under.
             const std::size_t nHeading = m_nHeadingEnd - m_nHeadingStart;
-            if (!HasRoomFor(nHeading))
+            if (!HasRoomFor(std::max(nHeading, kLabelBytes)))
                 return nullptr;
             m_nPageStart = OffsetOf(p, pBlock);
             m_nPageNameStart = m_nameBytes.GetSize();
-            // Within the room: the bytes copied do not move.
-            m_nameBytes.Append(m_nameBytes.GetData() + m_nHeadingStart, nHeading);
+            // Within the room: the bytes copied do not move, and a short
+            // heading is copied with kLabelBytes at once, which the name
+            // bytes hold from the heading on.
+            if (nHeading <= kLabelBytes)
+                m_nameBytes.AppendShort<kLabelBytes>(m_nameBytes.GetData() + m_nHeadingStart, nHeading);
+            else
+                m_nameBytes.Append(m_nameBytes.GetData() + m_nHeadingStart, nHeading);
             m_bPageOpen = true;
             m_bNaming = true;
             m_nFilledLines = 0;
@@ -700,7 +709,7 @@ private:
             const std::size_t nSpaces = LeadingSpacesLength(line);
             if (nSpaces != line.size()) {
                 m_nFilledLines = 1;
-                NameByLabel(line, nSpaces, false);
+                NameByLabel(line, nSpaces, false, pEnd);
                 m_nState = EState::InLine;
                 return SkipToSeparatorCandidate(pLineEnd, pEnd);
             }
@@ -799,29 +808,34 @@ private:
                     m_nameBytes.Append(line.data(), line.size());
                 return true;
             }
-            NameByLabel(line, nSpaces, bCopied);
+            NameByLabel(line, nSpaces, bCopied, line.data() + line.size());
             return true;
         }
         // A later line of what may be a heading page: only counted.
         m_nameBytes.Truncate(m_nLineStart);
         if (++m_nFilledLines > kHeadingLines)
-            NameByLabel(std::string_view(m_nameBytes.GetData() + m_nLabelStart, m_nLineStart - m_nLabelStart), 0, true);
+            NameByLabel(std::string_view(m_nameBytes.GetData() + m_nLabelStart, m_nLineStart - m_nLabelStart), 0, true,
+                        nullptr);
         return true;
     }
 
     // Names the page by the heading it falls under and the label of line,
     // the page's first line that holds something, its spaces ending at
     // nSpaces. A line of the block gives its label to the name bytes, which
-    // have room for it; a copied line, which the name bytes hold from
-    // m_nLabelStart on, is cut to it.
-    void NameByLabel(std::string_view line, std::size_t nSpaces, bool bCopied)
+    // have room for kLabelBytes, and may be read up to pReadEnd; a copied
+    // line, which the name bytes hold from m_nLabelStart on, is cut to it.
+    void NameByLabel(std::string_view line, std::size_t nSpaces, bool bCopied, const char* pReadEnd)
     {
         const std::size_t nLength = FindLabelLength(line, nSpaces);
+        const char* const pLabel = line.data() + nSpaces;
         if (bCopied) {
             m_nameBytes.Truncate(m_nLabelStart + nSpaces + nLength);
             m_nameBytes.Erase(m_nLabelStart, nSpaces);
+        } else if (pReadEnd - pLabel >= static_cast<std::ptrdiff_t>(kLabelBytes)) {
+            // The usual case, the label far from the block's end.
+            m_nameBytes.AppendShort<kLabelBytes>(pLabel, nLength);
         } else {
-            m_nameBytes.Append(line.data() + nSpaces, nLength);
+            m_nameBytes.Append(pLabel, nLength);
         }
         NoteAA(m_nPageStart);
         m_bNaming = false;

@@ -54,6 +54,22 @@ public:
         m_nSize += nCount;
     }
 
+    // Appends the nCount values at pValues, nCount no more than kCopy, by
+    // copying kCopy values, which the compiler does in a few moves inline:
+    // for the short names that a load appends a million times over, a call
+    // of memcpy costs more than the copy. The array must have room for kCopy
+    // values (Reserve), and kCopy values at pValues must be readable; they
+    // may lie in the array itself. What was copied past nCount is not kept.
+    template <std::size_t kCopy> void AppendShort(const T* pValues, std::size_t nCount)
+    {
+        // Through a copy of our own: the values read may overlap those
+        // written, past nCount.
+        T values[kCopy];
+        std::memcpy(values, pValues, sizeof(values));
+        std::memcpy(m_pData + m_nSize, values, sizeof(values));
+        m_nSize += nCount;
+    }
+
     // Makes room for nCount values in all: appending up to that many
     // allocates nothing, which a caller that must not allocate relies on.
     void Reserve(std::size_t nCount)

@@ -137,11 +137,13 @@ TEST(AAStoreTest, ReadsThePagesOfMltAndTheAAsOfAstFilesWhateverTheirLineEnds)
          "[SPLIT]\r\n smile \r\n[SPLIT]\r\n"                           // under it
          " \r\n[SPLIT]\r\n"                                            // blank: the heading alone
          "\x81\x79"
-         "a\x81\x7A\r\nb\r\nc\r\n[SPLIT]\r\n"        // 3 lines: no heading
-         "\x81\x79no close\r\n[SPLIT]\r\n"           // no "】"
-         "\x81\x79\x82\x81z\r\n[SPLIT]\r\n"          // 82 81 is a character: no "】"
-         " \x81\x79sp\x81\x7A\r\n[SPLIT]\r\n"        // does not start with "【"
-         "\x81\x79\x8E\xE8\x81\x7A\r\n[SPLIT]\r\nx", // 【手】, then a page under it
+         "a\x81\x7A\r\nb\r\nc\r\n[SPLIT]\r\n"                      // 3 lines: no heading
+         "\x81\x79no close\r\n[SPLIT]\r\n"                         // no "】"
+         "\x81\x79\x82\x81z\r\n[SPLIT]\r\n"                        // 82 81 is a character: no "】"
+         " \x81\x79sp\x81\x7A\r\n[SPLIT]\r\n"                      // does not start with "【"
+         "\x81\x79\x8E\xE8\x81\x7A\r\n[SPLIT]\r\nx\r\n[SPLIT]\r\n" // 【手】, then a page under it
+         "\x81\x79"
+         "hhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhh\x81\x7A\r\n[SPLIT]\r\ny", // a long heading
          {{"", "\x81\x40 \r\n\r\n"},
           {"\x81\x79\x8A\xE7\x81\x7A", "\r\n\x81\x79\x8A\xE7\x81\x7A\x82\xA0\r\n\x81\x40\r\nsub\r\n"},
           {"\x81\x79\x8A\xE7\x81\x7Asmile", " smile \r\n"},
@@ -154,7 +156,10 @@ TEST(AAStoreTest, ReadsThePagesOfMltAndTheAAsOfAstFilesWhateverTheirLineEnds)
           {"\x81\x79\x8A\xE7\x81\x7A\x81\x79\x82\x81z", "\x81\x79\x82\x81z\r\n"},
           {"\x81\x79\x8A\xE7\x81\x7A\x81\x79sp\x81\x7A", " \x81\x79sp\x81\x7A\r\n"},
           {"\x81\x79\x8E\xE8\x81\x7A", "\x81\x79\x8E\xE8\x81\x7A\r\n"},
-          {"\x81\x79\x8E\xE8\x81\x7Ax", "x\r\n"}}},
+          {"\x81\x79\x8E\xE8\x81\x7Ax", "x\r\n"},
+          {"\x81\x79hhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhh\x81\x7A",
+           "\x81\x79hhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhh\x81\x7A\r\n"},
+          {"\x81\x79hhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhhh\x81\x7Ay", "y\r\n"}}},
         // Labels: 24 whole characters of the trimmed line, never a part of
         // a two-byte character or of a reference; references kept as bytes.
         // Spaces up to the cut stay when more follows them past it.
