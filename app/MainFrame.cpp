@@ -121,6 +121,7 @@ void AppendItem(wxMenu* pMenu, int nId, const char* pszLabel, wxItemKind nKind =
 void SetMainFrame(CMainFrame* pFrame)
 {
     g_pMainFrame = pFrame;
+    SetViewHost(pFrame);
 }
 
 CMainFrame* GetMainFrame()
@@ -165,6 +166,46 @@ CMainFrame::~CMainFrame()
     // Nothing may reach a destroyed frame through the global pointer.
     if (g_pMainFrame == this)
         g_pMainFrame = nullptr;
+    if (GetViewHost() == this)
+        SetViewHost(nullptr);
+}
+
+const CAAStore* CMainFrame::GetStore() const
+{
+    const CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? &pDoc->m_store : nullptr;
+}
+
+CCategory* CMainFrame::GetRootCategory()
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? &pDoc->m_model.GetRoot() : nullptr;
+}
+
+CCategoryClip* CMainFrame::GetClip()
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? &pDoc->m_clip : nullptr;
+}
+
+bool CMainFrame::HasUnansweredTextFileChange() const
+{
+    const CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc && pDoc->HasUnansweredTextFileChange();
+}
+
+void CMainFrame::SubmitStep(CArrangementCommand* pStep)
+{
+    if (CRidaxoDoc* pDoc = GetActiveDocument())
+        pDoc->Submit(pStep);
+    else
+        delete pStep;
+}
+
+CArrangementHistory* CMainFrame::GetHistory()
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? pDoc->GetHistory() : nullptr;
 }
 
 bool CMainFrame::CreateContents()
