@@ -121,6 +121,7 @@ void AppendItem(wxMenu* pMenu, int nId, const char* pszLabel, wxItemKind nKind =
 void SetMainFrame(CMainFrame* pFrame)
 {
     g_pMainFrame = pFrame;
+    SetViewHost(pFrame);
 }
 
 CMainFrame* GetMainFrame()
@@ -165,6 +166,46 @@ CMainFrame::~CMainFrame()
     // Nothing may reach a destroyed frame through the global pointer.
     if (g_pMainFrame == this)
         g_pMainFrame = nullptr;
+    if (GetViewHost() == this)
+        SetViewHost(nullptr);
+}
+
+const CAAStore* CMainFrame::GetStore() const
+{
+    const CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? &pDoc->GetStore() : nullptr;
+}
+
+CCategory* CMainFrame::GetRootCategory()
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? &pDoc->GetRootForSteps() : nullptr;
+}
+
+CCategoryClip* CMainFrame::GetClip()
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? &pDoc->GetClip() : nullptr;
+}
+
+bool CMainFrame::HasUnansweredTextFileChange() const
+{
+    const CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc && pDoc->HasUnansweredTextFileChange();
+}
+
+void CMainFrame::SubmitStep(CArrangementCommand* pStep)
+{
+    if (CRidaxoDoc* pDoc = GetActiveDocument())
+        pDoc->Submit(pStep);
+    else
+        delete pStep;
+}
+
+CArrangementHistory* CMainFrame::GetHistory()
+{
+    CRidaxoDoc* pDoc = GetActiveDocument();
+    return pDoc ? pDoc->GetHistory() : nullptr;
 }
 
 bool CMainFrame::CreateContents()
@@ -397,9 +438,9 @@ void CMainFrame::RunSearch()
     std::vector<int> found;
     try {
         wxBusyCursor busy;
-        found = pDoc->m_store.FindAAs(*text, bBodies);
+        found = pDoc->GetStore().FindAAs(*text, bBodies);
     } catch (const CRidaxoError& error) {
-        found = pDoc->m_store.FindAAs(*text, false);
+        found = pDoc->GetStore().FindAAs(*text, false);
         ReportTextFileError(
             FormatErrorText(U8("AA テキストファイルを読めないため、本文は検索しませんでした。"), error));
     }
@@ -467,8 +508,8 @@ void CMainFrame::ShowArrangementChange(const std::vector<CCategory*>& parents, c
         m_pTreeView->ShowName(*pRenamed);
     // A folder taken out lives on in the step that took it, and goes when
     // that step leaves the history: nothing may keep pointing at it.
-    const CCategory& root = pDoc->m_model.GetRoot();
-    pDoc->m_clip.ForgetUnlessUnder(root);
+    const CCategory& root = pDoc->GetRootForSteps();
+    pDoc->GetClip().ForgetUnlessUnder(root);
     if (pState) {
         m_pTreeView->SelectCategory(pState->m_pFolder);
         ShowCategory();
@@ -509,9 +550,9 @@ void CMainFrame::ShowSelectedAA()
         // Only what the pane can show is read: a body of one enormous line
         // would otherwise cost its whole size before most of it is cut.
         const std::string strText =
-            pDoc->m_store.GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, ::kPaneLines);
+            pDoc->GetStore().GetTextHead(m_pListView->GetRowAA(nRow), kPaneLineBytes + 1, kPaneTextBytes, ::kPaneLines);
         m_bTextReadFailed = false;
-        ShowPaneText(strText, pDoc->m_store.ResolvesReferences());
+        ShowPaneText(strText, pDoc->GetStore().ResolvesReferences());
     } catch (const CRidaxoError& error) {
         ShowPaneText({});
         if (!m_bTextReadFailed) {
@@ -604,7 +645,7 @@ void CMainFrame::AskReloadTextFile()
         return;
     const wxString strQuestion =
         U8("読み込んだ後で AA テキストファイルが変更されたため、AA の位置が合わなくなっています。") + "\n\n" +
-        wxString(pDoc->m_store.GetPathRef().c_str(), *wxConvFileName) + "\n\n" +
+        wxString(pDoc->GetStore().GetPathRef().c_str(), *wxConvFileName) + "\n\n" +
         U8("読み込み直しますか？ カテゴリの構成はそのまま残ります。");
     if (RidaxoMessageBox(strQuestion, wxYES_NO | wxICON_QUESTION) == wxYES) {
         if (pDoc->ReloadTextFile() && m_pListView)
@@ -832,7 +873,7 @@ void CMainFrame::ReportMarked()
     const CRidaxoDoc* pDoc = GetActiveDocument();
     if (!pDoc)
         return;
-    const CCategoryClip& clip = pDoc->m_clip;
+    const CCategoryClip& clip = pDoc->GetClip();
     wxString strWhat;
     switch (clip.GetKind()) {
     case CCategoryClip::EKind::None:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FontSpec.h"
+#include "ViewHost.h"
 
 #include <string_view>
 #include <vector>
@@ -22,9 +23,9 @@ class wxTextCtrl;
 // The main window: menus, toolbar, status bar and three panes — the category
 // tree on the left, the AAs of the selected folder at the top right and the
 // selected AA's text below them. It is also the hub through which the
-// document and the panes reach each other, and it holds the grouping
-// settings and the text pane's font.
-class CMainFrame : public wxDocParentFrame
+// document and the panes reach each other (the panes see it as their
+// IViewHost), and it holds the grouping settings and the text pane's font.
+class CMainFrame : public wxDocParentFrame, public IViewHost
 {
 public:
     // The status bar's panes: messages, the shown AA's facts, then the
@@ -49,8 +50,8 @@ public:
     // them cannot be made.
     bool CreateContents();
 
-    CCategoryTreeView* GetTreeView() const { return m_pTreeView; }
-    CAAListView* GetListView() const { return m_pListView; }
+    CCategoryTreeView* GetTreeView() const override { return m_pTreeView; }
+    CAAListView* GetListView() const override { return m_pListView; }
     wxSearchCtrl* GetSearchCtrl() const { return m_pSearchCtrl; }
     wxCheckBox* GetSearchBodiesBox() const { return m_pSearchBodies; }
     wxCheckBox* GetSearchInFolderBox() const { return m_pSearchInFolder; }
@@ -70,17 +71,17 @@ public:
     void RefreshTree();
     // The list shows the AAs of the tree's selected folder; with no folder
     // selected it is emptied.
-    void ShowCategory();
+    void ShowCategory() override;
     // The text pane shows the first selected AA of the list, or row 0's when
     // none is selected; it is emptied when the list has no rows. The AA is
     // read anew from the AA text file; when that fails the pane is emptied
     // and the failure reported, once until showing succeeds again. When the
     // text file was changed since it was loaded, the pane is emptied and
     // the user asked whether to read it again first.
-    void ShowSelectedAA();
+    void ShowSelectedAA() override;
 
     // What the panes show of the arrangement now.
-    CViewState CaptureViewState() const;
+    CViewState CaptureViewState() const override;
     // A step of the undo history changed the model: the tree shows the
     // sub-folders of parents anew and pRenamed's name (either may be
     // empty), and nothing shows a folder that left the tree. pState, when
@@ -88,7 +89,15 @@ public:
     // (or the search results, while a search is shown), its AAs' rows
     // selected.
     void ShowArrangementChange(const std::vector<CCategory*>& parents, const CCategory* pRenamed,
-                               const CViewState* pState);
+                               const CViewState* pState) override;
+
+    // The panes' view of the active document.
+    const CAAStore* GetStore() const override;
+    CCategory* GetRootCategory() override;
+    CCategoryClip* GetClip() override;
+    bool HasUnansweredTextFileChange() const override;
+    void SubmitStep(CArrangementCommand* pStep) override;
+    CArrangementHistory* GetHistory() override;
 
     // The caption: the document's name, a mark when it has unsaved changes,
     // then the program's name.

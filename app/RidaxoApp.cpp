@@ -114,7 +114,7 @@ void CRidaxoDocManager::OnUpdateSave(wxUpdateUIEvent& event)
     // Save writes an index file in place; contents imported from an AA text
     // file are saved with Save As.
     const CRidaxoDoc* pDoc = GetRidaxoDoc();
-    event.Enable(pDoc && !pDoc->m_bFromText);
+    event.Enable(pDoc && !pDoc->IsFromText());
 }
 
 // English, as ridaxo-cli's usage is: the manual pages are too, and a

@@ -78,14 +78,19 @@ public:
     // file as it is now. On failure shows the error and keeps the store.
     bool ReloadTextFile();
 
-    CAAStore m_store;
-    CCategoryModel m_model;
-    // What cut or copy marked in m_model for the next paste; emptied when
-    // another file is opened.
-    CCategoryClip m_clip;
+    // The library's AAs and their arrangement.
+    const CAAStore& GetStore() const { return m_store; }
+    const CCategoryModel& GetModel() const { return m_model; }
+    // The top folder, for the views to build their items and the steps of
+    // the history on: the arrangement changes only through Submit, which
+    // keeps the changed mark and the history right.
+    CCategory& GetRootForSteps() { return m_model.GetRoot(); }
+    // What cut or copy marked for the next paste.
+    CCategoryClip& GetClip() { return m_clip; }
+    const CCategoryClip& GetClip() const { return m_clip; }
     // True when the contents came from an AA text file, or nothing was
     // loaded yet: Save is offered only for contents read from an index file.
-    bool m_bFromText = true;
+    bool IsFromText() const { return m_bFromText; }
 
 protected:
     bool DoSaveDocument(const wxString& strPath) override;
@@ -117,6 +122,13 @@ private:
 
     // The stamp of a changed AA text file that the user chose to go on with.
     std::optional<CFileStamp> m_keptTextStamp;
+
+    CAAStore m_store;
+    CCategoryModel m_model;
+    // What cut or copy marked in m_model for the next paste; emptied when
+    // another file is opened.
+    CCategoryClip m_clip;
+    bool m_bFromText = true;
 
     wxDECLARE_DYNAMIC_CLASS(CRidaxoDoc);
     wxDECLARE_NO_COPY_CLASS(CRidaxoDoc);

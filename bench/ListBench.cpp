@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     if (!pFrame)
         return 1;
     CAAListView& list = *pFrame->GetListView();
-    CCategory& root = pFrame->GetActiveDocument()->m_model.GetRoot();
+    CCategory& root = pFrame->GetActiveDocument()->GetRootForSteps();
 
     // Listing: the rows are made and ordered, and the first page painted.
     const double dFill = BestMs(nRuns, [&] {

@@ -189,7 +189,7 @@ int main(int argc, char** argv)
     PrintCost("select the AA with the long line", lined);
     // The grouping names a folder after what its AAs' names share, which
     // may be all of a long name.
-    doc.m_model.GetRoot().AddChild(doc.m_store.GetName(0));
+    doc.GetRootForSteps().AddChild(doc.GetStore().GetName(0));
     const CCost foldered = Measure(nServer, [&] {
         pFrame->RefreshTree();
         tree.Expand(tree.GetRootItem());
@@ -197,7 +197,7 @@ int main(int argc, char** argv)
     PrintCost("show a folder named by the long name", foldered);
     // What the model alone pays for the long line: it reads the whole body
     // from the file, which the window then shows in part.
-    const CCost read = Measure(nServer, [&] { (void)doc.m_store.GetText(1); });
+    const CCost read = Measure(nServer, [&] { (void)doc.GetStore().GetText(1); });
     PrintCost("(for reference: the model reads the line)", read);
     std::printf("\nCPU: this process; X server: the display's server (n/a when not found); memory: VmRSS "
                 "before the step and VmHWM during it.\n");

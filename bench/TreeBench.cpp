@@ -100,9 +100,9 @@ CDeleteTimes TimeDeleteAndUndo(CMainFrame& frame, int nRuns)
 {
     CCategoryTreeView& tree = *frame.GetTreeView();
     CRidaxoDoc& doc = *frame.GetActiveDocument();
-    CCategory& root = doc.m_model.GetRoot();
+    CCategory& root = doc.GetRootForSteps();
     const auto addBigFolder = [&] {
-        std::vector<int> aas(std::min<std::size_t>(kBigFolderAAs, doc.m_store.GetCount()));
+        std::vector<int> aas(std::min<std::size_t>(kBigFolderAAs, doc.GetStore().GetCount()));
         std::iota(aas.begin(), aas.end(), 0);
         root.AddChild("big")->AssignAAs(aas.data(), aas.data() + aas.size());
         frame.RefreshTree();
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
         return 1;
     CCategoryTreeView& tree = *pFrame->GetTreeView();
     CRidaxoDoc& doc = *pFrame->GetActiveDocument();
-    const int nDepth = BuildTree(doc.m_model.GetRoot(), doc.m_store, nFolders);
+    const int nDepth = BuildTree(doc.GetRootForSteps(), doc.GetStore(), nFolders);
 
     // Rebuilding: the old items go, the new ones are inserted, and on idle
     // the tree lays out its visible items and paints them.
@@ -187,7 +187,7 @@ int main(int argc, char** argv)
     if (pszIndexFile && doc.OpenFile(wxString::FromUTF8(pszIndexFile)) == CRidaxoDoc::EOpenResult::Opened) {
         PumpWindows();
         grouped = TimeDeleteAndUndo(*pFrame, nRuns);
-        grouped.m_nFolders = doc.m_model.GetRoot().GetChildCount() - 1;
+        grouped.m_nFolders = doc.GetModel().GetRoot().GetChildCount() - 1;
     }
 
     std::printf("Tree: %ld folders under the top folder, %d levels deep, %zu items; %ld AAs\n", nFolders, nDepth,

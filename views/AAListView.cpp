@@ -5,13 +5,14 @@
 #include "ArrangementCommand.h"
 #include "Bitmaps.h"
 #include "Category.h"
+#include "CategoryClip.h"
+#include "CategoryEdit.h"
 #include "DisplayText.h"
-#include "MainFrame.h"
 #include "Prompt.h"
 #include "Resources.h"
-#include "RidaxoDoc.h"
 #include "RidaxoError.h"
 #include "TreeViewEx.h"
+#include "ViewHost.h"
 
 #include <algorithm>
 #include <bit>
@@ -77,10 +78,11 @@ private:
 };
 #endif
 
-CRidaxoDoc* ActiveDocument()
+// The open library's AAs, or null.
+const CAAStore* Store()
 {
-    const CMainFrame* pFrame = GetMainFrame();
-    return pFrame ? pFrame->GetActiveDocument() : nullptr;
+    const IViewHost* pHost = GetViewHost();
+    return pHost ? pHost->GetStore() : nullptr;
 }
 
 } // namespace
@@ -182,12 +184,11 @@ std::vector<int> CAAListView::GetSelectedAAs() const
 void CAAListView::DeleteSelected()
 {
     const std::vector<int> rows = GetSelectedRows();
-    CRidaxoDoc* pDoc = ActiveDocument();
-    if (rows.empty() || !m_pCategory || !pDoc)
+    if (rows.empty() || !m_pCategory || !GetViewHost())
         return;
     // One pass over the category and one over the rows, so that deleting
     // every row of a large folder takes no longer than listing it.
-    pDoc->Submit(new CRemoveAAsCommand(*m_pCategory, GetSelectedAAs()));
+    SubmitStep(new CRemoveAAsCommand(*m_pCategory, GetSelectedAAs()));
     DeleteItems(rows);
     ScheduleShowSelectedAA();
 }
@@ -232,22 +233,22 @@ void CAAListView::OnColumnClick(int nColumn)
 
 wxString CAAListView::OnGetItemText(int nItem, int nColumn) const
 {
-    const CRidaxoDoc* pDoc = ActiveDocument();
-    if (nColumn != 0 || !pDoc)
+    const CAAStore* pStore = Store();
+    if (nColumn != 0 || !pStore)
         return {};
-    return ToDisplayName(pDoc->m_store.GetNameView(GetRowAA(nItem)), pDoc->m_store.ResolvesReferences());
+    return ToDisplayName(pStore->GetNameView(GetRowAA(nItem)), pStore->ResolvesReferences());
 }
 
 int CAAListView::FindRowStartingWith(const wxString& strPrefix, int nFirst) const
 {
-    const CRidaxoDoc* pDoc = ActiveDocument();
+    const CAAStore* pStore = Store();
     const std::optional<CSearchText> text = CSearchText::FromUtf8(strPrefix.utf8_string());
-    if (!pDoc || !text)
+    if (!pStore || !text)
         return -1;
     const int nCount = GetItemCount();
     for (int i = 0; i < nCount; ++i) {
         const int nItem = (nFirst + i) % nCount;
-        if (text->StartsIn(pDoc->m_store.GetNameView(GetRowAA(nItem))))
+        if (text->StartsIn(pStore->GetNameView(GetRowAA(nItem))))
             return nItem;
     }
     return -1;
@@ -267,8 +268,8 @@ void CAAListView::ScheduleShowSelectedAA()
     m_bShowPending = true;
     CallAfter([this] {
         m_bShowPending = false;
-        if (CMainFrame* pFrame = GetMainFrame())
-            pFrame->ShowSelectedAA();
+        if (IViewHost* pHost = GetViewHost())
+            pHost->ShowSelectedAA();
     });
 }
 
@@ -402,12 +403,13 @@ bool CAAListView::CanMarkSelected() const
 
 void CAAListView::MarkSelected(bool bCut)
 {
-    CRidaxoDoc* pDoc = ActiveDocument();
-    if (!pDoc || !CanMarkSelected())
+    IViewHost* pHost = GetViewHost();
+    CCategoryClip* pClip = pHost ? pHost->GetClip() : nullptr;
+    if (!pClip || !CanMarkSelected())
         return;
     std::vector<int> aas = GetSelectedAAs();
     CopyTextToClipboard(aas);
-    pDoc->m_clip.MarkAAs(*m_pCategory, std::move(aas), bCut);
+    pClip->MarkAAs(*m_pCategory, std::move(aas), bCut);
 }
 
 void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
@@ -428,12 +430,13 @@ void CAAListView::CopyTextToClipboard(const std::vector<int>& aas)
 
 std::optional<wxString> CAAListView::ReadBodiesText(const std::vector<int>& aas)
 {
-    const CRidaxoDoc* pDoc = ActiveDocument();
-    if (!pDoc)
+    const IViewHost* pHost = GetViewHost();
+    const CAAStore* pStore = pHost ? pHost->GetStore() : nullptr;
+    if (!pStore)
         return std::nullopt;
     // The AAs may no longer begin where the store says: what lies there now
     // is no text of theirs.
-    if (pDoc->HasUnansweredTextFileChange()) {
+    if (pHost->HasUnansweredTextFileChange()) {
         RidaxoMessageBox(
             U8("読み込んだ後で AA テキストファイルが変更されたため、AA のテキストはクリップボードに入れませんでした。"),
             wxOK | wxICON_EXCLAMATION, this);
@@ -446,13 +449,13 @@ std::optional<wxString> CAAListView::ReadBodiesText(const std::vector<int>& aas)
         for (size_t i = 0; i < aas.size(); ++i) {
             if (i > 0)
                 strText += "\r\n";
-            strText += pDoc->m_store.GetText(aas[i]);
+            strText += pStore->GetText(aas[i]);
         }
     } catch (const CRidaxoError& error) {
         ShowRidaxoError(U8("AA テキストファイルを読めません。"), error);
         return std::nullopt;
     }
-    wxString strDisplay = ToDisplay(strText, pDoc->m_store.ResolvesReferences());
+    wxString strDisplay = ToDisplay(strText, pStore->ResolvesReferences());
     // The clipboard and other programs take LF line ends and give each
     // platform its own.
     strDisplay.Replace("\r\n", "\n");

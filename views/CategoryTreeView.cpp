@@ -4,12 +4,12 @@
 #include "ArrangementCommand.h"
 #include "Bitmaps.h"
 #include "Category.h"
+#include "CategoryClip.h"
 #include "CategoryEdit.h"
 #include "DisplayText.h"
-#include "MainFrame.h"
 #include "Prompt.h"
 #include "Resources.h"
-#include "RidaxoDoc.h"
+#include "ViewHost.h"
 
 #include <wx/dnd.h>
 #include <wx/imaglist.h>
@@ -88,14 +88,21 @@ private:
 
 CAAListView* ListView()
 {
-    const CMainFrame* pFrame = GetMainFrame();
-    return pFrame ? pFrame->GetListView() : nullptr;
+    IViewHost* pHost = GetViewHost();
+    return pHost ? pHost->GetListView() : nullptr;
 }
 
-CRidaxoDoc* ActiveDocument()
+// The mark of a cut or copy, or null while no document is open.
+CCategoryClip* Clip()
 {
-    const CMainFrame* pFrame = GetMainFrame();
-    return pFrame ? pFrame->GetActiveDocument() : nullptr;
+    IViewHost* pHost = GetViewHost();
+    return pHost ? pHost->GetClip() : nullptr;
+}
+
+void ShowCategory()
+{
+    if (IViewHost* pHost = GetViewHost())
+        pHost->ShowCategory();
 }
 
 } // namespace
@@ -131,13 +138,13 @@ CCategoryTreeView::~CCategoryTreeView()
 
 void CCategoryTreeView::RebuildTree()
 {
-    CMainFrame* pFrame = GetMainFrame();
-    CRidaxoDoc* pDoc = pFrame ? pFrame->GetActiveDocument() : nullptr;
+    IViewHost* pHost = GetViewHost();
+    CCategory* pRoot = pHost ? pHost->GetRootCategory() : nullptr;
     DeleteAllItems();
-    if (!pDoc)
+    if (!pRoot)
         return;
     CTreeInserter inserter(*this);
-    pDoc->m_model.GetRoot().FillTree(inserter, nullptr);
+    pRoot->FillTree(inserter, nullptr);
 }
 
 CCategory* CCategoryTreeView::GetItemCategory(const wxTreeItemId& item) const
@@ -149,8 +156,7 @@ void CCategoryTreeView::OnSelChanged(wxTreeEvent& /*event*/)
 {
     if (m_bQuietSelect)
         return;
-    if (CMainFrame* pFrame = GetMainFrame())
-        pFrame->ShowCategory();
+    ShowCategory();
 }
 
 void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
@@ -187,8 +193,7 @@ void CCategoryTreeView::OnEndLabelEdit(wxTreeEvent& event)
     }
     if (*strName == pCategory->GetNameRef())
         return;
-    if (CRidaxoDoc* pDoc = ActiveDocument())
-        pDoc->Submit(new CRenameFolderCommand(*pCategory, std::move(*strName)));
+    SubmitStep(new CRenameFolderCommand(*pCategory, std::move(*strName)));
 }
 
 void CCategoryTreeView::SelectAt(const wxPoint& point)
@@ -201,8 +206,7 @@ void CCategoryTreeView::SelectAt(const wxPoint& point)
     }
     // The tree tells no one when its selection is cleared.
     Unselect();
-    if (CMainFrame* pFrame = GetMainFrame())
-        pFrame->ShowCategory();
+    ShowCategory();
 }
 
 void CCategoryTreeView::OnRightDown(wxMouseEvent& event)
@@ -268,25 +272,25 @@ bool CCategoryTreeView::CanMarkSelected() const
 
 void CCategoryTreeView::MarkSelected(bool bCut)
 {
-    CRidaxoDoc* pDoc = ActiveDocument();
-    if (pDoc && CanMarkSelected())
-        pDoc->m_clip.MarkFolder(*GetItemCategory(GetSelection()), bCut);
+    CCategoryClip* pClip = Clip();
+    if (pClip && CanMarkSelected())
+        pClip->MarkFolder(*GetItemCategory(GetSelection()), bCut);
 }
 
 bool CCategoryTreeView::CanPaste() const
 {
-    const CRidaxoDoc* pDoc = ActiveDocument();
-    return pDoc && pDoc->m_clip.CheckPaste(GetItemCategory(GetSelection())) != CCategoryClip::EPaste::Nothing;
+    const CCategoryClip* pClip = Clip();
+    return pClip && pClip->CheckPaste(GetItemCategory(GetSelection())) != CCategoryClip::EPaste::Nothing;
 }
 
 void CCategoryTreeView::Paste()
 {
-    CRidaxoDoc* pDoc = ActiveDocument();
+    CCategoryClip* pClip = Clip();
     const wxTreeItemId hTarget = GetSelection();
     CCategory* pTarget = GetItemCategory(hTarget);
-    if (!pDoc || !pTarget)
+    if (!pClip || !pTarget)
         return;
-    CCategoryClip& clip = pDoc->m_clip;
+    CCategoryClip& clip = *pClip;
     switch (clip.CheckPaste(pTarget)) {
     case CCategoryClip::EPaste::Nothing:
         return;
@@ -302,7 +306,7 @@ void CCategoryTreeView::Paste()
         std::unique_ptr<CCategoryEdit> pPaste = clip.MakeAAsPaste(*pTarget);
         if (!pPaste)
             return;
-        pDoc->Submit(new CDropAAsCommand(bCut, std::move(pPaste)));
+        SubmitStep(new CDropAAsCommand(bCut, std::move(pPaste)));
         // The target is the selected folder, so it is the one listed.
         if (CAAListView* pList = ListView(); pList && pList->GetCategory() == pTarget)
             pList->Fill(pTarget);
@@ -445,11 +449,12 @@ void CCategoryTreeView::AddFolder()
 {
     const wxTreeItemId item = GetSelection();
     CCategory* pCategory = GetItemCategory(item);
-    CRidaxoDoc* pDoc = ActiveDocument();
-    if (!pCategory || !pDoc)
+    if (!pCategory)
         return;
     const CAddFolderCommand* pAdd =
-        pDoc->Submit(new CAddFolderCommand(*pCategory, FromDisplay(U8(kNewFolderName)).value_or(std::string())));
+        SubmitStep(new CAddFolderCommand(*pCategory, FromDisplay(U8(kNewFolderName)).value_or(std::string())));
+    if (!pAdd)
+        return;
     const wxTreeItemId hNewItem = FindCategoryItem(pAdd->GetFolder());
     if (!hNewItem.IsOk())
         return;
@@ -476,8 +481,8 @@ void CCategoryTreeView::DeleteFolder()
     // it and is listed anew.
     if (hParent.IsOk())
         SelectItem(hParent);
-    else if (CMainFrame* pFrame = GetMainFrame())
-        pFrame->ShowCategory();
+    else
+        ShowCategory();
 }
 
 void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
@@ -485,10 +490,9 @@ void CCategoryTreeView::DeleteItem(const wxTreeItemId& item)
     // The top folder is the file's own: it keeps its name and its AAs and
     // loses its sub-folders, on screen as in the file.
     CCategory* pCategory = GetItemCategory(item);
-    CRidaxoDoc* pDoc = ActiveDocument();
-    if (!pCategory || !pDoc || (!pCategory->GetParent() && pCategory->GetChildCount() == 0))
+    if (!pCategory || (!pCategory->GetParent() && pCategory->GetChildCount() == 0))
         return;
-    pDoc->Submit(new CDeleteFolderCommand(*pCategory));
+    SubmitStep(new CDeleteFolderCommand(*pCategory));
 }
 
 int CCategoryTreeView::GetInsertPos(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
@@ -511,12 +515,11 @@ wxTreeItemId CCategoryTreeView::CopySubtree(const wxTreeItemId& item, const wxTr
 {
     const CCategory* pSource = GetItemCategory(item);
     CCategory* pNewParent = GetItemCategory(hNewParent);
-    CRidaxoDoc* pDoc = ActiveDocument();
-    if (!pSource || !pNewParent || !pDoc)
+    if (!pSource || !pNewParent)
         return {};
-    const CCopyFolderCommand* pCopy = pDoc->Submit(
+    const CCopyFolderCommand* pCopy = SubmitStep(
         new CCopyFolderCommand(*pSource, *pNewParent, GetInsertPos(wxTreeItemId(), hNewParent, hInsertAfter)));
-    return FindCategoryItem(pCopy->GetCopy());
+    return pCopy ? FindCategoryItem(pCopy->GetCopy()) : wxTreeItemId();
 }
 
 wxTreeItemId CCategoryTreeView::MoveSubtree(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
@@ -524,16 +527,15 @@ wxTreeItemId CCategoryTreeView::MoveSubtree(const wxTreeItemId& item, const wxTr
 {
     CCategory* pFolder = GetItemCategory(item);
     CCategory* pNewParent = GetItemCategory(hNewParent);
-    CRidaxoDoc* pDoc = ActiveDocument();
     // The top folder goes nowhere, and no folder into its own branch.
-    if (!pFolder || !pFolder->GetParent() || !pNewParent || IsInBranch(*pNewParent, *pFolder) || !pDoc)
+    if (!pFolder || !pFolder->GetParent() || !pNewParent || IsInBranch(*pNewParent, *pFolder))
         return {};
     const int nPos = GetInsertPos(item, hNewParent, hInsertAfter);
     // Where it is already: no step, the same item.
     const int nLast = pNewParent->GetChildCount() - 1;
     if (pFolder->GetParent() == pNewParent && pNewParent->GetChildPos(pFolder) == (nPos < 0 ? nLast : nPos))
         return item;
-    pDoc->Submit(new CMoveFolderCommand(*pFolder, *pNewParent, nPos));
+    SubmitStep(new CMoveFolderCommand(*pFolder, *pNewParent, nPos));
     return FindCategoryItem(pFolder);
 }
 
@@ -564,17 +566,16 @@ bool CCategoryTreeView::OnAADrop(const wxPoint& point)
 {
     SetDropHighlight(wxTreeItemId());
     CAAListView* pList = ListView();
-    CRidaxoDoc* pDoc = ActiveDocument();
     int nFlags = 0;
     CCategory* pTarget = GetItemCategory(HitTest(point, nFlags));
     const bool bMove = std::exchange(m_nDropResult, wxDragNone) == wxDragMove;
-    if (!pList || !pList->IsDraggingRows() || !pTarget || !pDoc)
+    if (!pList || !pList->IsDraggingRows() || !pTarget)
         return false;
     std::vector<int> aas = pList->GetSelectedAAs();
     if (aas.empty())
         return false;
     CCategory* pFrom = bMove ? pList->GetCategory() : nullptr;
-    pDoc->Submit(new CDropAAsCommand(pFrom, *pTarget, std::move(aas)));
+    SubmitStep(new CDropAAsCommand(pFrom, *pTarget, std::move(aas)));
     if (pFrom)
         pList->SetDraggedRowsMoved();
     m_nDropResult = pFrom ? wxDragMove : wxDragCopy;

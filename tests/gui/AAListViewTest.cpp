@@ -24,7 +24,7 @@ namespace
 class AAListViewTest : public CSampleFixture
 {
 protected:
-    CCategory& Root() const { return Doc().m_model.GetRoot(); }
+    CCategory& Root() const { return Doc().GetRootForSteps(); }
 
     // Lists the whole collection, in file order: one folder, 40 AAs.
     void ListAll()
@@ -135,7 +135,7 @@ TEST_F(AAListViewTest, PopupDeletesExactlyTheSelectedEntriesAndTheSaveShowsIt)
     }
     EXPECT_EQ(Root().GetAAList(), expected);
     EXPECT_EQ(Rows(), expected);
-    EXPECT_EQ(Doc().m_store.GetCount(), 40);
+    EXPECT_EQ(Doc().GetStore().GetCount(), 40);
     EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(Doc().IsModified());
 
@@ -145,7 +145,7 @@ TEST_F(AAListViewTest, PopupDeletesExactlyTheSelectedEntriesAndTheSaveShowsIt)
     EXPECT_FALSE(Doc().IsModified());
     ASSERT_TRUE(Manager().OpenPath(strIndex)) << (m_messages.empty() ? "" : m_messages.back().m_strText.utf8_string());
     PumpEvents();
-    EXPECT_EQ(Doc().m_model.GetRoot().GetAAList(), expected);
+    EXPECT_EQ(Doc().GetModel().GetRoot().GetAAList(), expected);
 }
 
 TEST_F(AAListViewTest, AnAAHeldTwiceShowsTwoRowsAndDeletingOneKeepsOne)
@@ -216,8 +216,8 @@ TEST_F(AAListViewTest, DraggingRowsOffersTheFirstAndAMoveTakesThemAway)
         Mouse(wxEVT_MOTION, point + wxPoint(20, 20), true);
         PumpEvents();
 
-        wxString strBodies = ToDisplay(Doc().m_store.GetText(4) + "\r\n" + Doc().m_store.GetText(9) + "\r\n" +
-                                       Doc().m_store.GetText(12));
+        wxString strBodies = ToDisplay(Doc().GetStore().GetText(4) + "\r\n" + Doc().GetStore().GetText(9) + "\r\n" +
+                                       Doc().GetStore().GetText(12));
         strBodies.Replace("\r\n", "\n");
         EXPECT_EQ(strText, strBodies);
         ASSERT_EQ(block.size(), 4096U);

@@ -231,7 +231,7 @@ TEST_F(CategoryTreeViewTest, DeletingAFolderTakesItsBranchAndKeepsTheAAs)
     AddNamedFolder("tiny");
     Category("kitten")->AddAA(2);
     Category("tiny")->AddAA(7);
-    const int nAACount = Doc().m_store.GetCount();
+    const int nAACount = Doc().GetStore().GetCount();
     const std::vector<int> faces = Category("かお・")->GetAAList();
     SelectFolder(Item("tiny"));
     ASSERT_EQ(List().GetCategory(), Category("tiny"));
@@ -245,7 +245,7 @@ TEST_F(CategoryTreeViewTest, DeletingAFolderTakesItsBranchAndKeepsTheAAs)
     ExpectTreeMirrorsModel();
     EXPECT_EQ(Tree().GetSelection(), Tree().GetRootItem());
     EXPECT_EQ(List().GetCategory(), &Root());
-    EXPECT_EQ(Doc().m_store.GetCount(), nAACount);
+    EXPECT_EQ(Doc().GetStore().GetCount(), nAACount);
     EXPECT_EQ(Category("かお・")->GetAAList(), faces);
     EXPECT_TRUE(Doc().IsModified());
 

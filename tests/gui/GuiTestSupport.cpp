@@ -243,7 +243,7 @@ void CGroupedSampleFixture::SetUp()
 
 CCategory& CGroupedSampleFixture::Root() const
 {
-    return Doc().m_model.GetRoot();
+    return Doc().GetRootForSteps();
 }
 
 wxTreeItemId CGroupedSampleFixture::Item(const std::string& strName) const

@@ -264,7 +264,7 @@ TEST_F(KeyboardOwnDisplayTest, CutCopyAndPasteMoveAndCopyAAsAndFoldersIntoTheSel
     const std::vector<int> cats = AAs("ねこ・");
     const std::vector<int> faces = AAs("かお・");
     const std::vector<int> dogs = AAs("いぬ・");
-    const CAAStore& store = Doc().m_store;
+    const CAAStore& store = Doc().GetStore();
 
     // Nothing marked yet: nothing to paste; in the list, copy needs a row.
     SelectFolder(Item("かお・"));
@@ -370,7 +370,7 @@ TEST_F(KeyboardOwnDisplayTest, CutCopyAndPasteMoveAndCopyAAsAndFoldersIntoTheSel
 
 TEST_F(KeyboardOwnDisplayTest, SearchTypeAheadAndTheFactsOfTheShownAA)
 {
-    const CAAStore& store = Doc().m_store;
+    const CAAStore& store = Doc().GetStore();
     wxSearchCtrl& field = *Frame()->GetSearchCtrl();
     SelectFolder(Item("かお・"));
     ASSERT_GT(List().GetRowCount(), 1);
@@ -475,7 +475,7 @@ class UndoOwnDisplayTest : public KeyboardOwnDisplayTest
 protected:
     CShown Shown() const
     {
-        CShown shown{FormatIndexFile(Doc().m_store, Doc().m_model), {}, nullptr, nullptr, {}};
+        CShown shown{FormatIndexFile(Doc().GetStore(), Doc().GetModel()), {}, nullptr, nullptr, {}};
         CollectFolders(Root(), shown.m_folders);
         std::vector<const CCategory*> items;
         CollectItemFolders(Tree(), Tree().GetRootItem(), items);

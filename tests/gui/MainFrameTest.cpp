@@ -113,7 +113,7 @@ TEST_F(MainFrameTest, ImportAnsweredNoListsEveryAAAndShowsTheSelectedOne)
     EXPECT_TRUE(ChildLabels(Tree(), root).empty());
 
     SelectFolder(root);
-    const CAAStore& store = Doc().m_store;
+    const CAAStore& store = Doc().GetStore();
     ASSERT_EQ(List().GetItemCount(), store.GetCount());
     for (int nRow : {0, 17, store.GetCount() - 1}) {
         EXPECT_EQ(List().GetRowAA(nRow), nRow);
@@ -135,18 +135,18 @@ TEST_F(MainFrameTest, SaveAsThenReopenGivesTheSameTreeAndEnablesSave)
     CTempDir dir;
     const std::string strIndex = dir.File("sample.rix");
     ASSERT_TRUE(Doc().SaveAsPath(strIndex));
-    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
+    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().GetStore(), Doc().GetModel()));
     EXPECT_EQ(Frame()->GetTitle(), "sample.rix - Ridaxo");
     // The document is that index file now: Save writes it.
     EXPECT_TRUE(IsMenuEnabled(wxID_SAVE));
-    Doc().m_model.GetRoot().AddAA(0);
+    Doc().GetRootForSteps().AddAA(0);
     Doc().Modify(true);
     ASSERT_TRUE(Doc().Save());
-    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
-    const std::string strBefore = DescribeTree(Doc().m_model.GetRoot());
+    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().GetStore(), Doc().GetModel()));
+    const std::string strBefore = DescribeTree(Doc().GetModel().GetRoot());
 
     ASSERT_TRUE(Manager().OpenPath(strIndex));
-    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strBefore);
+    EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strBefore);
     EXPECT_TRUE(IsMenuEnabled(wxID_SAVE));
     EXPECT_EQ(Tree().GetItemText(Tree().GetRootItem()), "sample-aa.txt");
     EXPECT_EQ(m_messages.size(), 1U) << "opening an index file asks nothing";
@@ -174,7 +174,7 @@ TEST_F(MainFrameTest, FailedOpenKeepsTheArrangementPanesAndTitle)
     SelectFolder(firstFolder);
     const int nRows = List().GetItemCount();
     ASSERT_GT(nRows, 0);
-    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
 
     CTempDir dir;
     const std::string strMissing = dir.File("missing.rix");
@@ -190,7 +190,7 @@ TEST_F(MainFrameTest, FailedOpenKeepsTheArrangementPanesAndTitle)
         strWords.Replace(wxString::FromUTF8(strPath == strMissing ? strMissing : dir.File("gone.txt")), "");
         EXPECT_EQ(strWords.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"), wxString::npos)
             << strWords.utf8_string();
-        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+        EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
         EXPECT_EQ(List().GetItemCount(), nRows);
         EXPECT_EQ(Tree().GetSelection(), firstFolder);
         EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt - Ridaxo");
@@ -262,7 +262,7 @@ TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
         SelectFolder(Tree().GetRootItem());
         SelectRow(0);
         ASSERT_FALSE(PaneText().empty());
-        const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+        const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
 
         c.m_fnBreak(strText);
         m_messages.clear();
@@ -272,11 +272,11 @@ TEST_F(MainFrameTest, UnreadableTextFileIsReportedOnceAndShowsNothingStale)
         ASSERT_EQ(m_messages.size(), 1U) << "reported once";
         EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_ERROR);
         EXPECT_TRUE(Mentions(m_messages[0], strText));
-        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+        EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
 
         const std::string strIndex = dir.File("kept.rix");
         ASSERT_TRUE(Doc().SaveAsPath(strIndex));
-        EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
+        EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().GetStore(), Doc().GetModel()));
         EXPECT_EQ(ReadBytes(strIndex).substr(0, strText.size() + 2), "\"" + strText + "\"");
     }
 }
@@ -297,7 +297,7 @@ TEST_F(MainFrameTest, RenamingAFolderKeepsCodePage932AndMarksTheChange)
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_FALSE(endEdit(Utf8("顔😀")));
     EXPECT_EQ(m_messages.size(), 2U) << "the grouping question, then the refusal";
-    EXPECT_EQ(Doc().m_model.GetRoot().GetName(), "sample-aa.txt");
+    EXPECT_EQ(Doc().GetModel().GetRoot().GetName(), "sample-aa.txt");
     // The editor opens again on the refused name, for it to be corrected.
     PumpEvents();
     ASSERT_NE(Tree().GetEditControl(), nullptr);
@@ -306,7 +306,7 @@ TEST_F(MainFrameTest, RenamingAFolderKeepsCodePage932AndMarksTheChange)
     PumpEvents();
 
     EXPECT_TRUE(endEdit(Utf8("顔①")));
-    EXPECT_EQ(Doc().m_model.GetRoot().GetName(), "\x8a\xe7\x87\x40");
+    EXPECT_EQ(Doc().GetModel().GetRoot().GetName(), "\x8a\xe7\x87\x40");
     EXPECT_TRUE(Doc().IsModified());
 }
 
@@ -373,21 +373,21 @@ TEST_F(MainFrameTest, AANumbersTheTextFileCannotBackAreCountedInOneWarning)
     EXPECT_TRUE(m_messages[0].m_nStyle & wxICON_WARNING);
     EXPECT_TRUE(Mentions(m_messages[0], "2 件"));
     // The numbers stay as they were read.
-    EXPECT_EQ(Doc().m_model.GetRoot().GetAAList(), (std::vector<int>{0, -1, 99999, 1}));
+    EXPECT_EQ(Doc().GetModel().GetRoot().GetAAList(), (std::vector<int>{0, -1, 99999, 1}));
 }
 
 TEST_F(MainFrameTest, AnEmptyFileIsNotReadAndChangesNothing)
 {
     ImportSample(wxNO);
     Doc().Modify(true);
-    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
     const size_t nRecent = Manager().GetHistoryFilesCount();
     CTempDir dir;
     for (const char* pszName : {"empty.txt", "empty.rix"}) {
         m_messages.clear();
         EXPECT_TRUE(Manager().OpenPath(dir.Write(pszName, "")));
         EXPECT_TRUE(m_messages.empty()) << pszName << ": no question, no error";
-        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree) << pszName;
+        EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree) << pszName;
         EXPECT_TRUE(Tree().GetRootItem().IsOk()) << pszName;
         EXPECT_TRUE(Doc().IsModified()) << pszName;
         EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt* - Ridaxo") << pszName;
@@ -398,11 +398,11 @@ TEST_F(MainFrameTest, AnEmptyFileIsNotReadAndChangesNothing)
 TEST_F(MainFrameTest, NewKeepsTheContentsUnderTheUntitledName)
 {
     ImportSample(wxYES);
-    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
     wxCommandEvent newCommand(wxEVT_MENU, wxID_NEW);
     Frame()->ProcessWindowEvent(newCommand);
     EXPECT_EQ(Frame()->GetTitle(), Utf8("無題 - Ridaxo"));
-    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
     EXPECT_TRUE(Tree().GetRootItem().IsOk());
 }
 
@@ -414,11 +414,11 @@ TEST_F(MainFrameTest, AChangedTextFileIsOfferedForReadingAgainKeepingTheArrangem
     m_answers = {wxYES};
     ASSERT_TRUE(Manager().OpenPath(strText));
     ASSERT_TRUE(Doc().SaveAsPath(dir.File("aa.rix")));
-    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
     SelectFolder(Tree().GetRootItem());
     SelectRow(0);
     const int nAA = List().GetRowAA(1);
-    const std::string strBody = Doc().m_store.GetText(nAA);
+    const std::string strBody = Doc().GetStore().GetText(nAA);
 
     // A line more at the top moves every AA.
     const std::string strTop = "a new first line\r\n";
@@ -431,12 +431,12 @@ TEST_F(MainFrameTest, AChangedTextFileIsOfferedForReadingAgainKeepingTheArrangem
     EXPECT_TRUE(Mentions(m_messages[0], "AA の位置が合わなくなっています"));
     EXPECT_TRUE(Mentions(m_messages[0], strText));
     // Read again: the same AAs at their new places, the arrangement as it was.
-    EXPECT_EQ(Doc().m_store.GetText(nAA), strBody);
+    EXPECT_EQ(Doc().GetStore().GetText(nAA), strBody);
     EXPECT_EQ(PaneText(), PaneForm(strBody));
-    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_FALSE(Doc().HasUnansweredTextFileChange());
-    const std::uint64_t nOffset = Doc().m_store.GetOffset(nAA);
+    const std::uint64_t nOffset = Doc().GetStore().GetOffset(nAA);
 
     // Another change, answered No: shown as the file now stands, and not
     // asked about again.
@@ -445,8 +445,8 @@ TEST_F(MainFrameTest, AChangedTextFileIsOfferedForReadingAgainKeepingTheArrangem
     m_answers = {wxNO};
     SelectRow(2);
     ASSERT_EQ(m_messages.size(), 1U);
-    EXPECT_EQ(Doc().m_store.GetOffset(nAA), nOffset) << "not read again";
-    EXPECT_EQ(PaneText(), PaneForm(Doc().m_store.GetText(List().GetRowAA(2))));
+    EXPECT_EQ(Doc().GetStore().GetOffset(nAA), nOffset) << "not read again";
+    EXPECT_EQ(PaneText(), PaneForm(Doc().GetStore().GetText(List().GetRowAA(2))));
     SelectRow(3);
     EXPECT_EQ(m_messages.size(), 1U);
 
@@ -454,7 +454,7 @@ TEST_F(MainFrameTest, AChangedTextFileIsOfferedForReadingAgainKeepingTheArrangem
     WriteBytes(strText, sample + "\r\n");
     SelectRow(4);
     EXPECT_EQ(m_messages.size(), 2U);
-    EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+    EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
 }
 
 TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
@@ -496,10 +496,10 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
     };
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.m_pszWhat);
-        Doc().m_model.GetRoot().AddChild(c.m_pszWhat)->AddAA(0);
+        Doc().GetRootForSteps().AddChild(c.m_pszWhat)->AddAA(0);
         Doc().Modify(true);
         Frame()->RefreshTree();
-        const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+        const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
         m_messages.clear();
         EXPECT_FALSE(c.m_fnSave());
         ASSERT_EQ(m_messages.size(), 1U);
@@ -511,18 +511,18 @@ TEST_F(MainFrameTest, AFailedSaveKeepsTheOldFileTheArrangementAndItsChangedMark)
         EXPECT_TRUE(Doc().IsModified());
         EXPECT_EQ(Frame()->GetTitle(), "aa.rix* - Ridaxo");
         EXPECT_EQ(Doc().GetFilename(), strIndex);
-        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+        EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
     }
     // Once there is room again, saving works.
     EXPECT_TRUE(Doc().Save());
-    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().m_store, Doc().m_model));
+    EXPECT_EQ(ReadBytes(strIndex), FormatIndexFile(Doc().GetStore(), Doc().GetModel()));
     EXPECT_FALSE(Doc().IsModified());
 }
 
 TEST_F(MainFrameTest, AUtf8TextFileOrOneWithoutAAsIsRefusedWithAMessageAndWhatWasOpenStays)
 {
     ImportSample(wxYES);
-    const std::string strTree = DescribeTree(Doc().m_model.GetRoot());
+    const std::string strTree = DescribeTree(Doc().GetModel().GetRoot());
     CTempDir dir;
     struct CCase
     {
@@ -541,7 +541,7 @@ TEST_F(MainFrameTest, AUtf8TextFileOrOneWithoutAAsIsRefusedWithAMessageAndWhatWa
         EXPECT_TRUE(Mentions(m_messages[0], "ファイルを開けませんでした"));
         EXPECT_TRUE(Mentions(m_messages[0], test.m_strPath));
         EXPECT_TRUE(Mentions(m_messages[0], test.m_pszCause)) << m_messages[0].m_strText.utf8_string();
-        EXPECT_EQ(DescribeTree(Doc().m_model.GetRoot()), strTree);
+        EXPECT_EQ(DescribeTree(Doc().GetModel().GetRoot()), strTree);
         EXPECT_EQ(Frame()->GetTitle(), "sample-aa.txt - Ridaxo");
     }
 }
@@ -590,7 +590,7 @@ TEST_F(MainFrameTest, LongNamesAndBodiesAreShownCutAndBadBytesNeverEmptyATextOrN
     SelectRow(1);
     EXPECT_EQ(PaneText(), wxString(kPaneLineBytes, 'x') + Utf8("…\n"));
     EXPECT_NE(StatusText().Find(Utf8("一部だけを表示")), wxNOT_FOUND) << StatusText();
-    EXPECT_EQ(Doc().m_store.GetText(List().GetRowAA(1)).size(), kPaneLineBytes + 3) << "the model keeps it whole";
+    EXPECT_EQ(Doc().GetStore().GetText(List().GetRowAA(1)).size(), kPaneLineBytes + 3) << "the model keeps it whole";
     SelectRow(2);
     EXPECT_EQ(StatusText(), strIdle);
 }

@@ -71,7 +71,7 @@ protected:
         if (List().GetRowCount() == 0) {
             // Every AA has moved out once: they all go back.
             for (int i = 0; i < nAAs; ++i)
-                Doc().m_model.GetRoot().AddAA(i);
+                Doc().GetRootForSteps().AddAA(i);
             return;
         }
         SelectRow(nRound % List().GetRowCount());
@@ -108,7 +108,7 @@ TEST_F(SoakTest, OpenRearrangeSaveAndReopenAgainAndAgainKeepsBytesAndMemory)
         ASSERT_TRUE(Manager().OpenPath(strIndex)) << "round " << nRound;
         Rearrange(nRound, static_cast<int>(names.size()));
         ASSERT_TRUE(Doc().IsModified());
-        const std::string expected = FormatIndexFile(Doc().m_store, Doc().m_model);
+        const std::string expected = FormatIndexFile(Doc().GetStore(), Doc().GetModel());
         ASSERT_TRUE(Doc().SaveAsPath(strIndex)) << "round " << nRound;
         ASSERT_EQ(ReadBytes(strIndex), expected) << "round " << nRound;
         ASSERT_FALSE(Doc().IsModified());

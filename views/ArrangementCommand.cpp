@@ -1,9 +1,8 @@
 #include "ArrangementCommand.h"
 
 #include "CategoryEdit.h"
-#include "MainFrame.h"
 #include "Resources.h"
-#include "RidaxoDoc.h"
+#include "ViewHost.h"
 
 #include <utility>
 
@@ -11,9 +10,8 @@ namespace
 {
 CArrangementHistory* History()
 {
-    const CMainFrame* pFrame = GetMainFrame();
-    const CRidaxoDoc* pDoc = pFrame ? pFrame->GetActiveDocument() : nullptr;
-    return pDoc ? pDoc->GetHistory() : nullptr;
+    IViewHost* pHost = GetViewHost();
+    return pHost ? pHost->GetHistory() : nullptr;
 }
 } // namespace
 
@@ -24,9 +22,8 @@ CArrangementCommand::CArrangementCommand(const char* pszName, std::unique_ptr<CC
 
 bool CArrangementCommand::Do()
 {
-    const CMainFrame* pFrame = GetMainFrame();
-    if (pFrame)
-        m_before = pFrame->CaptureViewState();
+    if (const IViewHost* pHost = GetViewHost())
+        m_before = pHost->CaptureViewState();
     const bool bRedo = m_bDone;
     if (!m_bDone) {
         m_bDone = true;
@@ -42,8 +39,8 @@ bool CArrangementCommand::Do()
 
 bool CArrangementCommand::Undo()
 {
-    if (const CMainFrame* pFrame = GetMainFrame())
-        m_after = pFrame->CaptureViewState();
+    if (const IViewHost* pHost = GetViewHost())
+        m_after = pHost->CaptureViewState();
     m_pEdit->Undo();
     ShowChange(&m_before);
     return true;
@@ -51,8 +48,8 @@ bool CArrangementCommand::Undo()
 
 void CArrangementCommand::ShowChange(const CViewState* pState) const
 {
-    if (CMainFrame* pFrame = GetMainFrame())
-        pFrame->ShowArrangementChange(m_parents, m_pRenamed, pState);
+    if (IViewHost* pHost = GetViewHost())
+        pHost->ShowArrangementChange(m_parents, m_pRenamed, pState);
 }
 
 CRenameFolderCommand::CRenameFolderCommand(CCategory& folder, std::string strName)
