@@ -34,6 +34,10 @@ constexpr std::uint64_t kLoadMapThreshold = std::uint64_t{1} << 20;
 // enough to stay in the processor's cache between being read and being
 // searched; blocks of 128 KB and more measured far slower.
 constexpr std::size_t kLoadBufferSize = std::size_t{64} * 1024;
+// The search of a text file without loading it reads larger blocks: a rare
+// text leaves it little to do but read, and half as many reads cost less
+// on the machines measured, where a call of the system is dear.
+constexpr std::size_t kFindBufferSize = std::size_t{128} * 1024;
 // How much of the start of a file decides whether it is code page 932.
 constexpr std::size_t kEncodingSniffSize = std::size_t{64} * 1024;
 // A search of bodies maps every file it can, however small: it needs the
@@ -937,6 +941,91 @@ private:
     bool m_bDone = false;
 };
 
+// True when the line that p begins is a name line of an AA text file.
+bool IsNameLine(const char* p, const char* pEnd)
+{
+    constexpr std::string_view kKey = CMojieNameLines::kKey;
+    return static_cast<std::size_t>(pEnd - p) >= kKey.size() && std::memcmp(p, kKey.data(), kKey.size()) == 0;
+}
+
+// True when the line before the one that p begins is "[END]"; false when p
+// begins the block, whose lines before are unknown here (or the file).
+bool FollowsEndLine(const char* p, const char* pBlock)
+{
+    if (p > pBlock && p[-1] == '\n')
+        --p;
+    if (p > pBlock && p[-1] == '\r')
+        --p;
+    const auto nSize = static_cast<std::ptrdiff_t>(kEndLine.size());
+    return p - pBlock >= nSize && std::memcmp(p - nSize, kEndLine.data(), kEndLine.size()) == 0 &&
+           (p - nSize == pBlock || p[-1 - nSize] == '\n' || p[-1 - nSize] == '\r');
+}
+
+// The name lines that CountNameLines found: how many, and the last.
+struct CNameLineCount
+{
+    std::uint64_t m_nCount;
+    const char* m_pLast; // null when there is none
+};
+
+// Counts the name lines of an AA text file that begin in [pFrom, pLast],
+// pFrom being a line start; pEnd ends the block.
+//
+// A rare text leaves nearly the whole file to this count. It takes
+// sixty-four bytes a round where the processor allows, and the first "[M"
+// of a round without a branch: name lines, some 150 bytes apart, fall into
+// a round or not as chance has it, and a branch on that was mispredicted
+// at nearly every name line. Only a round with a second "[M" takes a
+// branch, rarely.
+CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* pEnd)
+{
+    CNameLineCount count{0, nullptr};
+    const auto take = [&](const char* p, bool bNameLine) {
+        count.m_pLast = bNameLine ? p : count.m_pLast;
+        count.m_nCount += bNameLine ? 1 : 0;
+    };
+    take(pFrom, IsNameLine(pFrom, pEnd));
+    const char* p = pFrom + 1;
+#if defined(__SSE2__) || defined(_M_X64)
+    constexpr std::string_view kKey = CMojieNameLines::kKey;
+    static_assert(kKey.size() > 8 && kKey.size() <= 16);
+    const auto load8 = [](const char* pAt) {
+        std::uint64_t n = 0;
+        std::memcpy(&n, pAt, sizeof n);
+        return n;
+    };
+    const std::uint64_t nKeyHead = load8(kKey.data());
+    const std::uint64_t nKeyTail = load8(kKey.data() + kKey.size() - 8);
+    const auto isNameLineAt = [&](const char* pAt) {
+        return ((pAt[-1] == '\n') | (pAt[-1] == '\r')) & (load8(pAt) == nKeyHead) &
+               (load8(pAt + kKey.size() - 8) == nKeyTail);
+    };
+    const __m128i brackets = _mm_set1_epi8('[');
+    const __m128i seconds = _mm_set1_epi8(kKey[1]);
+    // A round reads up to p + 64, the key up to p + 63 + kKey.size().
+    for (; pLast - p >= 63 && pEnd - p >= static_cast<std::ptrdiff_t>(64 + kKey.size()); p += 64) {
+        std::uint64_t nMask = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i + 1));
+            const __m128i pairs = _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, seconds));
+            nMask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(pairs))) << (16 * i);
+        }
+        // With no "[M" in the round, its first byte stands in for one: it
+        // begins no name line, as it is no "[".
+        const char* const pFirst = p + (nMask != 0 ? std::countr_zero(nMask) : 0);
+        take(pFirst, (nMask != 0) & isNameLineAt(pFirst));
+        for (nMask &= nMask - 1; nMask != 0; nMask &= nMask - 1) {
+            const char* const pAt = p + std::countr_zero(nMask);
+            take(pAt, isNameLineAt(pAt));
+        }
+    }
+#endif
+    for (const char* q = p - 1; (q = FindLineStartCandidate(q + 1, pLast + 1, CMojieNameLines::kKey[1])) != nullptr;)
+        take(q, IsNameLine(q, pEnd));
+    return count;
+}
+
 // Finds in an AA text file, in one pass, what CAAStore::FindAAs finds in it
 // once loaded, keeping nothing of the AAs it does not find. The blocks fed
 // hold whole lines (CLineReader::ReadLineBlock): whether a hit matches
@@ -950,7 +1039,8 @@ private:
 // copied; a line "[END]" or the end of the file drops those it closes
 // unmatched. While no open AA waits for a match, the scan jumps from name
 // line to name line as the loader's does, and reads neither bodies nor
-// "[END]" lines.
+// "[END]" lines; when the text's bytes stand nowhere in the next few AAs,
+// it only counts the name lines up to where they do.
 class CTextFileFinder : public CBlockScanner<CTextFileFinder>
 {
     friend CBlockScanner<CTextFileFinder>;
@@ -990,6 +1080,9 @@ private:
     static constexpr std::string_view kKey = CMojieNameLines::kKey;
     // Enough AAs a batch that the guard's cost vanishes beside the scan.
     static constexpr std::size_t kBatchSize = 1024;
+    // How far ahead the text's bytes must stand for the AAs before them to
+    // be counted rather than taken line by line: a few AAs.
+    static constexpr std::ptrdiff_t kSkipDistance = 512;
 
     bool IsBatchFull() const { return m_nFound == kBatchSize; }
 
@@ -1029,7 +1122,9 @@ private:
     {
         if (!Drain())
             return nullptr;
-        if (static_cast<std::size_t>(pEnd - p) >= kKey.size() && std::memcmp(p, kKey.data(), kKey.size()) == 0)
+        if (const char* pAfter = SkipToNextHit(p, pEnd, pBlock); pAfter != p)
+            return pAfter;
+        if (IsNameLine(p, pEnd))
             return TakeNameLine(p, pEnd, pBlock);
         // Only an AA that may still match cares where bodies end.
         const bool bWaiting = m_nOpenUnmatched != 0;
@@ -1046,14 +1141,22 @@ private:
     }
 
     // False when the text cannot occur in [p, pStop) of the block, as the
-    // next place its bytes stand lies beyond. That place is searched for
-    // once over the rest of the block and kept, so that a rare text costs
-    // one long search a hit rather than a short one a body and a name. It
-    // is kept as a file offset: a read block's memory is reused.
+    // next place its bytes stand lies beyond.
     bool MayOccurIn(const char* p, const char* pStop, const char* pEnd, const char* pBlock)
     {
         if (m_text.IsEmpty())
             return true;
+        const char* const pHit = FindNextHit(p, pEnd, pBlock);
+        return pHit != pEnd && pHit + m_text.GetSize() <= pStop;
+    }
+
+    // The first place in [p, pEnd) where the text's bytes stand, or pEnd.
+    // It is searched for once over the rest of the block and kept, so that
+    // a rare text costs one long search a hit rather than a short one a body
+    // and a name. It is kept as a file offset: a read block's memory is
+    // reused.
+    const char* FindNextHit(const char* p, const char* pEnd, const char* pBlock)
+    {
         const std::uint64_t nFrom = OffsetOf(p, pBlock);
         if (nFrom < m_nSearchedFrom || nFrom > m_nNextHit || nFrom >= m_nSearchedTo) {
             const char* const pHit = m_text.FindCandidate(p, pEnd);
@@ -1061,7 +1164,48 @@ private:
             m_nSearchedTo = OffsetOf(pEnd, pBlock);
             m_nNextHit = pHit != nullptr ? OffsetOf(pHit, pBlock) : m_nSearchedTo;
         }
-        return m_nNextHit < m_nSearchedTo && m_nNextHit + m_text.GetSize() <= OffsetOf(pStop, pBlock);
+        return pBlock + (m_nNextHit - m_nBlockStart);
+    }
+
+    // p begins a line, and no AA waits. Up to the next place the text's
+    // bytes stand nothing can match, so the AAs there need only be counted,
+    // without a look at their lines. Returns the line the scan goes on
+    // from, as if it had taken every line before: the last name line up to
+    // that place after which no body is open, with the AAs before it
+    // counted, or p. While bodies are searched, that is a name line right
+    // after a line "[END]", which closed every body before it; after any
+    // other line a body may be open still, which the hit would match.
+    const char* SkipToNextHit(const char* p, const char* pEnd, const char* pBlock)
+    {
+        if (m_text.IsEmpty() || m_nOpenUnmatched != 0 || m_nHead != m_pending.GetSize())
+            return p;
+        const char* const pHit = FindNextHit(p, pEnd, pBlock);
+        // Nothing to skip before this place was found from an earlier line:
+        // neither is there from this one. For a place a few AAs ahead, as a
+        // common text has in nearly every AA, counting and then going back
+        // to the last name line costs more than taking the lines.
+        if (m_nNextHit == m_nNoSkipBefore || pHit - p < kSkipDistance)
+            return p;
+        const CNameLineCount count = CountNameLines(p, pHit == pEnd ? pEnd - 1 : pHit, pEnd);
+        const char* pResume = count.m_pLast != nullptr ? count.m_pLast : p;
+        std::uint64_t nBefore = count.m_nCount != 0 ? count.m_nCount - 1 : 0;
+        // Nearly every name line follows an "[END]": the search back for
+        // one that does takes no step then.
+        while (m_bBodies && pResume != p && !FollowsEndLine(pResume, pBlock)) {
+            do
+                --pResume;
+            while (pResume != p && !((pResume[-1] == '\n' || pResume[-1] == '\r') && IsNameLine(pResume, pEnd)));
+            nBefore = pResume != p ? nBefore - 1 : 0;
+        }
+        if (nBefore > static_cast<std::uint64_t>(std::numeric_limits<int>::max() - m_nCount)) {
+            // The steps one by one report that there are too many.
+            pResume = p;
+            nBefore = 0;
+        }
+        m_nCount += static_cast<int>(nBefore);
+        if (pResume == p)
+            m_nNoSkipBefore = m_nNextHit;
+        return pResume;
     }
 
     const char* TakeNameLine(const char* p, const char* pEnd, const char* pBlock)
@@ -1168,6 +1312,8 @@ private:
     std::uint64_t m_nNextHit = 0;
     std::uint64_t m_nSearchedFrom = 0;
     std::uint64_t m_nSearchedTo = 0;
+    // What m_nNextHit was when no name line before it let the scan skip.
+    std::uint64_t m_nNoSkipBefore = std::numeric_limits<std::uint64_t>::max();
 };
 } // namespace
 
@@ -1425,8 +1571,7 @@ void CAAStore::MarkBodyMatchesIn(std::string_view file, const CSearchText& text,
     // less than looking for that AA's end from the start of its body, and
     // nearly every AA has its "[END]" right before the next name.
     const auto endsBeforeNameOf = [&](std::size_t nAA) {
-        const std::string_view nameLine = lineBefore(bodyStart(nAA));
-        return nameLine.data() > pBegin && lineBefore(nameLine.data()) == kEndLine;
+        return FollowsEndLine(lineBefore(bodyStart(nAA)).data(), pBegin);
     };
     std::size_t nAA = 0;
     const char* p = bodyStart(0);
@@ -1483,7 +1628,7 @@ int FindAAsInTextFile(const std::string& strPath, const CSearchText& text, bool 
     // Read, never mapped: on the machines measured, scanning a mapped file
     // took several times as long as reading it in blocks that stay in the
     // processor's cache.
-    CLineReader reader(strPath, kLoadBufferSize);
+    CLineReader reader(strPath, kFindBufferSize);
     return FindAAsInText(reader, text, bBodies, fnFound);
 }
 

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -54,13 +55,33 @@ inline const char* FindBytes(const char* p, const char* pEnd, std::string_view n
     if (nSize > 1) {
         const __m128i firsts = _mm_set1_epi8(chFirst);
         const __m128i lasts = _mm_set1_epi8(chLast);
-        // The last load reads up to p + nSize - 1 + 16.
+        const auto pairs = [&](const char* pAt) {
+            const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt));
+            const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pAt + nSize - 1));
+            return _mm_and_si128(_mm_cmpeq_epi8(heads, firsts), _mm_cmpeq_epi8(tails, lasts));
+        };
+        // Sixty-four places a round, with one branch, while a rare needle
+        // leaves whole rounds without a candidate; the last load reads up
+        // to p + nSize - 1 + 64.
+        for (; pEnd - p >= static_cast<std::ptrdiff_t>(nSize + 63); p += 64) {
+            const __m128i first = pairs(p);
+            const __m128i second = pairs(p + 16);
+            const __m128i third = pairs(p + 32);
+            const __m128i fourth = pairs(p + 48);
+            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(first, second), _mm_or_si128(third, fourth))) == 0)
+                continue;
+            const auto mask = [](__m128i found, int nShift) {
+                return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(found))) << nShift;
+            };
+            for (std::uint64_t nMask = mask(first, 0) | mask(second, 16) | mask(third, 32) | mask(fourth, 48);
+                 nMask != 0; nMask &= nMask - 1) {
+                const char* pAt = p + std::countr_zero(nMask);
+                if (std::memcmp(pAt + 1, needle.data() + 1, nSize - 2) == 0)
+                    return pAt;
+            }
+        }
         for (; pEnd - p >= static_cast<std::ptrdiff_t>(nSize + 15); p += 16) {
-            const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + nSize - 1));
-            auto nMask = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(heads, firsts), _mm_cmpeq_epi8(tails, lasts))));
-            for (; nMask != 0; nMask &= nMask - 1) {
+            for (auto nMask = static_cast<unsigned>(_mm_movemask_epi8(pairs(p))); nMask != 0; nMask &= nMask - 1) {
                 const char* pAt = p + std::countr_zero(nMask);
                 if (std::memcmp(pAt + 1, needle.data() + 1, nSize - 2) == 0)
                     return pAt;

@@ -194,21 +194,32 @@ TEST(AASearchTest, OnePassOverATextFileFindsWhatTheLoadedStoreFinds)
     // whole, cut and missing, trail bytes that are "\\", "]" or letters
     // (表 95 5C, ゾ 83 5D, ア 83 41, ヂ 83 61), a lead byte alone, letters of
     // both cases, every kind of line end. Blocks of odd sizes cut lines and
-    // CR LF pairs at every place; a mapped file is one block.
+    // CR LF pairs at every place; a mapped file is one block. The last
+    // files are long and hold those pieces only now and then among plain
+    // lines, so that the text is rare there and the search counts the AAs
+    // between its hits rather than taking them line by line.
     const std::vector<std::string_view> pieces = {
         "[MojieName=", "[MojieName=", "[MojieName", "[END]",    "[END]",    "[END", "]", "]",
         "\\",          "\x95\x5C",    "\x83\x5D",   "\x83\x41", "\x83\x61", "\x83", "a", "Ab",
     };
     const std::vector<std::string_view> lineEnds = {"\r", "\n", "\r\n", "\r\n"};
+    const std::vector<std::string_view> plainPieces = {
+        "[MojieName=x]\r\n", "[MojieName=y]\n", "\x81\x40x\r\n", "x\x81\x40\n", "[END]\r\n", "[END]\n", "[END]\r\n",
+    };
     const std::vector<std::string> texts = {
         "", "a", "AB", "\\", "]", "\x95\x5C", "\x83\x5D", "A", "a]", "[END]", "END", "Mojie", "=a", "\x83", "b\r\na",
     };
     std::mt19937 random(7);
     CTempDir dir;
-    for (int nRound = 0; nRound < 300; ++nRound) {
+    for (int nRound = 0; nRound < 360; ++nRound) {
         std::string strFile;
-        for (std::size_t n = random() % 120; n-- > 0;)
-            strFile += random() % 3 == 0 ? lineEnds[random() % lineEnds.size()] : pieces[random() % pieces.size()];
+        const bool bLong = nRound >= 300;
+        for (std::size_t n = bLong ? 4000 : random() % 120; n-- > 0;) {
+            if (bLong && random() % 300 != 0)
+                strFile += plainPieces[random() % plainPieces.size()];
+            else
+                strFile += random() % 3 == 0 ? lineEnds[random() % lineEnds.size()] : pieces[random() % pieces.size()];
+        }
         const std::string strPath = dir.Write("random.txt", strFile);
         CAAStore store;
         store.LoadFile(strPath);
