@@ -538,6 +538,33 @@ private:
     void StoreCell(CRow& row, int nColumn, std::unique_ptr<ListExCell> pCell, unsigned nMask);
     int SortedInsertPos(const std::string& strText) const;
     std::string CellText(IListExOwnerTexts& owner, int nItem, int nSubItem) const;
+
+    // How a row looks as it is painted: its state, the colours of its
+    // highlight and texts, and where its focus mark goes.
+    struct CRowLook
+    {
+        bool m_bSelected = false;
+        bool m_bFocused = false;
+        bool m_bHighlighted = false;
+        bool m_bFocusMark = false;
+        bool m_bFullRow = false;
+        bool m_bUnderline = false;
+        CListExRect m_rcFocus;
+        ListExColour m_crHighlight = 0;
+        ListExColour m_crPlainText = 0;
+        ListExColour m_crHighlightText = 0;
+    };
+    CRowLook GetRowLook(int nItem, const CListExRect& rcBounds, const CListExRect& rcLabel) const;
+    // The part of the label's cell a selection highlights without full-row
+    // selection: the text, nTextWidth wide, with a margin.
+    CListExRect GetLabelHighlight(const CListExRect& rcLabel, int nTextWidth) const;
+    // The fills of one cell and the colours of its text; a label's
+    // highlight moves the row's focus mark to it.
+    void PlanCellBackground(CListExRowPlan& plan, CListExCellPaint& cell, const CListExRect& rcCell,
+                            const CListExRect& rcLabel, bool bLabelCell, int nTextWidth, ListExColour crBack,
+                            CRowLook& look) const;
+    // Column 0's state image and small image.
+    void PlanCellImages(CListExCellPaint& cell, int nItem) const;
     int StateImageOf(int nItem) const;
     void MoveColumnOrder(int nColumn, int nOrder);
 
