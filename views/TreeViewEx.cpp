@@ -400,10 +400,9 @@ EDropPlace CTreeViewEx::ChooseDropPlaceFor(const wxTreeItemId& hDragItem, const 
 void CTreeViewEx::OnMotion(wxMouseEvent& event)
 {
     if (!m_bDragging && m_ptPress && event.LeftIsDown()) {
-        // The drag starts at the first move far enough from the press. The
-        // tree's own notice comes only at its third move with the button
-        // down, and while the program is busy GTK merges the moves of a
-        // quick flick into one or two: it might never come.
+        // The drag starts at the first move far enough from the press:
+        // while the program is busy GTK merges the moves of a quick flick
+        // into one or two, so a later move might never come.
         if (IsDragMove(*this, event.GetPosition() - *m_ptPress)) {
             const wxPoint ptPress = *m_ptPress;
             m_ptPress.reset();
