@@ -996,9 +996,11 @@ CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* 
     };
     const std::uint64_t nKeyHead = load8(kKey.data());
     const std::uint64_t nKeyTail = load8(kKey.data() + kKey.size() - 8);
+    // Without a branch: each comparison as a number, combined bit by bit.
+    const auto bit = [](bool b) { return static_cast<unsigned>(b); };
     const auto isNameLineAt = [&](const char* pAt) {
-        return ((pAt[-1] == '\n') | (pAt[-1] == '\r')) & (load8(pAt) == nKeyHead) &
-               (load8(pAt + kKey.size() - 8) == nKeyTail);
+        return (bit(pAt[-1] == '\n') | bit(pAt[-1] == '\r')) & bit(load8(pAt) == nKeyHead) &
+               bit(load8(pAt + kKey.size() - 8) == nKeyTail);
     };
     const __m128i brackets = _mm_set1_epi8('[');
     const __m128i seconds = _mm_set1_epi8(kKey[1]);
@@ -1014,10 +1016,10 @@ CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* 
         // With no "[M" in the round, its first byte stands in for one: it
         // begins no name line, as it is no "[".
         const char* const pFirst = p + (nMask != 0 ? std::countr_zero(nMask) : 0);
-        take(pFirst, (nMask != 0) & isNameLineAt(pFirst));
+        take(pFirst, (bit(nMask != 0) & isNameLineAt(pFirst)) != 0);
         for (nMask &= nMask - 1; nMask != 0; nMask &= nMask - 1) {
             const char* const pAt = p + std::countr_zero(nMask);
-            take(pAt, isNameLineAt(pAt));
+            take(pAt, isNameLineAt(pAt) != 0);
         }
     }
 #endif
