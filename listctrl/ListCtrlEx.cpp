@@ -389,7 +389,7 @@ void CListExWindow::OnSysColourChanged(wxSysColourChangedEvent& event)
 void CListExWindow::OnCaptureLost(wxMouseCaptureLostEvent& /*event*/)
 {
     m_bDragArmed = false;
-    m_nPendingSelect = -1;
+    m_selectRules.ForgetPress();
 }
 
 CListCtrlEx::CListCtrlEx(wxWindow* pParent, wxWindowID nId, unsigned nStyle)

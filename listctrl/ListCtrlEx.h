@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListExCore.h"
+#include "ListExSelect.h"
 
 #include <functional>
 #include <memory>
@@ -192,6 +193,8 @@ private:
     // Repaints and reports each row in changed once.
     void ReportChanged(std::vector<int>& changed);
     void MoveFocusTo(int nItem, bool bExtend, bool bKeepSelection);
+    // Carries out what the selection rules decided.
+    void ApplySelectStep(const CListExSelectStep& step);
     void ApplyHot(const CListExHotChange& change);
     void HeaderClicked(int nColumn);
     void HeaderResized(int nColumn, int nWidth);
@@ -204,11 +207,8 @@ private:
     wxImageList* m_pSmallImages = nullptr;
     int m_nTopRow = 0;
     int m_nScrollX = 0;
-    int m_nAnchor = -1;
-    // A plain click on a row that was already selected among others keeps
-    // the selection until the button is released without a drag, so that
-    // all of them can be dragged.
-    int m_nPendingSelect = -1;
+    // What clicks and keys do to the selection, and the anchor they keep.
+    CListExSelectRules m_selectRules;
     bool m_bDragArmed = false;
     wxPoint m_ptPress;
     bool m_bHandCursor = false;

@@ -52,7 +52,6 @@ void CListExWindow::OnLeftDown(wxMouseEvent& event)
     const int nX = point.x;
     const int nY = point.y - GetRowsTop();
     m_bDragArmed = false;
-    m_nPendingSelect = -1;
 
     const unsigned nStyle = m_pCore->GetStyle();
     const bool bCheckBoxes = (m_pCore->GetExtendedStyle() & LXS_EX_CHECKBOXES) != 0;
@@ -66,23 +65,9 @@ void CListExWindow::OnLeftDown(wxMouseEvent& event)
     }
 
     const bool bMulti = !(nStyle & LXS_SINGLESEL);
-    if (nItem < 0) {
-        if (!event.ControlDown())
-            ChangeState(-1, 0, LXIS_SELECTED);
-    } else if (bMulti && event.ShiftDown() && m_nAnchor >= 0) {
-        SelectRange(m_nAnchor, nItem, event.ControlDown());
-    } else if (bMulti && event.ControlDown()) {
-        const unsigned nSelected = GetItemState(nItem, LXIS_SELECTED) ^ LXIS_SELECTED;
-        ChangeState(nItem, nSelected | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
-        m_nAnchor = nItem;
-    } else if (GetItemState(nItem, LXIS_SELECTED) && GetSelectedCount() > 1) {
-        m_nPendingSelect = nItem;
-        ChangeState(nItem, LXIS_FOCUSED, LXIS_FOCUSED);
-        m_nAnchor = nItem;
-    } else {
-        SelectOnly(nItem);
-        m_nAnchor = nItem;
-    }
+    const bool bSelected = nItem >= 0 && GetItemState(nItem, LXIS_SELECTED) != 0;
+    ApplySelectStep(m_selectRules.OnLeftPress(nItem, event.ShiftDown(), event.ControlDown(), bMulti, bSelected,
+                                              GetSelectedCount()));
     if (nItem >= 0) {
         m_bDragArmed = true;
         m_ptPress = point;
@@ -92,9 +77,7 @@ void CListExWindow::OnLeftDown(wxMouseEvent& event)
 
 void CListExWindow::OnLeftUp(wxMouseEvent& event)
 {
-    if (m_nPendingSelect >= 0 && m_nPendingSelect < GetItemCount())
-        SelectOnly(m_nPendingSelect);
-    m_nPendingSelect = -1;
+    ApplySelectStep(m_selectRules.OnLeftRelease(GetItemCount()));
     m_bDragArmed = false;
     event.Skip();
 }
@@ -118,16 +101,9 @@ void CListExWindow::OnRightDown(wxMouseEvent& event)
 {
     SetFocus();
     m_bDragArmed = false;
-    m_nPendingSelect = -1;
     unsigned nFlags = 0;
     const int nItem = HitTest(event.GetPosition(), nFlags);
-    if (nItem < 0)
-        ChangeState(-1, 0, LXIS_SELECTED);
-    else if (!GetItemState(nItem, LXIS_SELECTED)) {
-        SelectOnly(nItem);
-        m_nAnchor = nItem;
-    } else
-        ChangeState(nItem, LXIS_FOCUSED, LXIS_FOCUSED);
+    ApplySelectStep(m_selectRules.OnRightPress(nItem, nItem >= 0 && GetItemState(nItem, LXIS_SELECTED) != 0));
 }
 
 void CListExWindow::OnMouseMove(wxMouseEvent& event)
@@ -151,8 +127,33 @@ void CListExWindow::OnMouseMove(wxMouseEvent& event)
         return;
     // The press that started a drag keeps the selection it had.
     m_bDragArmed = false;
-    m_nPendingSelect = -1;
+    m_selectRules.ForgetPress();
     OnBeginDrag(m_ptPress);
+}
+
+void CListExWindow::ApplySelectStep(const CListExSelectStep& step)
+{
+    switch (step.m_nAction) {
+    case EListExSelect::None:
+        break;
+    case EListExSelect::ClearAll:
+        ChangeState(-1, 0, LXIS_SELECTED);
+        break;
+    case EListExSelect::SelectOnly:
+        SelectOnly(step.m_nItem);
+        break;
+    case EListExSelect::SelectRange:
+        SelectRange(step.m_nFrom, step.m_nItem, step.m_bKeepOthers);
+        break;
+    case EListExSelect::Toggle: {
+        const unsigned nSelected = GetItemState(step.m_nItem, LXIS_SELECTED) ^ LXIS_SELECTED;
+        ChangeState(step.m_nItem, nSelected | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
+        break;
+    }
+    case EListExSelect::FocusOnly:
+        ChangeState(step.m_nItem, LXIS_FOCUSED, LXIS_FOCUSED);
+        break;
+    }
 }
 
 void CListExWindow::MoveFocusTo(int nItem, bool bExtend, bool bKeepSelection)
@@ -161,14 +162,7 @@ void CListExWindow::MoveFocusTo(int nItem, bool bExtend, bool bKeepSelection)
         return;
     nItem = std::clamp(nItem, 0, GetItemCount() - 1);
     const bool bMulti = !(m_pCore->GetStyle() & LXS_SINGLESEL);
-    if (bMulti && bExtend && m_nAnchor >= 0) {
-        SelectRange(m_nAnchor, nItem, false);
-    } else if (bMulti && bKeepSelection) {
-        ChangeState(nItem, LXIS_FOCUSED, LXIS_FOCUSED);
-    } else {
-        SelectOnly(nItem);
-        m_nAnchor = nItem;
-    }
+    ApplySelectStep(m_selectRules.OnFocusMove(nItem, bExtend, bKeepSelection, bMulti));
     EnsureVisible(nItem);
 }
 

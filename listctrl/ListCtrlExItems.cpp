@@ -168,9 +168,7 @@ bool CListExWindow::DeleteItem(int nItem)
 {
     if (!m_pCore->DeleteItem(nItem))
         return false;
-    if (m_nAnchor >= GetItemCount())
-        m_nAnchor = -1;
-    m_nPendingSelect = -1;
+    m_selectRules.OnRowDeleted(GetItemCount());
     UpdateScrollbars();
     Refresh();
     return true;
@@ -180,8 +178,7 @@ bool CListExWindow::DeleteItems(const std::vector<int>& items)
 {
     if (!m_pCore->DeleteItems(items))
         return false;
-    m_nAnchor = -1;
-    m_nPendingSelect = -1;
+    m_selectRules.Forget();
     UpdateScrollbars();
     Refresh();
     return true;
@@ -190,8 +187,7 @@ bool CListExWindow::DeleteItems(const std::vector<int>& items)
 bool CListExWindow::DeleteAllItems()
 {
     m_pCore->DeleteAllItems();
-    m_nAnchor = -1;
-    m_nPendingSelect = -1;
+    m_selectRules.Forget();
     m_nTopRow = 0;
     UpdateScrollbars();
     Refresh();
@@ -202,7 +198,7 @@ bool CListExWindow::SortItems(PFNLXCOMPARE pfnCompare, std::intptr_t lParamSort)
 {
     if (!m_pCore->SortItems(pfnCompare, lParamSort))
         return false;
-    m_nAnchor = -1;
+    m_selectRules.Forget();
     Refresh();
     return true;
 }
