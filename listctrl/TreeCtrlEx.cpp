@@ -487,3 +487,20 @@ void CTreeCtrlEx::SortChildren(const wxTreeItemId& item)
         pItem, [this](const CTreeExNode& a, const CTreeExNode& b) { return OnCompareItems(IdOf(&a), IdOf(&b)) < 0; });
     RowsChanged();
 }
+
+int CTreeCtrlEx::GetItemDepth(const wxTreeItemId& item) const
+{
+    const CTreeExItem* pItem = ItemOf(item);
+    return pItem ? pItem->GetDepth() : 0;
+}
+
+bool CTreeCtrlEx::IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& ancestor) const
+{
+    const CTreeExItem* pItem = ItemOf(item);
+    return pItem && ancestor.IsOk() && pItem->IsIn(ItemOf(ancestor));
+}
+
+wxTreeItemId CTreeCtrlEx::GetShownItem(int nRow) const
+{
+    return IdOf(m_core.GetRowNode(nRow < 0 ? m_core.GetRowCount() + nRow : nRow));
+}

@@ -117,6 +117,14 @@ public:
     bool SetFont(const wxFont& font) override;
     void OnInternalIdle() override;
 
+    // The number of ancestors of item: 0 for the root.
+    int GetItemDepth(const wxTreeItemId& item) const;
+    // True when item is ancestor or lies below it.
+    bool IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& ancestor) const;
+    // The item shown on row nRow, counted from the last row when negative
+    // (-1: the last); an invalid item past the rows.
+    wxTreeItemId GetShownItem(int nRow) const;
+
     // The height of every row.
     int GetRowHeight() const { return m_nRowHeight; }
     // The first row in sight.

@@ -77,14 +77,6 @@ CTreeViewEx::~CTreeViewEx()
     DeleteAllItems();
 }
 
-int CTreeViewEx::GetItemDepth(const wxTreeItemId& item) const
-{
-    int nDepth = 0;
-    for (wxTreeItemId up = GetItemParent(item); up.IsOk(); up = GetItemParent(up))
-        ++nDepth;
-    return nDepth;
-}
-
 void* CTreeViewEx::GetItemParam(const wxTreeItemId& item) const
 {
     if (!item.IsOk())
@@ -99,37 +91,6 @@ void CTreeViewEx::SetItemParam(const wxTreeItemId& item, void* pParam)
         pData->m_pParam = pParam;
     else
         SetItemData(item, new CTreeItemParam(pParam));
-}
-
-bool CTreeViewEx::IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& ancestor) const
-{
-    for (wxTreeItemId up = item; up.IsOk(); up = GetItemParent(up)) {
-        if (up == ancestor)
-            return true;
-    }
-    return false;
-}
-
-wxTreeItemId CTreeViewEx::GetShownNeighbour(const wxTreeItemId& item, bool bDown) const
-{
-    if (bDown) {
-        wxTreeItemIdValue cookie;
-        if (const wxTreeItemId child = GetFirstChild(item, cookie); child.IsOk() && IsExpanded(item))
-            return child;
-        for (wxTreeItemId up = item; up.IsOk(); up = GetItemParent(up)) {
-            if (const wxTreeItemId next = GetNextSibling(up); next.IsOk())
-                return next;
-        }
-        return {};
-    }
-    wxTreeItemId above = GetPrevSibling(item);
-    if (!above.IsOk()) {
-        const wxTreeItemId parent = GetItemParent(item);
-        return parent == GetRootItem() && HasFlag(wxTR_HIDE_ROOT) ? wxTreeItemId() : parent;
-    }
-    while (IsExpanded(above) && GetLastChild(above).IsOk())
-        above = GetLastChild(above);
-    return above;
 }
 
 bool CTreeViewEx::CanCopyItem(const wxTreeItemId& /*item*/, const wxTreeItemId& /*hNewParent*/,
@@ -458,61 +419,39 @@ void CTreeViewEx::OnKeyDown(wxKeyEvent& event)
 
 bool CTreeViewEx::SelectByKey(int nKeyCode)
 {
-    const wxTreeItemId root = GetRootItem();
-    if (!root.IsOk())
-        return false;
-    wxTreeItemIdValue cookie;
-    const wxTreeItemId first = HasFlag(wxTR_HIDE_ROOT) ? GetFirstChild(root, cookie) : root;
     const wxTreeItemId current = GetFocusedItem();
+    // The tree moves only from a current item, so without one the keyboard
+    // could never select anything: the first key picks one. From a current
+    // item the tree's own keys move.
+    if (current.IsOk())
+        return false;
     wxTreeItemId target;
-    if (!current.IsOk()) {
-        // The tree moves only from a current item, so without one the
-        // keyboard could never select anything: the first key picks one.
-        switch (nKeyCode) {
-        case WXK_END:
-        case WXK_NUMPAD_END:
-            for (wxTreeItemId below = first; below.IsOk(); below = GetShownNeighbour(below, true))
-                target = below;
-            break;
-        case WXK_UP:
-        case WXK_DOWN:
-        case WXK_LEFT:
-        case WXK_RIGHT:
-        case WXK_HOME:
-        case WXK_PAGEUP:
-        case WXK_PAGEDOWN:
-        case WXK_SPACE:
-        case WXK_RETURN:
-        case WXK_NUMPAD_UP:
-        case WXK_NUMPAD_DOWN:
-        case WXK_NUMPAD_LEFT:
-        case WXK_NUMPAD_RIGHT:
-        case WXK_NUMPAD_HOME:
-        case WXK_NUMPAD_PAGEUP:
-        case WXK_NUMPAD_PAGEDOWN:
-        case WXK_NUMPAD_SPACE:
-        case WXK_NUMPAD_ENTER:
-            target = first;
-            break;
-        default:
-            return false;
-        }
-    } else if (nKeyCode == WXK_PAGEUP || nKeyCode == WXK_PAGEDOWN || nKeyCode == WXK_NUMPAD_PAGEUP ||
-               nKeyCode == WXK_NUMPAD_PAGEDOWN) {
-        // The tree has no page keys of its own. A page is as many items as
-        // the window shows, less one kept in view from the page before.
-        wxRect rect;
-        const int nRowHeight = GetBoundingRect(current, rect) ? std::max(rect.height, 1) : 1;
-        const int nPage = std::max(GetClientSize().y / nRowHeight - 1, 1);
-        const bool bDown = nKeyCode == WXK_PAGEDOWN || nKeyCode == WXK_NUMPAD_PAGEDOWN;
-        target = current;
-        for (int i = 0; i < nPage; ++i) {
-            const wxTreeItemId next = GetShownNeighbour(target, bDown);
-            if (!next.IsOk())
-                break;
-            target = next;
-        }
-    } else {
+    switch (nKeyCode) {
+    case WXK_END:
+    case WXK_NUMPAD_END:
+        target = GetShownItem(-1);
+        break;
+    case WXK_UP:
+    case WXK_DOWN:
+    case WXK_LEFT:
+    case WXK_RIGHT:
+    case WXK_HOME:
+    case WXK_PAGEUP:
+    case WXK_PAGEDOWN:
+    case WXK_SPACE:
+    case WXK_RETURN:
+    case WXK_NUMPAD_UP:
+    case WXK_NUMPAD_DOWN:
+    case WXK_NUMPAD_LEFT:
+    case WXK_NUMPAD_RIGHT:
+    case WXK_NUMPAD_HOME:
+    case WXK_NUMPAD_PAGEUP:
+    case WXK_NUMPAD_PAGEDOWN:
+    case WXK_NUMPAD_SPACE:
+    case WXK_NUMPAD_ENTER:
+        target = GetShownItem(0);
+        break;
+    default:
         return false;
     }
     if (target.IsOk()) {

@@ -39,7 +39,7 @@ public:
 // operations, so a derived class follows every copied item. Labels are
 // edited in place, 127 characters at most, and F2 begins editing. With
 // nothing selected, a navigation key selects the first item (End the last
-// one shown); PageUp and PageDown move the selection by a page.
+// one shown).
 //
 // Insert-after positions are items; an invalid item stands for "last".
 class CTreeViewEx : public CTreeCtrlEx
@@ -57,16 +57,9 @@ public:
     CTreeViewEx(wxWindow* pParent, long nStyle);
     ~CTreeViewEx() override;
 
-    // The number of ancestors of item: 0 for a top-level item.
-    int GetItemDepth(const wxTreeItemId& item) const;
     // The value item carries, or null.
     void* GetItemParam(const wxTreeItemId& item) const;
     void SetItemParam(const wxTreeItemId& item, void* pParam);
-    // True when item is ancestor or an ancestor of it.
-    bool IsItemInSubtree(const wxTreeItemId& item, const wxTreeItemId& ancestor) const;
-    // The item shown right below item (bDown) or right above it, skipping
-    // the branches of closed items; an invalid item past either end.
-    wxTreeItemId GetShownNeighbour(const wxTreeItemId& item, bool bDown) const;
 
     // Whether item may be copied under hNewParent after hInsertAfter.
     virtual bool CanCopyItem(const wxTreeItemId& item, const wxTreeItemId& hNewParent,
