@@ -43,7 +43,6 @@ constexpr int kListHeight = 200;
 constexpr int kNameColumnWidth = 300;
 
 constexpr int kPaneMessage = CMainFrame::kPaneMessage;
-constexpr int kPaneCount = CMainFrame::kPaneCount;
 
 // The status bar, which draws a pane marked as a warning in the warning
 // colour. Drawing it so costs no more than any status text: a label of its
