@@ -9,6 +9,7 @@
 #include "DisplayText.h"
 #include "Prompt.h"
 #include "Resources.h"
+#include "RidaxoApp.h"
 #include "RidaxoDoc.h"
 #include "RidaxoError.h"
 #include "SettingsDlg.h"
@@ -116,8 +117,10 @@ CMainFrame* GetMainFrame()
     return g_pMainFrame;
 }
 
-CMainFrame::CMainFrame(wxDocManager* pManager, const wxString& strTitle)
-    : wxDocParentFrame(pManager, nullptr, wxID_ANY, strTitle, wxDefaultPosition, wxSize(900, 650))
+CMainFrame::CMainFrame(CRidaxoDocManager& manager, const wxString& strTitle)
+    : wxDocParentFrame(&manager, nullptr, wxID_ANY, strTitle, wxDefaultPosition, wxSize(900, 650)),
+      MinCategoryItems(manager.GetGroupingSettings().m_nMinItems),
+      SimilarityThreshold(manager.GetGroupingSettings().m_nThreshold)
 {
     SetIcons(LoadAppIcons());
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);

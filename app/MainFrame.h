@@ -15,6 +15,7 @@ class CAAListView;
 class CCategory;
 class CCategoryTreeView;
 class CRidaxoDoc;
+class CRidaxoDocManager;
 class wxCheckBox;
 class wxSearchCtrl;
 class wxSplitterWindow;
@@ -24,7 +25,8 @@ class wxTextCtrl;
 // tree on the left, the AAs of the selected folder at the top right and the
 // selected AA's text below them. It is also the hub through which the
 // document and the panes reach each other (the panes see it as their
-// IViewHost), and it holds the grouping settings and the text pane's font.
+// IViewHost), and it holds the text pane's font; the grouping settings are
+// the document manager's, which the frame shows and edits.
 class CMainFrame : public wxDocParentFrame, public IViewHost
 {
 public:
@@ -43,7 +45,7 @@ public:
         kPaneCount
     };
 
-    CMainFrame(wxDocManager* pManager, const wxString& strTitle);
+    CMainFrame(CRidaxoDocManager& manager, const wxString& strTitle);
     ~CMainFrame() override;
 
     // Builds the panes, the toolbar and the status bar; false when any of
@@ -113,8 +115,11 @@ public:
     bool IsStatusPaneWarned(int nPane) const;
 
     bool m_bPanesReady = false;
-    unsigned MinCategoryItems = 5;
-    unsigned SimilarityThreshold = 3;
+    // The document manager's grouping settings (its GetGroupingSettings)
+    // under the frame's names: the document opens files with them without
+    // knowing the frame. The manager outlives the frame.
+    unsigned& MinCategoryItems;
+    unsigned& SimilarityThreshold;
     CFontSpec m_fontSpec;
 
 private:

@@ -200,7 +200,7 @@ bool CRidaxoApp::StartUp(const wxString& strPath)
                       wxCLASSINFO(CRidaxoView));
     m_pDocManager->FileHistoryLoad(*wxConfigBase::Get());
 
-    auto* pFrame = new CMainFrame(m_pDocManager, LoadResString(IDS_APP_TITLE));
+    auto* pFrame = new CMainFrame(*m_pDocManager, LoadResString(IDS_APP_TITLE));
     if (!pFrame->CreateContents()) {
         pFrame->Destroy();
         return false;

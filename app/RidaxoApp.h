@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentFile.h"
+
 #include <wx/app.h>
 #include <wx/docview.h>
 
@@ -11,7 +13,8 @@ class CRidaxoDoc;
 // The document manager of the one document. Unlike the library's own, it
 // never closes the open document to open another: the document reads the
 // new file first and takes it over only when that worked, so a failed open
-// keeps what was open.
+// keeps what was open. It also holds the grouping settings, which outlive
+// every document and which the document reads without the window.
 class CRidaxoDocManager : public wxDocManager
 {
 public:
@@ -25,6 +28,11 @@ public:
     // chosen.
     bool OpenPath(const wxString& strPath);
 
+    // The settings an AA file is grouped with; the program's defaults at
+    // every start.
+    CGroupingSettings& GetGroupingSettings() { return m_groupingSettings; }
+    const CGroupingSettings& GetGroupingSettings() const { return m_groupingSettings; }
+
 protected:
     void OnMRUFileNotExist(unsigned nIndex, const wxString& strPath) override;
 
@@ -33,6 +41,8 @@ private:
     void OnNew(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
     void OnUpdateSave(wxUpdateUIEvent& event);
+
+    CGroupingSettings m_groupingSettings;
 };
 
 // The application: settings store, recent files, the document template, the

@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 #include "Prompt.h"
 #include "Resources.h"
+#include "RidaxoApp.h"
 #include "RidaxoError.h"
 
 #include <wx/filedlg.h>
@@ -146,10 +147,8 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
     CCategoryModel model;
     bool bFromText = false;
     CGroupingSettings settings;
-    if (const CMainFrame* pFrame = GetMainFrame()) {
-        settings.m_nThreshold = pFrame->SimilarityThreshold;
-        settings.m_nMinItems = pFrame->MinCategoryItems;
-    }
+    if (const auto* pManager = dynamic_cast<const CRidaxoDocManager*>(GetDocumentManager()))
+        settings = pManager->GetGroupingSettings();
     const auto fnAsk = [] {
         return RidaxoMessageBox(U8("自動カテゴライズしますか？"), wxYES_NO | wxICON_QUESTION) == wxYES;
     };
