@@ -24,9 +24,10 @@ class wxTextCtrl;
 // The main window: menus, toolbar, status bar and three panes — the category
 // tree on the left, the AAs of the selected folder at the top right and the
 // selected AA's text below them. It is also the hub through which the
-// document and the panes reach each other (the panes see it as their
-// IViewHost), and it holds the text pane's font; the grouping settings are
-// the document manager's, which the frame shows and edits.
+// panes reach the document (they see it as their IViewHost); the document
+// reaches it only through its view (CRidaxoView). It holds the text pane's
+// font; the grouping settings are the document manager's, which the frame
+// shows and edits.
 class CMainFrame : public wxDocParentFrame, public IViewHost
 {
 public:

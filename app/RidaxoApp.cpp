@@ -4,6 +4,7 @@
 #include "Prompt.h"
 #include "Resources.h"
 #include "RidaxoDoc.h"
+#include "RidaxoView.h"
 
 #include <wx/cmdline.h>
 #include <wx/config.h>

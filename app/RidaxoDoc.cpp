@@ -1,7 +1,6 @@
 #include "RidaxoDoc.h"
 
 #include "DocumentFile.h"
-#include "MainFrame.h"
 #include "Prompt.h"
 #include "Resources.h"
 #include "RidaxoApp.h"
@@ -14,7 +13,6 @@
 #include <system_error>
 
 wxIMPLEMENT_DYNAMIC_CLASS(CRidaxoDoc, wxDocument);
-wxIMPLEMENT_DYNAMIC_CLASS(CRidaxoView, wxView);
 
 namespace
 {
@@ -122,10 +120,14 @@ void CRidaxoDoc::Modify(bool bModified)
     }
     const bool bChanged = bModified != IsModified();
     wxDocument::Modify(bModified);
-    if (bChanged) {
-        if (CMainFrame* pFrame = GetMainFrame())
-            pFrame->UpdateTitle();
-    }
+    if (bChanged)
+        TellViews(CRidaxoUpdateHint::EKind::Modified);
+}
+
+void CRidaxoDoc::TellViews(CRidaxoUpdateHint::EKind nKind, const wxString& strText)
+{
+    CRidaxoUpdateHint hint(nKind, strText);
+    UpdateAllViews(nullptr, &hint);
 }
 
 CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
@@ -133,9 +135,9 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
     // An empty file holds no AA and no arrangement: reading it would only
     // throw away what is open.
     if (const std::optional<CFileStamp> stamp = ReadFileStamp(ToNativePath(strPath)); stamp && stamp->m_nSize == 0) {
-        if (CMainFrame* pFrame = GetMainFrame())
-            pFrame->SetStatusText(
-                wxString::Format(U8("%s は空のファイルです。何も読み込みませんでした。"), wxFileNameFromPath(strPath)));
+        TellViews(
+            CRidaxoUpdateHint::EKind::Status,
+            wxString::Format(U8("%s は空のファイルです。何も読み込みませんでした。"), wxFileNameFromPath(strPath)));
         return EOpenResult::Opened;
     }
     // Changes the user chose not to save stay marked until the new file has
@@ -159,9 +161,7 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
         return EOpenResult::Failed;
     }
 
-    CMainFrame* pFrame = GetMainFrame();
-    if (pFrame)
-        pFrame->ClearViews();
+    TellViews(CRidaxoUpdateHint::EKind::Replacing);
     m_store.Swap(store);
     m_model.Swap(model);
     // The mark and the steps of the history pointed into the categories
@@ -177,10 +177,7 @@ CRidaxoDoc::EOpenResult CRidaxoDoc::OpenFile(const wxString& strPath)
     // An imported AA text file is never written: saving it means Save As.
     SetDocumentSaved(!bFromText);
     Modify(false);
-    if (pFrame) {
-        pFrame->RefreshTree();
-        pFrame->UpdateTitle();
-    }
+    TellViews(CRidaxoUpdateHint::EKind::Loaded);
     if (wxDocManager* pManager = GetDocumentManager())
         pManager->AddFileToHistory(strFullPath);
     WarnOfUnbackedAAs();
@@ -282,27 +279,4 @@ bool CRidaxoDoc::SaveAsPath(const wxString& strPath)
     if (wxDocManager* pManager = GetDocumentManager())
         pManager->AddFileToHistory(strPath);
     return true;
-}
-
-bool CRidaxoView::OnCreate(wxDocument* /*pDoc*/, long /*nFlags*/)
-{
-    if (CMainFrame* pFrame = GetMainFrame())
-        SetFrame(pFrame);
-    Activate(true);
-    return true;
-}
-
-void CRidaxoView::OnDraw(wxDC* /*pDC*/) {}
-
-void CRidaxoView::OnChangeFilename()
-{
-    if (CMainFrame* pFrame = GetMainFrame())
-        pFrame->UpdateTitle();
-}
-
-bool CRidaxoView::OnClose(bool /*bDeleteWindow*/)
-{
-    // The frame outlives the document's view; closing the view only lets the
-    // document go.
-    return GetDocument() ? GetDocument()->Close() : true;
 }

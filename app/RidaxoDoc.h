@@ -9,6 +9,31 @@
 
 #include <optional>
 
+// What a document tells its views through UpdateAllViews: the document
+// knows nothing of the windows that show it, so it says what changed and
+// each view carries that out on its own windows.
+class CRidaxoUpdateHint : public wxObject
+{
+public:
+    enum class EKind
+    {
+        Replacing, // another file's contents are about to replace these: nothing may show them
+        Loaded,    // the contents of another file were taken over
+        Modified,  // the mark of unsaved changes came or went
+        Status,    // a message for the status bar, GetText()
+    };
+
+    explicit CRidaxoUpdateHint(EKind nKind, const wxString& strText = wxString()) : m_nKind(nKind), m_strText(strText)
+    {}
+
+    EKind GetKind() const { return m_nKind; }
+    const wxString& GetText() const { return m_strText; }
+
+private:
+    EKind m_nKind;
+    wxString m_strText;
+};
+
 // The one document: the AAs of an AA text file and the category tree over
 // them. Opening reads into a fresh store and model and takes them over only
 // when the whole file has been read, so a failed open changes nothing.
@@ -112,6 +137,8 @@ private:
     // keep their mark: whoever asked decides when they are gone.
     ESaveAnswer AskToSaveChanges();
     void SubmitStep(CArrangementCommand* pCommand);
+    // Tells every view what changed (see CRidaxoUpdateHint).
+    void TellViews(CRidaxoUpdateHint::EKind nKind, const wxString& strText = wxString());
     // The history moved: the document is changed unless the arrangement is
     // in the state last saved or opened.
     void FollowHistory();
@@ -132,20 +159,6 @@ private:
 
     wxDECLARE_DYNAMIC_CLASS(CRidaxoDoc);
     wxDECLARE_NO_COPY_CLASS(CRidaxoDoc);
-};
-
-// The document's link to the main frame: the frame's panes show the document,
-// and this view tells the frame when the document's name or state changes.
-class CRidaxoView : public wxView
-{
-public:
-    bool OnCreate(wxDocument* pDoc, long nFlags) override;
-    void OnDraw(wxDC* pDC) override;
-    void OnChangeFilename() override;
-    bool OnClose(bool bDeleteWindow) override;
-
-private:
-    wxDECLARE_DYNAMIC_CLASS(CRidaxoView);
 };
 
 // The file name a document's contents should be saved under: the index-file
