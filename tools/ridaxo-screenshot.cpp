@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <memory>
 
-namespace
-{
 class CScreenshotApp : public CRidaxoApp
 {
 public:
@@ -84,6 +82,5 @@ private:
     wxTimer m_timer;
     int m_nExitCode = 1;
 };
-} // namespace
 
 wxIMPLEMENT_APP(CScreenshotApp);

@@ -519,7 +519,7 @@ TEST_F(CategoryTreeOwnDisplayTest, ARealDragOfRowsOntoAFolderMovesThem)
 TEST_F(CategoryTreeOwnDisplayTest, ARealMouseBuildsThreeLevelsRestingOnAClosedFolderToOpenIt)
 {
     using EKind = CPointerStep::EKind;
-    const auto dragSteps = [this](const wxPoint& from, const std::vector<wxPoint>& path, int nRestMs) {
+    const auto dragSteps = [](const wxPoint& from, const std::vector<wxPoint>& path, int nRestMs) {
         std::vector<CPointerStep> steps = {{EKind::Move, from.x, from.y}, {EKind::Press}};
         // A quick flick down, as people drag: the tree notices the drag
         // at its third move with the button down, rows away from the
