@@ -49,8 +49,7 @@ private:
         for (int i = 0; i < 3 && folder.IsOk(); ++i)
             folder = pTree->GetNextChild(root, cookie);
         pTree->SelectItem(folder.IsOk() ? folder : root);
-        pFrame->GetListView()->SetItemState(3, LXIS_SELECTED | LXIS_FOCUSED,
-                                            LXIS_SELECTED | LXIS_FOCUSED);
+        pFrame->GetListView()->SetItemState(3, LXIS_SELECTED | LXIS_FOCUSED, LXIS_SELECTED | LXIS_FOCUSED);
         // Let the window settle and paint before the picture is taken.
         m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { SaveScreen(); });
         m_timer.StartOnce(1500);
