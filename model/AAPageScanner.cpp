@@ -269,11 +269,7 @@ private:
     // may be a separator (in state LineStart), or the block's end.
     const char* SkipToSeparatorCandidate(const char* p, const char* pEnd)
     {
-        bool bLineStart = false;
-        const char* pNext = SkipToLineStartCandidate(p, pEnd, kSplitLine[1], bLineStart);
-        if (bLineStart)
-            m_nState = EState::LineStart;
-        return pNext;
+        return SkipToLineStartCandidate(p, pEnd, kSplitLine[1], m_nState, EState::LineStart);
     }
 
     // Takes the line that goes on at p once it ends: in place when it lies

@@ -103,19 +103,18 @@ inline const char* FindLineStartCandidate(const char* pFrom, const char* pEnd, c
 }
 
 // From p, inside a line, to the start of the next line that may be a key
-// line ("[" and chSecond), or to the block's end; bLineStart tells whether
-// the scan is then at the start of a line. The next block begins a line
-// when this one ends one. Should a CR here pair with an LF there, that LF
-// is taken for a line of its own, which is no key line, and the search goes
-// on after it.
-inline const char* SkipToLineStartCandidate(const char* p, const char* pEnd, char chSecond, bool& bLineStart)
+// line ("[" and chSecond), or to the block's end; when the scan is then at
+// the start of a line, nState becomes nLineStart, the scanner's state
+// there. The next block begins a line when this one ends one. Should a CR
+// here pair with an LF there, that LF is taken for a line of its own,
+// which is no key line, and the search goes on after it.
+template <class EState>
+const char* SkipToLineStartCandidate(const char* p, const char* pEnd, char chSecond, EState& nState, EState nLineStart)
 {
-    if (const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, chSecond)) {
-        bLineStart = true;
-        return pCandidate;
-    }
-    bLineStart = pEnd[-1] == '\n' || pEnd[-1] == '\r';
-    return pEnd;
+    const char* pCandidate = FindLineStartCandidate(p + 1, pEnd, chSecond);
+    if (pCandidate != nullptr || pEnd[-1] == '\n' || pEnd[-1] == '\r')
+        nState = nLineStart;
+    return pCandidate != nullptr ? pCandidate : pEnd;
 }
 
 // What the scanners of AA files share. They take the file in the blocks it

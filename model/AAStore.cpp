@@ -95,11 +95,7 @@ private:
     // may be a name line (in state InKey), or the block's end.
     const char* SkipToNameLineCandidate(const char* p, const char* pEnd)
     {
-        bool bLineStart = false;
-        const char* pNext = SkipToLineStartCandidate(p, pEnd, kKey[1], bLineStart);
-        if (bLineStart)
-            m_nState = EState::InKey;
-        return pNext;
+        return SkipToLineStartCandidate(p, pEnd, kKey[1], m_nState, EState::InKey);
     }
 
     // Copies the name on the line that goes on at p. Returns where the scan
