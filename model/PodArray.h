@@ -43,17 +43,17 @@ public:
 
     void Add(T value)
     {
-        if (m_nSize == m_nCapacity)
-            Grow(m_nSize + 1);
+        if (m_nSize == m_nReady)
+            MakeReady(m_nSize + 1);
         m_pData[m_nSize++] = value;
     }
 
     void Append(const T* pValues, std::size_t nCount)
     {
-        if (nCount > m_nCapacity - m_nSize) {
+        if (nCount > m_nReady - m_nSize) {
             if (nCount > kMaxCount - m_nSize)
                 throw std::bad_alloc();
-            Grow(m_nSize + nCount);
+            MakeReady(m_nSize + nCount);
         }
         if (nCount != 0)
             std::memcpy(m_pData + m_nSize, pValues, nCount * sizeof(T));
@@ -80,8 +80,8 @@ public:
     // allocates nothing, which a caller that must not allocate relies on.
     void Reserve(std::size_t nCount)
     {
-        if (nCount > m_nCapacity)
-            Grow(nCount);
+        if (nCount > m_nReady)
+            MakeReady(nCount);
     }
 
     // Drops the values from position nSize on; allocates nothing.
@@ -106,9 +106,18 @@ public:
         std::swap(m_pData, other.m_pData);
         std::swap(m_nSize, other.m_nSize);
         std::swap(m_nCapacity, other.m_nCapacity);
+        std::swap(m_nReady, other.m_nReady);
     }
 
 private:
+    // Makes room for nCount values in all, with their pages mapped.
+    void MakeReady(std::size_t nCount)
+    {
+        if (nCount > m_nCapacity)
+            Grow(nCount);
+        Prefault(nCount);
+    }
+
     void Grow(std::size_t nMinimum)
     {
         const std::size_t nDoubled = m_nCapacity > kMaxCount / 2 ? kMaxCount : m_nCapacity * 2;
@@ -121,6 +130,7 @@ private:
             std::free(m_pData);
             m_pData = nullptr;
             m_nCapacity = 0;
+            m_nReady = 0;
             return;
         }
         if (nCapacity > kMaxCount)
@@ -129,37 +139,54 @@ private:
         if (pNew == nullptr)
             throw std::bad_alloc();
         m_pData = static_cast<T*>(pNew);
-        if (nCapacity > m_nCapacity)
-            Prefault(m_pData + m_nCapacity, (nCapacity - m_nCapacity) * sizeof(T));
         m_nCapacity = nCapacity;
+        // Pages past the values may be new, should the block have moved.
+        m_nReady = std::min(m_nReady, m_nSize);
+        Prefault(m_nSize);
     }
 
-    // Maps the pages of the nBytes at pFrom that a growth added. Linux maps a
-    // page of a large block only when it is first written, a trap each, and
-    // on the virtual machines measured a trap costs microseconds; mapping
-    // them all in one call made importing a million AAs 9% faster, and the
-    // same AAs as an MLT file, whose names take twice the room, 15%. Where
-    // the call fails, the pages are mapped on first write as before.
-    static void Prefault([[maybe_unused]] T* pFrom, [[maybe_unused]] std::size_t nBytes)
+    // Maps the pages for the values up to nCount, and a stretch beyond, in
+    // one call, and moves m_nReady past them. Linux maps a page of a large
+    // block only when it is first written, a trap each, and on the virtual
+    // machines measured a trap costs microseconds: mapping the pages in
+    // calls made importing a million AAs 9% faster, and the same AAs as an
+    // MLT file, whose names take twice the room, 15%. A stretch at a time,
+    // just ahead of the writes, rather than all a growth adds: the pages the
+    // system has just cleared are then still in the processor's cache when
+    // the values are written, which took another 4% off the MLT import.
+    // Where the call fails, pages are mapped on first write, as without it.
+    void Prefault(std::size_t nCount)
     {
 #if defined(MADV_POPULATE_WRITE)
-        if (nBytes < kPrefaultMinimum)
+        if (m_nCapacity * sizeof(T) >= kPrefaultMinimum) {
+            const std::size_t nReady = std::min(m_nCapacity, std::max(nCount, m_nReady + kPrefaultStretch / sizeof(T)));
+            static const auto nPage = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+            const std::uintptr_t nFrom = reinterpret_cast<std::uintptr_t>(m_pData + m_nReady) & ~(nPage - 1);
+            const std::uintptr_t nTo = reinterpret_cast<std::uintptr_t>(m_pData + nReady) & ~(nPage - 1);
+            if (nTo > nFrom)
+                madvise(reinterpret_cast<void*>(nFrom), nTo - nFrom, MADV_POPULATE_WRITE);
+            m_nReady = nReady;
             return;
-        static const auto nPage = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-        const auto nStart = reinterpret_cast<std::uintptr_t>(pFrom);
-        const std::uintptr_t nFrom = (nStart + nPage - 1) & ~(nPage - 1);
-        const std::uintptr_t nTo = (nStart + nBytes) & ~(nPage - 1);
-        if (nTo > nFrom)
-            madvise(reinterpret_cast<void*>(nFrom), nTo - nFrom, MADV_POPULATE_WRITE);
+        }
 #endif
+        (void)nCount;
+        m_nReady = m_nCapacity;
     }
 
-    static constexpr std::size_t kMaxCount = std::numeric_limits<std::size_t>::max() / sizeof(T);
+    // No object may be larger than the largest pointer difference.
+    static constexpr std::size_t kMaxCount =
+        static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(T);
     // Small blocks come from the C library's heap, whose pages are mostly
     // mapped already.
     static constexpr std::size_t kPrefaultMinimum = std::size_t{1} << 20;
+    // How far ahead of the values pages are mapped; a quarter of a megabyte
+    // measured best, ahead of a megabyte and more.
+    static constexpr std::size_t kPrefaultStretch = std::size_t{256} << 10;
 
     T* m_pData = nullptr;
     std::size_t m_nSize = 0;
     std::size_t m_nCapacity = 0;
+    // The values up to here have room whose pages are mapped (all the room,
+    // where pages are not mapped ahead); never more than m_nCapacity.
+    std::size_t m_nReady = 0;
 };
