@@ -118,10 +118,9 @@ void CRidaxoDoc::Modify(bool bModified)
         if (const CArrangementHistory* pHistory = GetHistory())
             m_nSavedState = pHistory->GetState();
     }
-    const bool bChanged = bModified != IsModified();
+    // The library's Modify tells the first view, whose OnChangeFilename puts
+    // the mark in the title.
     wxDocument::Modify(bModified);
-    if (bChanged)
-        TellViews(CRidaxoUpdateHint::EKind::Modified);
 }
 
 void CRidaxoDoc::TellViews(CRidaxoUpdateHint::EKind nKind, const wxString& strText)

@@ -19,7 +19,6 @@ public:
     {
         Replacing, // another file's contents are about to replace these: nothing may show them
         Loaded,    // the contents of another file were taken over
-        Modified,  // the mark of unsaved changes came or went
         Status,    // a message for the status bar, GetText()
     };
 

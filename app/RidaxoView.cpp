@@ -31,9 +31,6 @@ void CRidaxoView::OnUpdate(wxView* /*pSender*/, wxObject* pHint)
         pFrame->RefreshTree();
         pFrame->UpdateTitle();
         break;
-    case CRidaxoUpdateHint::EKind::Modified:
-        pFrame->UpdateTitle();
-        break;
     case CRidaxoUpdateHint::EKind::Status:
         pFrame->SetStatusText(pUpdate->GetText(), CMainFrame::kPaneMessage);
         break;
