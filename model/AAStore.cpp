@@ -218,7 +218,7 @@ void CAAStore::Load(CLineReader& reader, EAAFileFormat format)
 
 void CAAStore::LoadFile(const std::string& strPath)
 {
-    CLineReader reader(strPath, kLoadBufferSize, kLoadMapThreshold);
+    CLineReader reader(strPath, kLoadBufferSize);
     Load(reader, GetAAFileFormat(strPath));
 }
 
