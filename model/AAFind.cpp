@@ -22,16 +22,19 @@ struct CNameLineCount
 // of a round without a branch: name lines, some 150 bytes apart, fall into
 // a round or not as chance has it, and a branch on that was mispredicted
 // at nearly every name line. Only a round with a second "[M" takes a
-// branch, rarely.
+// branch, rarely. The count and the last name line stay in locals: kept in
+// the result, or passed through a lambda, they cost the compiler its
+// conditional moves, which came out as branches.
 CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* pEnd)
 {
-    CNameLineCount count{0, nullptr};
-    const auto take = [&](const char* p, bool bNameLine) {
-        count.m_pLast = bNameLine ? p : count.m_pLast;
-        count.m_nCount += bNameLine ? 1 : 0;
-    };
-    take(pFrom, IsNameLine(pFrom, pEnd));
-    const char* p = pFrom + 1;
+    std::uint64_t nCount = 0;
+    const char* pLastFound = nullptr;
+    const char* p = pFrom;
+    if (IsNameLine(p, pEnd)) {
+        nCount = 1;
+        pLastFound = p;
+    }
+    ++p;
 #if defined(__SSE2__) || defined(_M_X64)
     constexpr std::string_view kKey = CMojieNameLines::kKey;
     static_assert(kKey.size() > 8 && kKey.size() <= 16);
@@ -42,11 +45,13 @@ CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* 
     };
     const std::uint64_t nKeyHead = load8(kKey.data());
     const std::uint64_t nKeyTail = load8(kKey.data() + kKey.size() - 8);
-    // Without a branch: each comparison as a number, combined bit by bit.
-    const auto bit = [](bool b) { return static_cast<unsigned>(b); };
+    // 1 when a name line begins at pAt, else 0, after the line end before
+    // it: each comparison as a number, combined bit by bit.
     const auto isNameLineAt = [&](const char* pAt) {
-        return (bit(pAt[-1] == '\n') | bit(pAt[-1] == '\r')) & bit(load8(pAt) == nKeyHead) &
-               bit(load8(pAt + kKey.size() - 8) == nKeyTail);
+        const auto chBefore = static_cast<unsigned char>(pAt[-1]);
+        return static_cast<unsigned>((chBefore == '\n') | (chBefore == '\r')) &
+               static_cast<unsigned>(load8(pAt) == nKeyHead) &
+               static_cast<unsigned>(load8(pAt + kKey.size() - 8) == nKeyTail);
     };
     const __m128i brackets = _mm_set1_epi8('[');
     const __m128i seconds = _mm_set1_epi8(kKey[1]);
@@ -59,19 +64,28 @@ CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* 
             const __m128i pairs = _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, seconds));
             nMask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(pairs))) << (16 * i);
         }
-        // With no "[M" in the round, its first byte stands in for one: it
-        // begins no name line, as it is no "[".
-        const char* const pFirst = p + (nMask != 0 ? std::countr_zero(nMask) : 0);
-        take(pFirst, (bit(nMask != 0) & isNameLineAt(pFirst)) != 0);
+        // With no "[M" in the round, its last byte stands in for one: it
+        // begins no name line, as no "[M" does.
+        const char* const pFirst = p + std::countr_zero(nMask | (std::uint64_t{1} << 63));
+        const unsigned nFirst = isNameLineAt(pFirst);
+        nCount += nFirst;
+        pLastFound = nFirst != 0 ? pFirst : pLastFound;
         for (nMask &= nMask - 1; nMask != 0; nMask &= nMask - 1) {
             const char* const pAt = p + std::countr_zero(nMask);
-            take(pAt, isNameLineAt(pAt) != 0);
+            if (isNameLineAt(pAt) != 0) {
+                ++nCount;
+                pLastFound = pAt;
+            }
         }
     }
 #endif
-    for (const char* q = p - 1; (q = FindLineStartCandidate(q + 1, pLast + 1, CMojieNameLines::kKey[1])) != nullptr;)
-        take(q, IsNameLine(q, pEnd));
-    return count;
+    for (const char* q = p - 1; (q = FindLineStartCandidate(q + 1, pLast + 1, CMojieNameLines::kKey[1])) != nullptr;) {
+        if (IsNameLine(q, pEnd)) {
+            ++nCount;
+            pLastFound = q;
+        }
+    }
+    return {nCount, pLastFound};
 }
 
 // Finds in an AA text file, in one pass, what CAAStore::FindAAs finds in it
