@@ -1,5 +1,6 @@
 #include "PodArray.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +43,31 @@ std::size_t PageSize()
     static const auto nPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     return nPage;
 }
+
+// nBytes rounded up to whole huge pages; less than nBytes on overflow.
+std::size_t RoundUpToHugePages(std::size_t nBytes)
+{
+    return (nBytes + kHugePageSize - 1) & ~(kHugePageSize - 1);
+}
+
+// Maps nBytes, a multiple of the huge page, starting on a huge page's
+// boundary: only whole, aligned huge pages are huge. Null on failure.
+char* MapOnHugePageBoundary(std::size_t nBytes, int nProtection)
+{
+    void* pMapping =
+        mmap(nullptr, nBytes + kHugePageSize, nProtection, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (pMapping == MAP_FAILED)
+        return nullptr;
+    auto* const pStart = static_cast<char*>(pMapping);
+    auto* const pBlock = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(pStart) + kHugePageSize - 1) &
+                                                 ~std::uintptr_t{kHugePageSize - 1});
+    if (pBlock != pStart)
+        munmap(pStart, static_cast<std::size_t>(pBlock - pStart));
+    const std::size_t nAfter = kHugePageSize - static_cast<std::size_t>(pBlock - pStart);
+    if (nAfter != 0)
+        munmap(pBlock + nBytes, nAfter);
+    return pBlock;
+}
 #endif
 } // namespace
 
@@ -60,23 +86,10 @@ bool IsLargeBlockSize(std::size_t nBytes)
 void* MapLargeBlock(std::size_t& nBytes)
 {
 #if defined(RIDAXO_HUGE_BLOCKS)
-    // Mapped with a huge page to spare, so that the block can start on a
-    // huge page's boundary: only whole, aligned huge pages are huge.
-    const std::size_t nRounded = (nBytes + kHugePageSize - 1) & ~(kHugePageSize - 1);
-    if (nRounded < nBytes)
+    const std::size_t nRounded = RoundUpToHugePages(nBytes);
+    char* const pBlock = nRounded < nBytes ? nullptr : MapOnHugePageBoundary(nRounded, PROT_READ | PROT_WRITE);
+    if (pBlock == nullptr)
         return nullptr;
-    void* pMapping =
-        mmap(nullptr, nRounded + kHugePageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (pMapping == MAP_FAILED)
-        return nullptr;
-    auto* const pStart = static_cast<char*>(pMapping);
-    auto* const pBlock = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(pStart) + kHugePageSize - 1) &
-                                                 ~std::uintptr_t{kHugePageSize - 1});
-    if (pBlock != pStart)
-        munmap(pStart, static_cast<std::size_t>(pBlock - pStart));
-    const std::size_t nAfter = kHugePageSize - static_cast<std::size_t>(pBlock - pStart);
-    if (nAfter != 0)
-        munmap(pBlock + nRounded, nAfter);
     // Without huge pages after all, the block still works, page by page.
     madvise(pBlock, nRounded, MADV_HUGEPAGE);
     nBytes = nRounded;
@@ -84,6 +97,46 @@ void* MapLargeBlock(std::size_t& nBytes)
     return pBlock;
 #else
     (void)nBytes;
+    return nullptr;
+#endif
+}
+
+void* ResizeLargeBlock(void* pBlock, std::size_t nBytes, std::size_t& nNewBytes)
+{
+#if defined(RIDAXO_HUGE_BLOCKS)
+    if (nNewBytes <= nBytes) {
+        const std::size_t nPage = PageSize();
+        const std::size_t nKept = std::min((nNewBytes + nPage - 1) / nPage * nPage, nBytes);
+        if (nKept < nBytes)
+            munmap(static_cast<char*>(pBlock) + nKept, nBytes - nKept);
+        g_nLargeBlockBytes -= nBytes - nKept;
+        nNewBytes = nKept;
+        return pBlock;
+    }
+    const std::size_t nRounded = RoundUpToHugePages(nNewBytes);
+    if (nRounded < nNewBytes)
+        return nullptr;
+    // The pages move, not what they hold: in place where nothing is mapped
+    // after the block, else to a place reserved on a huge page's boundary,
+    // where the huge pages stay whole.
+    void* pGrown = mremap(pBlock, nBytes, nRounded, 0);
+    if (pGrown == MAP_FAILED) {
+        char* const pPlace = MapOnHugePageBoundary(nRounded, PROT_NONE);
+        if (pPlace == nullptr)
+            return nullptr;
+        pGrown = mremap(pBlock, nBytes, nRounded, MREMAP_MAYMOVE | MREMAP_FIXED, pPlace);
+        if (pGrown == MAP_FAILED) {
+            munmap(pPlace, nRounded);
+            return nullptr;
+        }
+    }
+    g_nLargeBlockBytes += nRounded - nBytes;
+    nNewBytes = nRounded;
+    return pGrown;
+#else
+    (void)pBlock;
+    (void)nBytes;
+    (void)nNewBytes;
     return nullptr;
 #endif
 }
@@ -96,23 +149,6 @@ void UnmapLargeBlock(void* pBlock, std::size_t nBytes)
 #else
     (void)pBlock;
     (void)nBytes;
-#endif
-}
-
-std::size_t TrimLargeBlock(void* pBlock, std::size_t nBytes, std::size_t nKeep)
-{
-#if defined(RIDAXO_HUGE_BLOCKS)
-    const std::size_t nPage = PageSize();
-    const std::size_t nKept = (nKeep + nPage - 1) / nPage * nPage;
-    if (nKept >= nBytes)
-        return nBytes;
-    munmap(static_cast<char*>(pBlock) + nKept, nBytes - nKept);
-    g_nLargeBlockBytes -= nBytes - nKept;
-    return nKept;
-#else
-    (void)pBlock;
-    (void)nKeep;
-    return nBytes;
 #endif
 }
 
