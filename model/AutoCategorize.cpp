@@ -259,7 +259,7 @@ struct CKeyGroup
 class CKeyGroups
 {
 public:
-    explicit CKeyGroups(const CAAStore& store) : m_store(store), m_slots(1024, 0), m_nMask(1023) {}
+    explicit CKeyGroups(const CAAStore& store) : m_store(store), m_nMask(1023) { m_slots.Resize(1024, 0); }
 
     CPodArray<CKeyGroup>& GetGroups() { return m_groups; }
 
@@ -267,7 +267,7 @@ public:
     // new.
     std::uint32_t FindOrAdd(std::string_view key, std::uint32_t nHash, int nIndex)
     {
-        if ((m_groups.GetSize() + 1) * 2 > m_slots.size())
+        if ((m_groups.GetSize() + 1) * 2 > m_slots.GetSize())
             Grow();
         const std::uint64_t nKeyHead = KeyHead(key);
         for (std::size_t nSlot = nHash & m_nMask;; nSlot = (nSlot + 1) & m_nMask) {
@@ -291,10 +291,12 @@ public:
 private:
     void Grow()
     {
-        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
-        old.swap(m_slots);
-        m_nMask = m_slots.size() - 1;
-        for (std::uint64_t nEntry : old) {
+        CPodArray<std::uint64_t> old;
+        old.Resize(m_slots.GetSize() * 2, 0);
+        old.Swap(m_slots);
+        m_nMask = m_slots.GetSize() - 1;
+        for (std::size_t i = 0; i < old.GetSize(); ++i) {
+            const std::uint64_t nEntry = old[i];
             if (nEntry == 0)
                 continue;
             std::size_t nSlot = (nEntry >> 32) & m_nMask;
@@ -306,7 +308,7 @@ private:
 
     const CAAStore& m_store;
     CPodArray<CKeyGroup> m_groups;
-    std::vector<std::uint64_t> m_slots;
+    CPodArray<std::uint64_t> m_slots;
     std::size_t m_nMask;
 };
 
@@ -333,8 +335,10 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     // not work them out again. No entry needs clearing first.
     constexpr std::size_t kAhead = 16;
     constexpr std::uint8_t kLongKey = UINT8_MAX;
-    const auto groupOf = std::make_unique_for_overwrite<std::uint32_t[]>(nCount);
-    const auto keyBytes = std::make_unique_for_overwrite<std::uint8_t[]>(nCount);
+    CPodArray<std::uint32_t> groupOf;
+    CPodArray<std::uint8_t> keyBytes;
+    groupOf.Reserve(nCount);
+    keyBytes.Reserve(nCount);
     CKeySketch sketch(nCount);
     const auto countAA = [&](std::size_t i) {
         if (groupOf[i] != kNone)
@@ -342,8 +346,8 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     };
     for (std::size_t i = 0; i < nCount; ++i) {
         const CAAKey aaKey = FindKey(store, i, nThreshold);
-        groupOf[i] = aaKey.m_bHasKey ? HashKey(aaKey.m_strKey, KeyHead(aaKey.m_strKey)) : kNone;
-        keyBytes[i] = static_cast<std::uint8_t>(std::min<std::size_t>(aaKey.m_strKey.size(), kLongKey));
+        groupOf.Add(aaKey.m_bHasKey ? HashKey(aaKey.m_strKey, KeyHead(aaKey.m_strKey)) : kNone);
+        keyBytes.Add(static_cast<std::uint8_t>(std::min<std::size_t>(aaKey.m_strKey.size(), kLongKey)));
         if (aaKey.m_bHasKey)
             sketch.Prefetch(groupOf[i]);
         if (i >= kAhead)
@@ -380,7 +384,8 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
 
     // The groups that form categories, numbered in the order they were
     // found, that of their seeds.
-    std::vector<std::uint32_t> largeOf(groups.GetSize(), kNone);
+    CPodArray<std::uint32_t> largeOf;
+    largeOf.Resize(groups.GetSize(), kNone);
     std::vector<CLargeGroup> large;
     std::size_t nInCategories = 0;
     for (std::size_t nGroup = 0; nGroup < groups.GetSize(); ++nGroup) {
@@ -399,7 +404,8 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::size_t nEnd = 0;
     for (std::size_t nLarge = 0; nLarge < large.size(); ++nLarge)
         runEnds[nLarge] = nEnd += large[nLarge].m_nCount;
-    std::vector<int> members(nInCategories);
+    CPodArray<int> members;
+    members.Resize(nInCategories);
 
     // One pass in file order: the root's AAs, ascending; the members of the
     // categories, each run filled from its end so that it comes out in
@@ -429,7 +435,7 @@ void AutoCategorizeFast(CCategory& root, const CAAStore& store, unsigned nThresh
     std::size_t nBegin = 0;
     for (CLargeGroup& group : large) {
         CCategory* pCategory = root.AddChild(std::string(CutToWholeChars(group.m_strSeed, group.m_nCommon)));
-        pCategory->AssignAAs(members.data() + nBegin, members.data() + nBegin + group.m_nCount);
+        pCategory->AssignAAs(members.GetData() + nBegin, members.GetData() + nBegin + group.m_nCount);
         nBegin += group.m_nCount;
     }
 }

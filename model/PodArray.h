@@ -96,6 +96,19 @@ public:
         m_nSize += nCount;
     }
 
+    // Makes the array nCount values long, those added set to fill.
+    void Resize(std::size_t nCount, T fill = T())
+    {
+        if (nCount <= m_nSize) {
+            Truncate(nCount);
+            return;
+        }
+        if (nCount > m_nReady)
+            MakeReady(nCount);
+        std::fill(m_pData + m_nSize, m_pData + nCount, fill);
+        m_nSize = nCount;
+    }
+
     // Makes room for nCount values in all: appending up to that many
     // allocates nothing, which a caller that must not allocate relies on.
     void Reserve(std::size_t nCount)
