@@ -54,8 +54,7 @@ std::size_t RoundUpToHugePages(std::size_t nBytes)
 // boundary: only whole, aligned huge pages are huge. Null on failure.
 char* MapOnHugePageBoundary(std::size_t nBytes, int nProtection)
 {
-    void* pMapping =
-        mmap(nullptr, nBytes + kHugePageSize, nProtection, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* pMapping = mmap(nullptr, nBytes + kHugePageSize, nProtection, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (pMapping == MAP_FAILED)
         return nullptr;
     auto* const pStart = static_cast<char*>(pMapping);
