@@ -58,7 +58,7 @@ CNameLineCount CountNameLines(const char* pFrom, const char* pLast, const char* 
     // A round reads up to p + 64, the key up to p + 63 + kKey.size().
     for (; pLast - p >= 63 && pEnd - p >= static_cast<std::ptrdiff_t>(64 + kKey.size()); p += 64) {
         std::uint64_t nMask = 0;
-        for (int i = 0; i < 4; ++i) {
+        for (std::ptrdiff_t i = 0; i < 4; ++i) {
             const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
             const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i + 1));
             const __m128i pairs = _mm_and_si128(_mm_cmpeq_epi8(here, brackets), _mm_cmpeq_epi8(after, seconds));

@@ -58,8 +58,8 @@ char* MapOnHugePageBoundary(std::size_t nBytes, int nProtection)
     if (pMapping == MAP_FAILED)
         return nullptr;
     auto* const pStart = static_cast<char*>(pMapping);
-    auto* const pBlock = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(pStart) + kHugePageSize - 1) &
-                                                 ~std::uintptr_t{kHugePageSize - 1});
+    const std::size_t nOffset = reinterpret_cast<std::uintptr_t>(pStart) & (kHugePageSize - 1);
+    char* const pBlock = nOffset == 0 ? pStart : pStart + (kHugePageSize - nOffset);
     if (pBlock != pStart)
         munmap(pStart, static_cast<std::size_t>(pBlock - pStart));
     const std::size_t nAfter = kHugePageSize - static_cast<std::size_t>(pBlock - pStart);
