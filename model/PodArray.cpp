@@ -38,12 +38,6 @@ bool HasHugePages()
     return bHas;
 }
 
-std::size_t PageSize()
-{
-    static const auto nPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    return nPage;
-}
-
 // nBytes rounded up to whole huge pages; less than nBytes on overflow.
 std::size_t RoundUpToHugePages(std::size_t nBytes)
 {
@@ -104,7 +98,7 @@ void* ResizeLargeBlock(void* pBlock, std::size_t nBytes, std::size_t& nNewBytes)
 {
 #if defined(RIDAXO_HUGE_BLOCKS)
     if (nNewBytes <= nBytes) {
-        const std::size_t nPage = PageSize();
+        const std::size_t nPage = GetPageSize();
         const std::size_t nKept = std::min((nNewBytes + nPage - 1) / nPage * nPage, nBytes);
         if (nKept < nBytes)
             munmap(static_cast<char*>(pBlock) + nKept, nBytes - nKept);
@@ -154,4 +148,14 @@ void UnmapLargeBlock(void* pBlock, std::size_t nBytes)
 std::size_t GetLargeBlockBytes()
 {
     return g_nLargeBlockBytes;
+}
+
+std::size_t GetPageSize()
+{
+#if defined(__linux__)
+    static const auto nPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return nPage;
+#else
+    return 4096;
+#endif
 }

@@ -11,7 +11,6 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 // Whether a block of nBytes gets a mapping of its own in huge pages (see
@@ -26,6 +25,8 @@ void UnmapLargeBlock(void* pBlock, std::size_t nBytes);
 // The bytes that such mappings hold in all, which the C library's own
 // counts of what it allocated leave out.
 std::size_t GetLargeBlockBytes();
+// The size of a page of memory.
+std::size_t GetPageSize();
 
 // A growable array of plain values (numbers, characters) kept in one block.
 // For the few large arrays that hold a value per AA, the first write to
@@ -240,7 +241,7 @@ private:
 #if defined(MADV_POPULATE_WRITE)
         if (m_nCapacity * sizeof(T) >= kPrefaultMinimum) {
             const std::size_t nReady = std::min(m_nCapacity, std::max(nCount, m_nReady + kPrefaultStretch / sizeof(T)));
-            static const auto nPage = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+            const std::uintptr_t nPage = GetPageSize();
             const std::uintptr_t nFrom = reinterpret_cast<std::uintptr_t>(m_pData + m_nReady) & ~(nPage - 1);
             const std::uintptr_t nTo = reinterpret_cast<std::uintptr_t>(m_pData + nReady) & ~(nPage - 1);
             if (nTo > nFrom)
